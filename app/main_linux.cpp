@@ -1,0 +1,5 @@
+#include "Launcher.h"
+
+int main() {
+  return runLauncher();
+}

@@ -1,0 +1,7 @@
+#include <windows.h>
+
+#include "Launcher.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  return runLauncher();
+}

@@ -1,0 +1,16 @@
+// Files and folders as the logger and the launcher need them. Paths are narrow
+// text: the ANSI code page on Windows, UTF-8 on Linux.
+#pragma once
+
+#include <string>
+
+bool isDirectory(const std::string& path);
+
+// Creates one folder; its parent must exist.
+bool makeDirectory(const std::string& path);
+
+// Full path of the running executable, or empty when it cannot be read.
+std::string executablePath();
+
+// The process's current folder as narrow text (empty when it cannot be read).
+std::string currentDirectory();
