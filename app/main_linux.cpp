@@ -1,5 +1,7 @@
-#include "Launcher.h"
+#include "ArgumentString.h"
+#include "VTQLaunch.h"
 
-int main() {
-  return runLauncher();
+int main(int argc, char* argv[]) {
+  theApp.m_lpCmdLine = launcherArgumentString(argc, argv);
+  return theApp.Run();
 }

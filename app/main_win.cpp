@@ -1,7 +1,9 @@
 #include <windows.h>
 
-#include "Launcher.h"
+#include "ArgumentString.h"
+#include "VTQLaunch.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  return runLauncher();
+  theApp.m_lpCmdLine = launcherArgumentString(0, nullptr);
+  return theApp.Run();
 }

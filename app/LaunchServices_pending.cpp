@@ -1,0 +1,26 @@
+// The pieces behind these operations are not built yet. Each does the least that
+// lets start-up run on, and says so in the log, until its piece replaces it.
+#include "LaunchServices.h"
+
+#include "Logger.h"
+
+void SetBrowserEmulation() {
+  // Runs before the log starts; the web view piece writes the registry value here.
+}
+
+bool CfgCheck(CVTQLaunchApp&) {
+  logLine(LOG_INFO, "cfg check skipped: the download configuration fetch is not built yet");
+  return true;
+}
+
+void WriteEmbeddedFiles(const std::string&) {
+  logLine(LOG_INFO, "embedded files skipped: provisioning is not built yet");
+}
+
+void reportEvent(const char*) {
+  // Reports never log; until telemetry is built the event is simply not sent.
+}
+
+void runMainDialog(CVTQLaunchApp&) {
+  logLine(LOG_INFO, "main dialog skipped: the window is not built yet");
+}

@@ -1,0 +1,38 @@
+// What start-up needs of the operating system before the window exists.
+#pragma once
+
+#include <string>
+
+// Finds a top-level window titled `title` (another launcher, or any program showing
+// that title), restores it, lifts it above the others and gives it the focus.
+// False when there is none.
+bool raiseExistingInstance(const std::wstring& title);
+
+// Enables the debug privilege of the process where the platform has one; failures are silent.
+void EnableDebugPrivilege();
+
+// The fixed install folder, as narrow text.
+std::string installFolder();
+
+// Creates the install folder with its missing parents and makes it the current
+// folder. Failures are not reported: relative paths then resolve where the launcher started.
+void prepareInstallFolder();
+
+enum class SelfCopyResult {
+  Copied,
+  AlreadyThere,   // started from the install folder itself
+  NotCopied,      // the target exists (never overwritten) or the copy failed
+  NameTooLong,    // the target does not fit the copy target buffer: no file under a cut name
+};
+
+struct SelfCopy {
+  SelfCopyResult result;
+  std::string fileName;  // the running executable's file name
+};
+
+// Copies the running executable into the install folder under its own file name,
+// never overwriting an existing file.
+SelfCopy copySelfToInstallFolder();
+
+// Ends the process at once with `code`; no shutdown sequence runs.
+[[noreturn]] void endProcess(int code);

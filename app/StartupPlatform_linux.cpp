@@ -1,0 +1,162 @@
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "FileSystem.h"
+#include "StartupPlatform.h"
+#include "TextConvert.h"
+
+namespace {
+
+constexpr size_t kCopyTargetChars = 100;  // the same bound as the Windows copy target
+
+std::string windowTitle(Display* display, Window window) {
+  Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  std::string title;
+  if (XGetWindowProperty(display, window, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) ==
+          Success &&
+      data != nullptr) {
+    title.assign(reinterpret_cast<char*>(data), count);
+    XFree(data);
+    return title;
+  }
+  char* name = nullptr;
+  if (XFetchName(display, window, &name) && name != nullptr) {
+    title = name;
+    XFree(name);
+  }
+  return title;
+}
+
+// Top-level windows are the root's children, or one level below them when a
+// window manager reparents them into frames.
+Window findTitled(Display* display, Window parent, const std::string& title, int depth) {
+  Window root, parentOut, *children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(display, parent, &root, &parentOut, &children, &count)) return 0;
+  Window found = 0;
+  for (unsigned int i = 0; i < count && found == 0; ++i) {
+    XWindowAttributes attributes;
+    if (windowTitle(display, children[i]) == title && XGetWindowAttributes(display, children[i], &attributes) &&
+        attributes.c_class == InputOutput)
+      found = children[i];
+    else if (depth > 0)
+      found = findTitled(display, children[i], title, depth - 1);
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+std::string homeFolder() {
+  const char* home = getenv("HOME");
+  return home != nullptr ? home : "";
+}
+
+bool makeDirectories(const std::string& path) {
+  for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+    const std::string prefix = path.substr(0, slash);
+    if (!isDirectory(prefix) && mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos) return true;
+  }
+}
+
+bool copyFileExclusive(const std::string& from, const std::string& to) {
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat info {};
+  fstat(in, &info);
+  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777);
+  if (out < 0) {
+    close(in);
+    return false;
+  }
+  std::vector<char> buffer(1 << 16);
+  bool ok = true;
+  for (ssize_t count; ok && (count = read(in, buffer.data(), buffer.size())) != 0;) {
+    if (count < 0) {
+      ok = errno == EINTR;
+      continue;
+    }
+    for (ssize_t done = 0; ok && done < count;) {
+      const ssize_t written = write(out, buffer.data() + done, static_cast<size_t>(count - done));
+      ok = written > 0 || (written < 0 && errno == EINTR);
+      if (written > 0) done += written;
+    }
+  }
+  close(in);
+  ok = close(out) == 0 && ok;
+  if (!ok) unlink(to.c_str());  // a partial copy would pass for the launcher
+  return ok;
+}
+
+}  // namespace
+
+bool raiseExistingInstance(const std::wstring& title) {
+  // Without a display no other launcher can show its window.
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  const Window window = findTitled(display, DefaultRootWindow(display), ToAnsi(title), 1);
+  if (window != 0) {
+    XMapRaised(display, window);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;  // a request from a pager-like tool: always honoured
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    XSync(display, False);
+  }
+  XCloseDisplay(display);
+  return window != 0;
+}
+
+// Linux has no debug privilege to enable.
+void EnableDebugPrivilege() {}
+
+std::string installFolder() {
+  return homeFolder() + "/Games/velmora/kvr";
+}
+
+void prepareInstallFolder() {
+  const std::string folder = installFolder();
+  makeDirectories(folder);
+  if (chdir(folder.c_str()) != 0) {
+    // Not reported, as on Windows: relative paths resolve where the launcher started.
+  }
+}
+
+SelfCopy copySelfToInstallFolder() {
+  const std::string running = executablePath();
+  const size_t slash = running.rfind('/');
+  SelfCopy copy{SelfCopyResult::NotCopied, slash == std::string::npos ? running : running.substr(slash + 1)};
+  const std::string target = installFolder() + "/" + copy.fileName;
+  if (target.size() >= kCopyTargetChars) {
+    copy.result = SelfCopyResult::NameTooLong;
+  } else if (target == running) {
+    copy.result = SelfCopyResult::AlreadyThere;
+  } else if (copyFileExclusive(running, target)) {
+    copy.result = SelfCopyResult::Copied;
+  }
+  return copy;
+}
+
+void endProcess(int code) {
+  fflush(nullptr);
+  _exit(code);
+}

@@ -1,0 +1,64 @@
+#include "VTQLaunch.h"
+
+#include "LaunchServices.h"
+#include "LauncherLog.h"
+#include "Logger.h"
+#include "FileSystem.h"
+#include "Resources.h"
+#include "StartupPlatform.h"
+#include "StringTable.h"
+#include "UiPlatform.h"
+
+CVTQLaunchApp theApp;
+
+namespace {
+
+const wchar_t kRegistryKey[] = L"应用程序向导生成的本地应用程序";
+
+}  // namespace
+
+CVTQLaunchApp::CVTQLaunchApp() {
+  m_dwRestartManagerSupportFlags = AFX_RESTART_MANAGER_SUPPORT_RESTART;
+}
+
+void CVTQLaunchApp::ParseCmdLine() {
+  ::ParseCmdLine(*this, m_lpCmdLine);
+}
+
+bool CVTQLaunchApp::InitInstance() {
+  // A second launcher only brings the first one forward, before touching the disk.
+  if (raiseExistingInstance(LoadResourceText(IDS_GAME_TITLE))) endProcess(0);
+
+  EnableDebugPrivilege();
+  SetBrowserEmulation();
+  prepareInstallFolder();
+  const SelfCopy selfCopy = copySelfToInstallFolder();
+
+  startLauncherLog();
+  logLine(LOG_INFO, "work:", currentDirectory());
+  if (selfCopy.result == SelfCopyResult::NameTooLong)
+    logLine(LOG_INFO, "self copy skipped, the target name is too long:", selfCopy.fileName);
+
+  if (!CfgCheck(*this)) endProcess(1);
+  ParseCmdLine();
+  WriteEmbeddedFiles(m_strFrom);
+
+  initOle();
+  initCommonControls();
+  CWinApp::InitInstance();
+  installOleMessageFilter();
+
+  reportEvent("launch_start");
+  SetRegistryKey(kRegistryKey);
+  m_gdiplusToken = startGraphics();
+  runMainDialog(*this);
+  return false;
+}
+
+int CVTQLaunchApp::ExitInstance() {
+  stopGraphics(m_gdiplusToken);
+  logLine(LOG_INFO, "close launch");
+  reportEvent("close launch");
+  ILogManager::instance().stop();
+  return CWinApp::ExitInstance();
+}

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ArgumentString.h"
+#include "TextConvert.h"
+#include "cmdline.h"
+
+namespace {
+
+std::wstring rebuilt(const std::vector<std::string>& arguments) {
+  std::vector<const char*> argv{"/opt/kvr/kvr_velmora"};
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  argv.push_back(nullptr);
+  return launcherArgumentString(static_cast<int>(argv.size() - 1), argv.data());
+}
+
+}  // namespace
+
+TEST(ArgumentString, SplittingGivesBackTheArguments) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--winid=5", "--fromc=abc", "--tokenc=xyz"},
+      {"a b", "c"},
+      {"  lead", "trail  ", " "},
+      {"say \"hi\"", "\"", "\"\""},
+      {"C:\\dir\\", "x"},
+      {"a\\\"b", "\\\\\"", "\\", "\\ "},
+      {"", "x"},
+      {"x", ""},
+      {""},
+      {"", ""},
+      {"x", "", "", "y"},
+      {"tab\there", "new\nline", "\t"},
+      {"--fromc=\xd0\x9a\xd0\xb0\xd0\xb2 \xe4\xb8\xad", "\xf0\x9f\x8e\xae"},
+      {"--winid", "-3", "-", "--"},
+      {"uninstall"},
+  };
+  for (const std::vector<std::string>& arguments : cases) {
+    const std::wstring text = rebuilt(arguments);
+    const std::optional<std::string> narrow = TryToAnsi(text);
+    ASSERT_TRUE(narrow);
+    SCOPED_TRACE(*narrow);
+    const cmdline::split_result split = cmdline::split_line(*narrow);
+    EXPECT_EQ(split.error, "");
+    EXPECT_EQ(split.tokens, arguments);
+  }
+}
+
+TEST(ArgumentString, ShowsTheRuleInItsText) {
+  EXPECT_EQ(rebuilt({}), L"");
+  EXPECT_EQ(rebuilt({"--winid=5", "--fromc=a b"}), L"--winid=5 \"--fromc=a b\"");
+  EXPECT_EQ(rebuilt({"C:\\x", "q\""}), L"C:\\\\x q\\\"");
+  EXPECT_EQ(rebuilt({"", "x", ""}), L"\"\" x \"\" ");
+  EXPECT_EQ(rebuilt({"uninstall"}), L"uninstall");
+  EXPECT_EQ(launcherArgumentString(0, nullptr), L"");
+}
+
+TEST(ArgumentString, BrokenUtf8IsNeverPassedOnChanged) {
+  const std::vector<std::string> broken = {"\xff", "a\x80", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe4\xb8"};
+  for (const std::string& argument : broken) {
+    const std::wstring text = rebuilt({"--winid=1", "--tokenc=" + argument});
+    EXPECT_FALSE(TryToAnsi(text)) << testing::PrintToString(argument);
+  }
+}

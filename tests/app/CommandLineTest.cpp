@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "LauncherLog.h"
+#include "LogManager.h"
+#include "TestFolder.h"
+#include "TextConvert.h"
+#include "cmdline.h"
+
+namespace {
+
+// Values the fields hold before the reading, so that "nothing stored" shows.
+LaunchOptions initialOptions() {
+  LaunchOptions options;
+  options.m_nWinId = 77;
+  options.m_strToken = "oldToken";
+  options.m_strFrom = "oldFrom";
+  return options;
+}
+
+// The launcher's log set-up in a folder of its own, around one ParseCmdLine.
+class LaunchLog {
+ public:
+  LaunchLog() {
+    m_manager.setProcessName("proc");
+    m_manager.configFromText(kLauncherLogConfig);
+    m_manager.setLoggerDisplay(0, false);
+    m_manager.start();
+  }
+
+  // Reads `wszCmdline` into `options`; returns the launcher's lines as the log file
+  // holds them, without their time and level (and without the logger's own lines).
+  std::vector<std::string> read(LaunchOptions& options, std::wstring_view wszCmdline) {
+    ParseCmdLine(options, wszCmdline, m_manager, m_manager.findLogger("Main"));
+    m_manager.stop();
+    std::vector<std::string> lines;
+    for (const auto& file : filesBelow(m_folder.path() / "kvr" / "logs"))
+      for (const std::string& line : splitCrLf(readFile(file))) {
+        const size_t level = line.find(" LOG_INFO ");
+        if (level != std::string::npos) lines.push_back(line.substr(level + 10));
+      }
+    return lines;
+  }
+
+ private:
+  TestFolder m_folder;
+  LogManager m_manager;
+};
+
+struct LaunchCase {
+  const wchar_t* commandLine;
+  std::optional<LaunchOptions> stored;  // nothing: the fields keep their values
+  std::vector<std::string> lines;
+};
+
+LaunchOptions stored(int32_t winId, std::string from, std::string token) {
+  LaunchOptions options;
+  options.m_nWinId = winId;
+  options.m_strFrom = std::move(from);
+  options.m_strToken = std::move(token);
+  return options;
+}
+
+// The bare word sets the request and nothing else, and logs nothing.
+LaunchOptions uninstallOnly() {
+  LaunchOptions options = initialOptions();
+  options.m_bUninstall = true;
+  return options;
+}
+
+constexpr int32_t kMinInt = std::numeric_limits<int32_t>::min();
+
+const LaunchCase kCases[] = {
+    {L"--winid=123 --fromc=abc --tokenc=xyz",
+     stored(123, "abc", "xyz"),
+     {"szCmdline:--winid=123 --fromc=abc --tokenc=xyz", "winid:123,From:abc,token:xyz"}},
+    {L"--winid 123", stored(123, "", ""), {"szCmdline:--winid 123", "winid:123,From:,token:"}},
+    // A value option takes the next token whatever it holds.
+    {L"--fromc --tokenc=x", stored(0, "--tokenc=x", ""), {"szCmdline:--fromc --tokenc=x", "winid:0,From:--tokenc=x,token:"}},
+    {L"--tokenc=t --winid -5", stored(-5, "", "t"), {"szCmdline:--tokenc=t --winid -5", "winid:-5,From:,token:t"}},
+    {L"--winid=+2147483647", stored(2147483647, "", ""), {"szCmdline:--winid=+2147483647", "winid:2147483647,From:,token:"}},
+    {L"--winid=-2147483648", stored(kMinInt, "", ""), {"szCmdline:--winid=-2147483648", "winid:-2147483648,From:,token:"}},
+    {L"--winid=1 --winid=2", stored(2, "", ""), {"szCmdline:--winid=1 --winid=2", "winid:2,From:,token:"}},
+    // One bad value discards the good options of the same line.
+    {L"--winid=12x --fromc=a --tokenc=b",
+     std::nullopt,
+     {"szCmdline:--winid=12x --fromc=a --tokenc=b", "ParseCmdLine:option value is invalid: --winid=12x\n"}},
+    {L"--fromc=a --winid=", std::nullopt, {"szCmdline:--fromc=a --winid=", "ParseCmdLine:option value is invalid: --winid=\n"}},
+    {L"--winid=0x10", std::nullopt, {"szCmdline:--winid=0x10", "ParseCmdLine:option value is invalid: --winid=0x10\n"}},
+    {L"--winid=2147483648", std::nullopt, {"szCmdline:--winid=2147483648", "ParseCmdLine:option value is invalid: --winid=2147483648\n"}},
+    {L"--winid=5\t", std::nullopt, {"szCmdline:--winid=5\t", "ParseCmdLine:option value is invalid: --winid=5\t\n"}},
+    {L"--fromc=a --winid", std::nullopt, {"szCmdline:--fromc=a --winid", "ParseCmdLine:option needs value: --winid\n"}},
+    {L"--WinId=5", std::nullopt, {"szCmdline:--WinId=5", "ParseCmdLine:undefined option: --WinId\n"}},
+    {L"--other --winid=1", std::nullopt, {"szCmdline:--other --winid=1", "ParseCmdLine:undefined option: --other\n"}},
+    // Every problem of the line is collected, in order.
+    {L"-ab --winid=x --fromc",
+     std::nullopt,
+     {"szCmdline:-ab --winid=x --fromc",
+      "ParseCmdLine:undefined short option: -a\nundefined short option: -b\noption value is invalid: --winid=x\n"
+      "option needs value: --fromc\n"}},
+    {L"winid=5", stored(0, "", ""), {"szCmdline:winid=5", "winid:0,From:,token:"}},
+    {L"- --winid=3", stored(3, "", ""), {"szCmdline:- --winid=3", "winid:3,From:,token:"}},
+    {L"--winid=1  --fromc=f", stored(1, "f", ""), {"szCmdline:--winid=1  --fromc=f", "winid:1,From:f,token:"}},
+    {L"--fromc=\"a b\"", stored(0, "a b", ""), {"szCmdline:--fromc=\"a b\"", "winid:0,From:a b,token:"}},
+    {L"\"--fromc=a b\" --tokenc=\"\"", stored(0, "a b", ""), {"szCmdline:\"--fromc=a b\" --tokenc=\"\"", "winid:0,From:a b,token:"}},
+    {L"--fromc=C:\\x --tokenc=a\\\"b\\\\c\\ d",
+     stored(0, "C:x", "a\"b\\c d"),
+     {"szCmdline:--fromc=C:\\x --tokenc=a\\\"b\\\\c\\ d", "winid:0,From:C:x,token:a\"b\\c d"}},
+    {L"--fromc=a\tb", stored(0, "a\tb", ""), {"szCmdline:--fromc=a\tb", "winid:0,From:a\tb,token:"}},
+    {L"--fromc=\"a b", std::nullopt, {"szCmdline:--fromc=\"a b", "ParseCmdLine:quote is not closed\n"}},
+    {L"--fromc=a\\", std::nullopt, {"szCmdline:--fromc=a\\", "ParseCmdLine:unexpected occurrence of '\\' at end of string\n"}},
+    {L"\"\"", std::nullopt, {"szCmdline:\"\"", "ParseCmdLine:argument number must be longer than 0\n"}},
+    {L"", std::nullopt, {"wszCmdline is empty "}},
+    {L"uninstall", uninstallOnly(), {}},
+    // Only the bare word is the uninstall request.
+    {L"uninstall --winid=5", stored(5, "", ""), {"szCmdline:uninstall --winid=5", "winid:5,From:,token:"}},
+    {L"\"uninstall\"", stored(0, "", ""), {"szCmdline:\"uninstall\"", "winid:0,From:,token:"}},
+    {L"uninstall ", stored(0, "", ""), {"szCmdline:uninstall ", "winid:0,From:,token:"}},
+    {L"Uninstall", stored(0, "", ""), {"szCmdline:Uninstall", "winid:0,From:,token:"}},
+};
+
+}  // namespace
+
+TEST(CommandLine, ReadsTheCasesOfTheTable) {
+  for (const LaunchCase& c : kCases) {
+    SCOPED_TRACE(ToAnsi(c.commandLine));
+    LaunchOptions options = initialOptions();
+    EXPECT_EQ(LaunchLog().read(options, c.commandLine), c.lines);
+    const LaunchOptions expected = c.stored.value_or(initialOptions());
+    EXPECT_EQ(options.m_nWinId, expected.m_nWinId);
+    EXPECT_EQ(options.m_strFrom, expected.m_strFrom);
+    EXPECT_EQ(options.m_strToken, expected.m_strToken);
+    EXPECT_EQ(options.m_bUninstall, expected.m_bUninstall);
+  }
+}
+
+TEST(CommandLine, AnUnconvertibleTextIsNeverReadHalfConverted) {
+  const std::wstring text = std::wstring(L"--winid=5 --fromc=a") + static_cast<wchar_t>(0xD800);
+  LaunchOptions options = initialOptions();
+  const std::vector<std::string> lines = LaunchLog().read(options, text);
+  const std::optional<std::string> narrow = TryToAnsi(text);
+  if (narrow) {
+    // This code page stands some character in for the lone surrogate: the text is read whole.
+    EXPECT_EQ(lines, (std::vector<std::string>{"szCmdline:" + *narrow, "winid:5,From:" + narrow->substr(18) + ",token:"}));
+    EXPECT_EQ(options.m_nWinId, 5);
+  } else {
+    EXPECT_EQ(lines, std::vector<std::string>{"wszCmdline not convertible, read as empty, units:20"});
+    EXPECT_EQ(options.m_nWinId, 77);
+    EXPECT_EQ(options.m_strFrom, "oldFrom");
+  }
+}
+
+TEST(CommandLine, ReadsNonAsciiValuesInTheCodePage) {
+  LaunchOptions options = initialOptions();
+  const std::vector<std::string> lines =
+      LaunchLog().read(options, L"--fromc=\"\u041a\u0430\u0432 \u0440\u0430\u043d\" --tokenc=\u4e2d\u6587");
+  EXPECT_EQ(options.m_strFrom, ToAnsi(L"\u041a\u0430\u0432 \u0440\u0430\u043d"));
+  EXPECT_EQ(options.m_strToken, ToAnsi(L"\u4e2d\u6587"));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "winid:0,From:" + options.m_strFrom + ",token:" + options.m_strToken);
+}
+
+TEST(CommandLine, VeryLongTextsAreReadWholeAndLoggedCut) {
+  {
+    const std::string token(100000, 't');
+    LaunchOptions options = initialOptions();
+    const std::vector<std::string> lines =
+        LaunchLog().read(options, L"--winid=9 --tokenc=" + std::wstring(token.size(), L't'));
+    EXPECT_EQ(options.m_nWinId, 9);
+    EXPECT_EQ(options.m_strToken, token);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].substr(0, 32), "szCmdline:--winid=9 --tokenc=ttt");
+    EXPECT_EQ(lines[1].substr(0, 23), "winid:9,From:,token:ttt");
+    for (const std::string& line : lines) EXPECT_LE(line.size(), static_cast<size_t>(LOG_TEXT_SIZE));
+  }
+  {
+    // One error message per letter: far more text than one log line holds.
+    LaunchOptions options = initialOptions();
+    const std::vector<std::string> lines = LaunchLog().read(options, L"-" + std::wstring(50000, L'x'));
+    EXPECT_EQ(options.m_nWinId, 77);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].substr(0, 40), "ParseCmdLine:undefined short option: -x\n");
+    EXPECT_LE(lines[1].size(), static_cast<size_t>(LOG_TEXT_SIZE));
+  }
+}
+
+TEST(CmdlineReader, IntTakesTheWholeTextOnly) {
+  const struct {
+    const char* text;
+    std::optional<int32_t> value;
+  } cases[] = {
+      {"42", 42},          {" \t42", 42},      {"+7", 7},           {"-0", 0},
+      {"2147483647", 2147483647}, {"-2147483648", kMinInt}, {"2147483648", std::nullopt},
+      {"-2147483649", std::nullopt}, {"42 ", std::nullopt}, {"4 2", std::nullopt},
+      {"", std::nullopt}, {" ", std::nullopt}, {"-", std::nullopt}, {"0x10", std::nullopt},
+      {"1e3", std::nullopt}, {"1.0", std::nullopt}, {"99999999999999999999", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(cmdline::default_reader<int32_t>()(c.text), c.value) << '"' << c.text << '"';
+  EXPECT_EQ(cmdline::default_reader<std::string>()(""), "");
+  EXPECT_EQ(cmdline::default_reader<std::string>()(" a\"b "), " a\"b ");
+}
+
+// Short letters and required options, which the launcher itself does not use.
+TEST(CmdlineParser, ReadsShortLettersAndCollectsErrors) {
+  const struct {
+    const char* line;
+    bool ok;
+    const char* errors;
+    int32_t count;
+    const char* name;
+    std::vector<std::string> rest;
+  } cases[] = {
+      {"-c 5", true, "", 5, "x", {}},
+      {"-n -c", true, "", 1, "-c", {}},
+      {"-nc 7 plain", false, "option needs value: --name\n", 7, "x", {"plain"}},
+      {"-c", false, "option needs value: --count\n", 1, "x", {}},
+      {"-cz 4", false, "option needs value: --count\nundefined short option: -z\n", 1, "x", {"4"}},
+      {"--count=3 --name", false, "option needs value: --name\n", 3, "x", {}},
+      {"a b  c", true, "", 1, "x", {"a", "b", "", "c"}},
+      {"--count=3 --count=q", false, "option value is invalid: --count=q\n", 3, "x", {}},
+      {"-- --=v", false, "undefined option: --\nundefined option: --\n", 1, "x", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    cmdline::parser parser;
+    parser.add_option<int32_t>("count", 'c', "how many", false, 1);
+    parser.add_option<std::string>("name", 'n', "what", false, "x");
+    EXPECT_EQ(parser.parse_line(c.line), c.ok);
+    EXPECT_EQ(parser.error_text(), c.errors);
+    EXPECT_EQ(parser.value_of<int32_t>("count"), c.count);
+    EXPECT_EQ(parser.value_of<std::string>("name"), c.name);
+    EXPECT_EQ(parser.rest(), c.rest);
+  }
+}
+
+TEST(CmdlineParser, ChecksRequiredAndSharedShortNames) {
+  cmdline::parser required;
+  required.add_option<int32_t>("port", 'p', "port number", true, 80);
+  required.add_option<std::string>("host", 0, "host name", false, "");
+  required.footer("file");
+  EXPECT_FALSE(required.parse_line("prog"));
+  EXPECT_EQ(required.error_text(), "need option: --port\n");
+  EXPECT_EQ(required.rest(), std::vector<std::string>{"prog"});
+  // The program name comes from the first parse only; each parse starts a new error list.
+  EXPECT_TRUE(required.parse_line("other -p 8080"));
+  EXPECT_EQ(required.error_text(), "");
+  EXPECT_EQ(required.rest(), std::vector<std::string>{"other"});
+  EXPECT_EQ(required.value_of<int32_t>("port"), 8080);
+  EXPECT_EQ(required.usage(),
+            "usage: prog --port=int [options] ... file\noptions:\n"
+            "  -p, --port=int  port number\n      --host=string  host name\n");
+  EXPECT_FALSE(required.parse_tokens({}));
+  EXPECT_EQ(required.error_text(), "argument number must be longer than 0\n");
+
+  cmdline::parser shared;
+  shared.add_option<int32_t>("a", 'x', "", false, 0);
+  shared.add_option<int32_t>("b", 'x', "", false, 0);
+  EXPECT_FALSE(shared.parse_line("--a=1"));
+  EXPECT_EQ(shared.error_text(), "short option 'x' is ambiguous\n");
+  EXPECT_EQ(shared.value_of<int32_t>("a"), 0);
+}
+
+TEST(CmdlineParser, CallingMistakesThrow) {
+  cmdline::parser parser;
+  parser.add_option<int32_t>("winid", 0, "--winid", false, 0);
+  const auto messageOf = [](const auto& call) -> std::string {
+    try {
+      call();
+    } catch (const cmdline::cmdline_error& error) {
+      return error.what();
+    }
+    return "no error";
+  };
+  EXPECT_EQ(messageOf([&] { parser.add_option<std::string>("winid", 0, "", false, ""); }), "multiple definition: winid");
+  EXPECT_EQ(messageOf([&] { parser.value_of<int32_t>("fromc"); }), "there is no flag: --fromc");
+  EXPECT_EQ(messageOf([&] { parser.value_of<std::string>("winid"); }), "type mismatch flag 'winid'");
+}
