@@ -8,17 +8,8 @@ void SetBrowserEmulation() {
   // Runs before the log starts; the web view piece writes the registry value here.
 }
 
-bool CfgCheck(CVTQLaunchApp&) {
-  logLine(LOG_INFO, "cfg check skipped: the download configuration fetch is not built yet");
-  return true;
-}
-
 void WriteEmbeddedFiles(const std::string&) {
   logLine(LOG_INFO, "embedded files skipped: provisioning is not built yet");
-}
-
-void reportEvent(const char*) {
-  // Reports never log; until telemetry is built the event is simply not sent.
 }
 
 void runMainDialog(CVTQLaunchApp&) {

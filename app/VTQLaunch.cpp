@@ -1,5 +1,6 @@
 #include "VTQLaunch.h"
 
+#include "DownloadEngine.h"
 #include "LaunchServices.h"
 #include "LauncherLog.h"
 #include "Logger.h"
@@ -39,7 +40,10 @@ bool CVTQLaunchApp::InitInstance() {
   if (selfCopy.result == SelfCopyResult::NameTooLong)
     logLine(LOG_INFO, "self copy skipped, the target name is too long:", selfCopy.fileName);
 
-  if (!CfgCheck(*this)) endProcess(1);
+  if (!CfgCheck(*this)) {
+    ILogManager::instance().stop();  // writes the "cfg check err:" line out first
+    endProcess(1);
+  }
   ParseCmdLine();
   WriteEmbeddedFiles(m_strFrom);
 
@@ -48,7 +52,7 @@ bool CVTQLaunchApp::InitInstance() {
   CWinApp::InitInstance();
   installOleMessageFilter();
 
-  reportEvent("launch_start");
+  DownloadEngine::instance().report("launch_start");
   SetRegistryKey(kRegistryKey);
   m_gdiplusToken = startGraphics();
   runMainDialog(*this);
@@ -58,7 +62,7 @@ bool CVTQLaunchApp::InitInstance() {
 int CVTQLaunchApp::ExitInstance() {
   stopGraphics(m_gdiplusToken);
   logLine(LOG_INFO, "close launch");
-  reportEvent("close launch");
+  DownloadEngine::instance().report("close launch");
   ILogManager::instance().stop();
   return CWinApp::ExitInstance();
 }

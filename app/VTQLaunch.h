@@ -6,9 +6,12 @@
 #include <string>
 
 #include "CWinApp.h"
+#include "CfgCheck.h"
 #include "CommandLine.h"
 
-class CVTQLaunchApp : public CWinApp, public LaunchOptions {
+// The command-line values and the download configuration are read by later steps
+// through the application object, as fields of its bases.
+class CVTQLaunchApp : public CWinApp, public LaunchOptions, public DownloadConfig {
  public:
   CVTQLaunchApp();
 
@@ -18,9 +21,6 @@ class CVTQLaunchApp : public CWinApp, public LaunchOptions {
   int ExitInstance() override;
 
   uintptr_t m_gdiplusToken = 0;
-  std::string m_strPath;         // download configuration "path": the game's folder
-  std::string m_strGamePath;     // "gamePath": where the package is downloaded from
-  std::string m_strPackageName;  // "./kvr/" + "packageName": the downloaded archive
 
  private:
   void ParseCmdLine();

@@ -13,3 +13,16 @@ foreach(url IN ITEMS KVR_LOGIN_URL KVR_REPORT_URL KVR_CONFIG_URL)
     message(FATAL_ERROR "${url} is ${len} characters; string-table entries hold at most 99")
   endif()
 endforeach()
+
+# Certificate authorities the telemetry client trusts (CURLOPT_CAINFO); empty means the
+# system's store. Verification is never switched off: the local profile trusts the local
+# authority that tests/fixtures/local_ca.py makes in the build folder. Wine maps the
+# Linux root to drive Z:.
+set(KVR_LOCAL_CA_DIR "${CMAKE_BINARY_DIR}/local-ca")
+if(WIN32)
+  set(kvr_default_ca_bundle "Z:${KVR_LOCAL_CA_DIR}/ca.pem")
+else()
+  set(kvr_default_ca_bundle "${KVR_LOCAL_CA_DIR}/ca.pem")
+endif()
+set(KVR_CA_BUNDLE "${kvr_default_ca_bundle}"
+    CACHE STRING "Certificate authority bundle for telemetry (empty: the system's store)")

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FixtureServers.h"
 #include "Process.h"
 #include "StartupPlatform.h"
 #include "TestFolder.h"
@@ -14,17 +15,42 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every test starts from no install folder, with its own HOME (used on Linux).
+const char kConfiguration[] =
+    R"({"path": "./kvr/game", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z", "packageName": "kvr.7z"})";
+
+// Every test starts from no install folder, with its own HOME (used on Linux), and
+// the local channel serving a valid download configuration.
 struct LauncherRun : testing::Test {
   TestFolder home;
   fs::path install;
   fs::path launcher = fs::u8path(KVR_LAUNCHER_EXE);
+  fs::path configuration = fs::u8path(fixtureFile("channel-PCDownloadCfg.json"));
+  size_t eventsBefore = 0;
 
   void SetUp() override {
     setEnvironment("HOME", home.path().string());
     install = fs::u8path(installFolder());
     std::error_code ignored;
     fs::remove_all(install.parent_path(), ignored);
+    writeFile(configuration, kConfiguration);
+    eventsBefore = allEvents().size();
+  }
+
+  // Event types the collector has received, in order.
+  static std::vector<std::string> allEvents() {
+    std::vector<std::string> types;
+    const std::string bodies = readFile(fs::u8path(fixtureFile("channel-collector.bodies")));
+    for (size_t begin = 0, end; (end = bodies.find('\n', begin)) != std::string::npos; begin = end + 1) {
+      const std::string line = bodies.substr(begin, end - begin);
+      const size_t type = line.find("type=");
+      types.push_back(line.substr(type + 5, line.find('&', type) - type - 5));
+    }
+    return types;
+  }
+  std::vector<std::string> newEvents() const {
+    std::vector<std::string> types = allEvents();
+    types.erase(types.begin(), types.begin() + static_cast<std::ptrdiff_t>(eventsBefore));
+    return types;
   }
   void TearDown() override {
     std::error_code ignored;
@@ -61,6 +87,7 @@ TEST_F(LauncherRun, FirstStartInstallsCopiesAndLogs) {
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines.front(), "work:" + installFolder());
   EXPECT_EQ(lines.back(), "close launch");
+  EXPECT_EQ(newEvents(), (std::vector<std::string>{"launch_start", "close launch"}));
 
   // Started again from its installed copy: nothing to copy, the same sequence.
   const ProcessResult second = run(copy);
@@ -101,4 +128,16 @@ TEST_F(LauncherRun, SecondInstanceRaisesTheFirstAndTouchesNothing) {
   ASSERT_TRUE(result.finished);
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_FALSE(fs::exists(install)) << "nothing is written before the check";
+  EXPECT_TRUE(newEvents().empty());
+}
+
+TEST_F(LauncherRun, FailedConfigurationEndsWithCodeOne) {
+  writeFile(configuration, "<html>not a configuration</html>");
+  const ProcessResult result = run(launcher);
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(result.exitCode, 1);
+  const std::vector<std::string> lines = launcherLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("cfg check err:", 0), 0u) << lines.back();
+  EXPECT_TRUE(newEvents().empty());
 }

@@ -1,0 +1,89 @@
+#include "CfgCheck.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+
+#include "DownloadEngine.h"
+#include "Logger.h"
+#include "Resources.h"
+#include "StringTable.h"
+#include "TextConvert.h"
+
+namespace {
+
+bool fail(const std::string& problem) {
+  logLine(LOG_INFO, "cfg check err:", problem);
+  return false;
+}
+
+// The member `key` of `document` as text; a message naming the problem when it is
+// missing or not a string.
+bool readMember(const nlohmann::json& document, const char* key, std::string& value,
+                std::string& problem) {
+  const auto member = document.find(key);
+  if (member == document.end()) {
+    problem = std::string("member \"") + key + "\" is missing";
+    return false;
+  }
+  if (!member->is_string()) {
+    problem = std::string("member \"") + key + "\" is not a string but " + member->type_name();
+    return false;
+  }
+  value = member->get<std::string>();
+  return true;
+}
+
+}  // namespace
+
+size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream) {
+  // No separator: a chunk border may fall anywhere, inside a string or a number too.
+  static_cast<std::string*>(stream)->append(data, size * count);
+  return size * count;
+}
+
+bool CfgCheck(DownloadConfig& config) {
+  return CfgCheck(config, ToAnsi(LoadResourceText(IDS_CONFIG_URL)),
+                  DownloadEngine::instance().sharedHandle);
+}
+
+bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {
+  logLine(LOG_INFO, "cfg check start");
+  if (!handle) return fail(curl_easy_strerror(CURLE_FAILED_INIT));
+
+  std::string body;
+  curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendChunkToStream);
+  curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConfigConnectTimeoutSeconds);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kConfigLowSpeedSeconds);
+  const CURLcode result = curl_easy_perform(handle);
+  // The body dies with this call: later users of the shared handle fall back to
+  // libcurl's own sink instead of writing into it.
+  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, static_cast<curl_write_callback>(nullptr));
+  curl_easy_setopt(handle, CURLOPT_WRITEDATA, static_cast<void*>(stdout));
+  if (result != CURLE_OK) return fail(curl_easy_strerror(result));
+
+  nlohmann::json document;
+  try {
+    document = nlohmann::json::parse(body);
+  } catch (const nlohmann::json::parse_error& error) {
+    return fail(std::string("the configuration is not JSON: ") + error.what());
+  }
+  if (!document.is_object()) return fail("the configuration is not a JSON object");
+  DownloadConfig read;
+  std::string problem;
+  if (!readMember(document, "path", read.m_strPath, problem) ||
+      !readMember(document, "gamePath", read.m_strGamePath, problem) ||
+      !readMember(document, "packageName", read.m_strPackageName, problem))
+    return fail(problem);
+  read.m_strPackageName = "./kvr/" + read.m_strPackageName;
+  config = std::move(read);
+
+  logLine(LOG_INFO, "check path:", config.m_strPath);
+  logLine(LOG_INFO, "check gamePath:", config.m_strGamePath);
+  logLine(LOG_INFO, "check packageName:", config.m_strPackageName);
+  logLine(LOG_INFO, "cfg check end");
+  return true;
+}

@@ -1,0 +1,31 @@
+// The download configuration: where the game lives and where its package comes from,
+// fetched from the package host at start-up.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <cstddef>
+#include <string>
+
+struct DownloadConfig {
+  std::string m_strPath;         // "path": the folder that holds the game executable
+  std::string m_strGamePath;     // "gamePath": the package archive's address
+  std::string m_strPackageName;  // "./kvr/" + "packageName": where the archive is stored
+};
+
+// Time limits of the fetch: a dead or stalled package host ends it within seconds.
+inline constexpr long kConfigConnectTimeoutSeconds = 10;
+inline constexpr long kConfigLowSpeedSeconds = 10;  // below 1 byte/s for this long ends it
+
+// Fetches the document at string 155 on the telemetry engine's shared handle, logs the
+// three values and stores them in `config`. On failure logs one "cfg check err:" line,
+// leaves `config` untouched and returns false: the caller then ends the process with
+// code 1, after stopping the logger so that the line is written out.
+bool CfgCheck(DownloadConfig& config);
+
+// The same from `url` on `handle` (none: "Failed initialization").
+bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle);
+
+// The fetch's write callback: appends the `size` x `count` bytes at `data` to the
+// std::string at `stream`, unchanged, and takes them all.
+size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream);

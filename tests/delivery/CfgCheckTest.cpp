@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "CfgCheck.h"
+#include "DownloadEngine.h"
+#include "FixtureServers.h"
+#include "Logger.h"
+#include "TestFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kConfigPath[] = "/package/velmora/PCDownloadCfg.json";
+
+struct Fetched {
+  bool ok;
+  DownloadConfig config;
+  std::vector<std::string> lines;  // the launcher's own log lines
+};
+
+// Each fetch runs with the process's logger writing into a fresh folder and the engine's
+// shared handle, as at start-up.
+struct CfgCheckRun : testing::Test {
+  TestFolder folder;
+
+  void SetUp() override { ASSERT_NE(fixturePort("package_host"), 0) << "the package host fixture is not running"; }
+
+  // The address of the package host's document delivered in `mode`.
+  static std::string address(const std::string& mode) {
+    return "http://127.0.0.1:" + std::to_string(fixturePort("package_host")) + "/" + mode + kConfigPath;
+  }
+  // The same with `body` as the document.
+  static std::string url(const std::string& mode, const std::string& body, const std::string& extra = "") {
+    char* escaped = curl_easy_escape(nullptr, body.data(), static_cast<int>(body.size()));
+    const std::string withBody = address(mode) + "?body=" + escaped + extra;
+    curl_free(escaped);
+    return withBody;
+  }
+
+  Fetched fetch(const std::string& address, CURL* handle = DownloadEngine::instance().sharedHandle) {
+    ILogManager& logger = ILogManager::instance();
+    logger.configFromText("[Main] \npath = ./kvr/logs/ \nname=log \nfileline = 0 \ndisplay = 0 \n");
+    mainLoggerId = logger.findLogger("Main");
+    logger.setLoggerEnabled(mainLoggerId, true);  // a stop leaves it switched off
+    EXPECT_TRUE(logger.start());
+    // Values a failed fetch must leave alone.
+    Fetched fetched{false, {"old path", "old gamePath", "old packageName"}, {}};
+    fetched.ok = CfgCheck(fetched.config, address, handle);
+    EXPECT_TRUE(logger.stop());
+    for (const fs::path& file : filesBelow(folder.path() / "kvr" / "logs"))
+      for (const std::string& line : splitCrLf(readFile(file))) {
+        const size_t info = line.find(" LOG_INFO ");
+        if (info != std::string::npos) fetched.lines.push_back(line.substr(info + 10));
+      }
+    fs::remove_all(folder.path() / "kvr");
+    return fetched;
+  }
+};
+
+const char kDocument[] =
+    R"({"version": 12345, "path": "D:/Games/kvr", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z",)"
+    R"( "packageName": "kvr_1.0.7z", "notes": ["a", {"b": null}]})";
+
+}  // namespace
+
+TEST_F(CfgCheckRun, StoresAndLogsTheThreeValues) {
+  const struct {
+    const char* what;
+    std::string address;
+    const char* path;
+    const char* gamePath;
+    const char* packageName;
+  } cases[] = {
+      {"whole, extra members ignored", url("whole", kDocument), "D:/Games/kvr",
+       "http://127.0.0.1:18480/package/velmora/kvr.7z", "./kvr/kvr_1.0.7z"},
+      {"one byte per chunk", url("chunked", kDocument, "&chunk=1"), "D:/Games/kvr",
+       "http://127.0.0.1:18480/package/velmora/kvr.7z", "./kvr/kvr_1.0.7z"},
+      {"chunk borders inside strings and numbers", url("chunked", kDocument, "&chunk=7"), "D:/Games/kvr",
+       "http://127.0.0.1:18480/package/velmora/kvr.7z", "./kvr/kvr_1.0.7z"},
+      {"prefixed package name", url("whole", R"({"path":"p","gamePath":"g","packageName":"abc"})"), "p", "g",
+       "./kvr/abc"},
+      {"empty strings stored", url("whole", R"({"path":"","gamePath":"","packageName":""})"), "", "", "./kvr/"},
+      {"UTF-8 bytes as parsed", url("whole", "{\"path\":\"C:/\\u6e38\\u620f\",\"gamePath\":\"g\",\"packageName\":\"\xc3\xa9\"}"),
+       "C:/\xe6\xb8\xb8\xe6\x88\x8f", "g", "./kvr/\xc3\xa9"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Fetched fetched = fetch(c.address);
+    EXPECT_TRUE(fetched.ok);
+    EXPECT_EQ(fetched.config.m_strPath, c.path);
+    EXPECT_EQ(fetched.config.m_strGamePath, c.gamePath);
+    EXPECT_EQ(fetched.config.m_strPackageName, c.packageName);
+    const std::vector<std::string> expected{"cfg check start", std::string("check path:") + c.path,
+                                            std::string("check gamePath:") + c.gamePath,
+                                            std::string("check packageName:") + c.packageName, "cfg check end"};
+    EXPECT_EQ(fetched.lines, expected);
+  }
+}
+
+TEST_F(CfgCheckRun, FailureIsOneErrorLineAndNothingStored) {
+  const std::string notJson = "cfg check err:the configuration is not JSON: [json.exception.parse_error.101] ";
+  const struct {
+    const char* what;
+    std::string address;
+    std::string error;  // the whole line, or its beginning when it ends in "] "
+  } cases[] = {
+      {"not JSON", url("whole", R"({"path": "p", "gamePath": )"), notJson},
+      {"empty body", url("whole", ""), notJson},
+      {"404 page", address("404"), notJson},
+      {"not an object", url("whole", R"(["p", "g", "n"])"), "cfg check err:the configuration is not a JSON object"},
+      {"missing member", url("whole", R"({"path":"p","packageName":"n"})"),
+       "cfg check err:member \"gamePath\" is missing"},
+      {"null member", url("whole", R"({"path":null,"gamePath":"g","packageName":"n"})"),
+       "cfg check err:member \"path\" is not a string but null"},
+      {"number member", url("whole", R"({"path":"p","gamePath":"g","packageName":7})"),
+       "cfg check err:member \"packageName\" is not a string but number"},
+      {"cut off mid-body", url("cut", kDocument), "cfg check err:Transferred a partial file"},
+      {"host unreachable", "http://127.0.0.1:1/package/velmora/PCDownloadCfg.json",
+       "cfg check err:Couldn't connect to server"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Fetched fetched = fetch(c.address);
+    EXPECT_FALSE(fetched.ok);
+    EXPECT_EQ(fetched.config.m_strPath, "old path");
+    EXPECT_EQ(fetched.config.m_strGamePath, "old gamePath");
+    EXPECT_EQ(fetched.config.m_strPackageName, "old packageName");
+    ASSERT_EQ(fetched.lines.size(), 2u);
+    EXPECT_EQ(fetched.lines[0], "cfg check start");
+    if (c.error.back() == ' ')
+      EXPECT_EQ(fetched.lines[1].substr(0, c.error.size()), c.error);
+    else
+      EXPECT_EQ(fetched.lines[1], c.error);
+  }
+}
+
+TEST_F(CfgCheckRun, NoHandleIsAFailedInitialization) {
+  const Fetched fetched = fetch(url("whole", kDocument), nullptr);
+  EXPECT_FALSE(fetched.ok);
+  EXPECT_EQ(fetched.lines, (std::vector<std::string>{"cfg check start", "cfg check err:Failed initialization"}));
+}
+
+TEST_F(CfgCheckRun, StalledHostEndsWithinTheLowSpeedTime) {
+  const auto start = std::chrono::steady_clock::now();
+  const Fetched fetched = fetch(url("stall", kDocument));
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_FALSE(fetched.ok);
+  EXPECT_EQ(fetched.lines, (std::vector<std::string>{"cfg check start", "cfg check err:Timeout was reached"}));
+  EXPECT_GE(elapsed, std::chrono::seconds(kConfigLowSpeedSeconds - 1));
+  EXPECT_LT(elapsed, std::chrono::seconds(kConfigLowSpeedSeconds + 5));
+}
