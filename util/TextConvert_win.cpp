@@ -14,3 +14,13 @@ std::optional<std::string> TryToAnsi(std::wstring_view text) {
     return std::nullopt;
   return result;
 }
+
+std::wstring FromAnsi(std::string_view text) {
+  if (text.empty() || text.size() > 0x3FFFFFFF) return {};
+  const int bytes = static_cast<int>(text.size());
+  const int needed = MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), bytes, nullptr, 0);
+  if (needed <= 0) return {};
+  std::wstring result(static_cast<size_t>(needed), L'\0');
+  MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), bytes, result.data(), needed);
+  return result;
+}

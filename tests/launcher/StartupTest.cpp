@@ -33,25 +33,11 @@ struct LauncherRun : testing::Test {
     std::error_code ignored;
     fs::remove_all(install.parent_path(), ignored);
     writeFile(configuration, kConfiguration);
-    eventsBefore = allEvents().size();
+    eventsBefore = channelEventTypes().size();
   }
 
-  // Event types the collector has received, in order.
-  static std::vector<std::string> allEvents() {
-    std::vector<std::string> types;
-    const std::string bodies = readFile(fs::u8path(fixtureFile("channel-collector.bodies")));
-    for (size_t begin = 0, end; (end = bodies.find('\n', begin)) != std::string::npos; begin = end + 1) {
-      const std::string line = bodies.substr(begin, end - begin);
-      const size_t type = line.find("type=");
-      types.push_back(line.substr(type + 5, line.find('&', type) - type - 5));
-    }
-    return types;
-  }
-  std::vector<std::string> newEvents() const {
-    std::vector<std::string> types = allEvents();
-    types.erase(types.begin(), types.begin() + static_cast<std::ptrdiff_t>(eventsBefore));
-    return types;
-  }
+  std::vector<std::string> newEvents() const { return channelEventTypesSince(eventsBefore); }
+
   void TearDown() override {
     std::error_code ignored;
     fs::remove_all(install.parent_path(), ignored);

@@ -31,3 +31,11 @@ TEST(Text, StringTable) {
   EXPECT_EQ(login.substr(login.size() - 20), L"/kvr/login/index.php");
   EXPECT_EQ(LoadResourceText(9999), L"");
 }
+
+TEST(Text, FromAnsiRoundTrip) {
+  const std::wstring ascii = L"./kvr/game path";
+  EXPECT_EQ(FromAnsi(ToAnsi(ascii)), ascii);
+  EXPECT_EQ(FromAnsi(""), L"");
+  const std::wstring accented = L"caf\u00e9";  // in every Western code page and in UTF-8
+  EXPECT_EQ(FromAnsi(ToAnsi(accented)), accented);
+}

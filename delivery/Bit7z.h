@@ -1,0 +1,73 @@
+// The archive layer: the 7-Zip codec library loaded from a file, and an extractor
+// for one archive format over its "CreateObject" interface. Every failure is a
+// BitException whose what() is UTF-8 text.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "SharedLibrary.h"
+#include "CodecInterfaces.h"
+
+class BitException : public std::runtime_error {
+ public:
+  explicit BitException(const std::string& message) : std::runtime_error(message) {}
+};
+
+// An archive format the codec library knows, by its format id.
+class BitInFormat {
+ public:
+  constexpr BitInFormat(unsigned char value, const wchar_t* extension) : m_value(value), m_extension(extension) {}
+  constexpr unsigned char value() const { return m_value; }
+  constexpr const wchar_t* extension() const { return m_extension; }
+
+ private:
+  unsigned char m_value;
+  const wchar_t* m_extension;
+};
+
+namespace BitFormat {
+inline constexpr BitInFormat SevenZip{0x07, L".7z"};
+}
+
+// The loaded codec library; destroying it unloads the library.
+class Bit7zLibrary {
+ public:
+  // Loads the library at `dllPath` (by its full path) and looks up its entry points.
+  // Throws "Cannot load 7-zip library (error N)" or "Cannot get CreateObject (error N)".
+  explicit Bit7zLibrary(const std::wstring& dllPath);
+  Bit7zLibrary(const Bit7zLibrary&) = delete;
+  Bit7zLibrary& operator=(const Bit7zLibrary&) = delete;
+
+  sevenzip::HResult createObject(const sevenzip::Guid& classId, const sevenzip::Guid& iid, void** object) const;
+  void clearVariant(sevenzip::PropVariant& value) const;
+
+ private:
+  SharedLibrary m_library;
+  sevenzip::CreateObjectFn m_createObject = nullptr;
+  sevenzip::VariantClearFn m_variantClear = nullptr;
+};
+
+// Extracts archives of one format with the library it is bound to; the library must
+// outlive it. No password is ever given.
+class BitExtractor {
+ public:
+  BitExtractor(const Bit7zLibrary& library, const BitInFormat& format);
+
+  // Extracts every item of `inFile` below `outDir`, creating missing folders, replacing
+  // existing files and applying the stored modification times and attributes. Each file
+  // is written under a temporary name and renamed when complete. An item whose path or
+  // link target would leave `outDir` fails the extraction before it is written.
+  // `finalItem` names an item at the archive's top level that appears only after every
+  // other item has been written; an existing one is removed first, so a failed
+  // extraction never leaves it behind.
+  void extract(const std::wstring& inFile, const std::wstring& outDir, std::wstring_view finalItem = {}) const;
+
+  // Decodes and checks every item of `inFile`, writing nothing.
+  void test(const std::wstring& inFile) const;
+
+ private:
+  const Bit7zLibrary& m_library;
+  BitInFormat m_format;
+};

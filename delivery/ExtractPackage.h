@@ -1,0 +1,17 @@
+// Extraction of the downloaded game package into the game folder.
+#pragma once
+
+#include <string>
+
+#include "Bit7z.h"
+
+// The codec library the launcher writes at start-up, relative to the install folder.
+inline const std::wstring kCodecLibraryPath = KVR_CODEC_LIBRARY_PATH;
+
+// The game executable at the top of the package; the game counts as installed when
+// it exists, so it is written last and only by a complete extraction.
+inline constexpr wchar_t kGameExecutable[] = L"kvr.exe";
+
+// Extracts every item of the package `wszPackage` into the game folder `wszPath`.
+// Throws BitException with the library's message on failure.
+void ExtractPackage(const BitExtractor& extractor, const std::wstring& wszPackage, const std::wstring& wszPath);

@@ -1,0 +1,52 @@
+// The package worker: downloads a missing game package, extracts it into the game
+// folder, reports its four events and finally raises g_downloadFinished.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "CfgCheck.h"
+
+// Raised once the package work has ended, on every path; never lowered.
+extern std::atomic<bool> g_downloadFinished;
+// Transfer counters in thousands of bytes, written by the worker's progress callback
+// and polled by the window's progress thread.
+extern std::atomic<int32_t> m_ulnow;
+extern std::atomic<int32_t> m_ultotal;
+
+// What the worker asks of the window. Both calls are carried out on the UI thread
+// while the worker waits; the UI thread never waits for the worker.
+class IPackageWorkerUi {
+ public:
+  virtual ~IPackageWorkerUi() = default;
+  // Hides the status label, replaces its text and shows it again.
+  virtual void setStatusText(const std::wstring& text) = 0;
+  // An ownerless warning box; returns when the player has dismissed it.
+  virtual void showWarningBox(const std::wstring& text, const std::wstring& caption) = 0;
+};
+
+inline constexpr wchar_t kStatusInstalling[] = L"正在安装...";
+inline constexpr wchar_t kStatusInstalled[] = L"下载完成";
+inline constexpr wchar_t kDownloadErrorText[] = L"下载出错请重新打开";
+inline constexpr wchar_t kDownloadErrorCaption[] = L"提示";
+
+// Time limits of the package transfer: a dead or stalled host ends it as a failure.
+inline constexpr long kPackageConnectTimeoutSeconds = 10;
+inline constexpr long kPackageLowSpeedSeconds = 20;  // below 1 byte/s for this long ends it
+
+// The worker's body for the package described by `config`; returns 1.
+unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui);
+
+// The transfer's write callback: writes the block to the package file. A short count
+// (a full disk) ends the transfer with a write error.
+size_t OnDownloadWrite(char* data, size_t size, size_t count, void* file);
+
+// The transfer's progress callback (libcurl's current form; its older double form is
+// deprecated): stores the sizes in thousands of bytes; returns 0.
+int OnDownloadProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow);
+
+// True when `name` is a plain file name: not empty, no folder part, no drive, not "." or "..".
+bool isPlainFileName(const std::string& name);

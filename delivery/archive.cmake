@@ -1,0 +1,21 @@
+# The archive layer over the 7-Zip codec library and the package extraction.
+add_library(kvr_archive STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/Bit7z.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CodecAbi_${KVR_PLATFORM}.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ExtractFiles_${KVR_PLATFORM}.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ExtractPackage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SharedLibrary_${KVR_PLATFORM}.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Utf8.cpp
+)
+target_include_directories(kvr_archive PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+if(WIN32)
+  # COM methods of the codec library use the stdcall convention on 32-bit Windows.
+  target_compile_definitions(kvr_archive PUBLIC KVR_COMCALL=__stdcall
+    KVR_CODEC_LIBRARY_PATH=L"./kvr/7za.dll")
+  target_link_libraries(kvr_archive PUBLIC ole32)
+else()
+  target_compile_definitions(kvr_archive PUBLIC KVR_COMCALL=
+    KVR_CODEC_LIBRARY_PATH=L"./kvr/7z.so")
+  target_link_libraries(kvr_archive PUBLIC ${CMAKE_DL_LIBS})
+endif()
+kvr_warnings(kvr_archive)

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ExtractPackage.h"
+#include "FixtureServers.h"
+#include "LauncherLog.h"
+#include "Logger.h"
+#include "PackageWorker.h"
+#include "TestFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kHost = "http://127.0.0.1:18480";
+
+// Records what the worker asks of the window.
+struct RecordingUi : IPackageWorkerUi {
+  std::vector<std::wstring> statusTexts;
+  std::vector<std::wstring> boxes;
+  void setStatusText(const std::wstring& text) override { statusTexts.push_back(text); }
+  void showWarningBox(const std::wstring& text, const std::wstring& caption) override {
+    boxes.push_back(text + L"|" + caption);
+  }
+};
+
+// A launcher-like folder: the codec library in ./kvr/, the log running, the local
+// channel serving `package` as its game package.
+struct WorkerRun : testing::Test {
+  TestFolder folder;
+  RecordingUi ui;
+  size_t eventsBefore = 0;
+
+  void SetUp() override {
+    fs::create_directories("kvr");
+    fs::copy_file(fs::u8path(KVR_TEST_CODEC_LIBRARY), fs::path(kCodecLibraryPath));
+    ILogManager& logs = ILogManager::instance();
+    logs.configFromText(kLauncherLogConfig);
+    logs.setLoggerEnabled(0, true);  // a stopped logger leaves its loggers off
+    logs.setLoggerDisplay(0, false);
+    mainLoggerId = 0;
+    ASSERT_TRUE(logs.start());
+    eventsBefore = channelEventTypes().size();
+    g_downloadFinished = false;
+    m_ulnow = 0;
+    m_ultotal = 0;
+  }
+  void TearDown() override { ILogManager::instance().stop(); }
+
+  void serve(const std::string& archive) {
+    // Rewritten in place: MinGW's copy_file cannot overwrite.
+    writeFile(fs::u8path(fixtureFile("channel-kvr.7z")), readFile(fs::u8path(KVR_ARCHIVE_FIXTURES) / archive));
+  }
+
+  // The launcher's own lines so far (the logger is stopped to read them).
+  std::vector<std::string> stopAndReadLines() {
+    ILogManager::instance().stop();
+    std::vector<std::string> lines;
+    for (const fs::path& file : filesBelow("kvr/logs"))
+      for (const std::string& line : splitCrLf(readFile(file))) {
+        const size_t info = line.find(" LOG_INFO ");
+        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
+      }
+    return lines;
+  }
+
+  static DownloadConfig config(const std::string& urlPath, const std::string& packageName = "kvr.7z") {
+    return {"./kvr/game", kHost + urlPath, "./kvr/" + packageName};
+  }
+};
+
+bool contains(const std::vector<std::string>& lines, const std::string& start) {
+  return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
+
+}  // namespace
+
+TEST_F(WorkerRun, InstallsAMissingGame) {
+  serve("nested.7z");
+  EXPECT_EQ(DownloadThreadProc(config("/package/velmora/kvr.7z"), ui), 1u);
+  EXPECT_TRUE(g_downloadFinished);
+
+  EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
+  EXPECT_TRUE(fs::exists("kvr/game/data/maps/deep/secret.txt"));
+  EXPECT_TRUE(fs::exists("kvr/kvr.7z")) << "the archive stays";
+  const auto size = static_cast<int32_t>(fs::file_size("kvr/kvr.7z") / 1000);
+  EXPECT_EQ(m_ulnow, size);
+  EXPECT_EQ(m_ultotal, size);
+  EXPECT_EQ(ui.statusTexts, (std::vector<std::wstring>{kStatusInstalling, kStatusInstalled}));
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(channelEventTypesSince(eventsBefore),
+            (std::vector<std::string>{"download_start", "download_end", "decode_start", "decode_end"}));
+  EXPECT_EQ(stopAndReadLines(),
+            (std::vector<std::string>{"download start", "download end", "7z decode start",
+                                      " packageName:./kvr/kvr.7z, path:./kvr/game", "7z decode end",
+                                      "7z decode end2"}));
+}
+
+// Every failure ends with the flag raised and the error box, and leaves no game behind.
+TEST_F(WorkerRun, FailuresEndWithTheErrorBox) {
+  struct Case {
+    const char* name;
+    const char* archive;
+    std::string url;
+    std::string packageName;
+    bool removeCodec;
+    std::vector<std::string> events;
+    const char* logged;  // a line that starts so
+  };
+  const std::vector<std::string> transferEvents = {"download_start", "download_end"};
+  const std::vector<std::string> decodeEvents = {"download_start", "download_end", "decode_start"};
+  const Case cases[] = {
+      {"cut off mid-body", "nested.7z", kHost + "/cut/package/velmora/kvr.7z", "kvr.7z", false, transferEvents,
+       "download end"},
+      {"unreachable", "nested.7z", "http://127.0.0.1:1/package/velmora/kvr.7z", "kvr.7z", false, transferEvents, "download end"},
+      {"not found page", "nested.7z", kHost + "/404/package/velmora/kvr.7z", "kvr.7z", false, decodeEvents,
+       "Cannot open archive '"},
+      {"no codec library", "nested.7z", kHost + "/package/velmora/kvr.7z", "kvr.7z", true, decodeEvents,
+       "Cannot load 7-zip library (error "},
+      {"encrypted", "encrypted.7z", kHost + "/package/velmora/kvr.7z", "kvr.7z", false, decodeEvents,
+       "Password is not defined"},
+      {"truncated archive", "truncated.7z", kHost + "/package/velmora/kvr.7z", "kvr.7z", false, decodeEvents, ""},
+      {"name with a folder", "nested.7z", kHost + "/package/velmora/kvr.7z", "../evil.7z", false, transferEvents,
+       "download refused, packageName is not a plain file name:./kvr/../evil.7z"},
+      {"name with a drive", "nested.7z", kHost + "/package/velmora/kvr.7z", "C:evil.7z", false, transferEvents,
+       "download refused, packageName is not a plain file name:"},
+      {"package file cannot be opened", "nested.7z", kHost + "/package/velmora/kvr.7z", "folder.7z", false,
+       transferEvents, "download cannot open package file:./kvr/folder.7z"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    fs::remove_all("kvr");
+    SetUp();
+    serve(c.archive);
+    if (c.removeCodec) fs::remove(fs::path(kCodecLibraryPath));
+    fs::create_directories("kvr/folder.7z");
+    DownloadThreadProc(DownloadConfig{"./kvr/game", c.url, "./kvr/" + c.packageName}, ui);
+    EXPECT_TRUE(g_downloadFinished);
+    EXPECT_FALSE(fs::exists("kvr/game/kvr.exe"));
+    EXPECT_FALSE(fs::exists("evil.7z"));
+    EXPECT_EQ(ui.boxes, (std::vector<std::wstring>{std::wstring(kDownloadErrorText) + L"|" + kDownloadErrorCaption}));
+    ui.boxes.clear();
+    EXPECT_EQ(channelEventTypesSince(eventsBefore), c.events);
+    const std::vector<std::string> lines = stopAndReadLines();
+    EXPECT_TRUE(contains(lines, c.logged)) << c.logged;
+    EXPECT_FALSE(contains(lines, "7z decode end"));
+  }
+}
+
+TEST_F(WorkerRun, StalledDownloadEndsAsATransferFailure) {
+  serve("nested.7z");
+  const auto started = std::chrono::steady_clock::now();
+  DownloadThreadProc(config("/stall/package/velmora/kvr.7z"), ui);
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_TRUE(g_downloadFinished);
+  EXPECT_LT(seconds, kPackageLowSpeedSeconds + 10);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
+}

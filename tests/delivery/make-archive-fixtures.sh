@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Makes the archives the archive tests read:  make-archive-fixtures.sh FOLDER
+# Real 7z archives from 7z, and archives with item names 7-Zip refuses to write
+# (leaving the output folder) from bsdtar's 7z writer.
+set -euo pipefail
+out=$1
+rm -rf "$out"
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+sevenzip() { 7z "$@" -bd -bso0 -bsp0 >/dev/null; }
+
+# A game: nested folders, the executable at the top, a read-only file, fixed times.
+mkdir -p game/data/maps/deep game/bin
+printf 'game executable\n' > game/kvr.exe
+printf 'helper\n' > game/bin/helper.exe
+printf 'level one\n' > game/data/maps/level1.map
+printf 'deep content\n' > game/data/maps/deep/secret.txt
+head -c 200000 /dev/urandom > game/data/blob.bin
+printf 'read only\n' > game/data/readonly.txt
+chmod 0755 game/kvr.exe game/bin/helper.exe
+chmod 0444 game/data/readonly.txt
+find game -exec touch -h -d '2021-03-04 05:06:07 UTC' {} +
+# Carries the same time, for comparing times without a time zone.
+touch -d '2021-03-04 05:06:07 UTC' "$out/stamp.ref"
+(cd game && sevenzip a -t7z -m0=lzma2 "$out/nested.7z" .)
+
+# The same game with a password, once with readable names, once with encrypted names.
+(cd game && sevenzip a -t7z -pSecret "$out/encrypted.7z" .)
+(cd game && sevenzip a -t7z -pSecret -mhe=on "$out/encrypted-names.7z" .)
+
+# Cut short, and an HTTP error page saved under the package's name.
+head -c "$(( $(stat -c %s "$out/nested.7z") / 2 ))" "$out/nested.7z" > "$out/truncated.7z"
+printf '<html><head><title>404 Not Found</title></head><body><h1>Not Found</h1></body></html>\n' > "$out/page.7z"
+
+# Stored (uncompressed) items in a fixed order: kvr.exe first, a file that is then
+# damaged last, so the failure comes after the executable has been decoded.
+mkdir late
+printf 'game executable\n' > late/kvr.exe
+printf 'first part\n' > late/a.txt
+printf 'ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ' > late/z.txt
+(cd late && bsdtar --format 7zip --options 7zip:compression=store -cf "$out/damaged-late.7z" kvr.exe a.txt z.txt)
+python3 - "$out/damaged-late.7z" <<'PY'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, 'rb').read())
+at = data.index(b'ZZZZZZZZ')
+data[at + 3] ^= 0xFF
+open(path, 'wb').write(bytes(data))
+PY
+
+# Compressed data damaged in the middle of its stream.
+mkdir text
+for i in $(seq 1 2000); do echo "line $i of some text that compresses well"; done > text/big.txt
+(cd text && sevenzip a -t7z -m0=lzma2 "$out/damaged-data.7z" big.txt)
+python3 - "$out/damaged-data.7z" <<'PY'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, 'rb').read())
+for at in range(200, 260):
+    data[at] ^= 0x5A
+open(path, 'wb').write(bytes(data))
+PY
+
+# Item names that would leave the output folder. Each archive also holds a harmless
+# file listed first, which must not be written either.
+mkdir hostile
+printf 'escaped\n' > hostile/x
+printf 'harmless\n' > hostile/ok.txt
+hostile() {  # hostile NAME ITEM-NAME
+  (cd hostile && bsdtar --format 7zip -P -cf "$out/$1.7z" -s ",^x\$,$2," ok.txt x)
+}
+hostile dotdot '../escaped-dotdot.txt'
+hostile updotdot 'a/../../escaped-updotdot.txt'
+hostile backslash '..\\escaped-backslash.txt'
+hostile absolute "$out/escaped-absolute.txt"
+hostile drive 'C:/escaped-drive.txt'
+hostile drive-relative 'C:escaped-drive.txt'
+
+# A link out of the folder, then a file written through it.
+mkdir links
+ln -s "../escaped-link" links/lnk
+printf 'through the link\n' > links/y
+(cd links && bsdtar --format 7zip -cf "$out/link-through.7z" -s ',^y$,lnk/y,' lnk y)
+# A link out of the folder alone, and one that stays inside.
+(cd links && bsdtar --format 7zip -cf "$out/link-out.7z" lnk)
+mkdir inner
+mkdir inner/sub
+printf 'target\n' > inner/sub/file.txt
+ln -s sub/file.txt inner/alias
+(cd inner && bsdtar --format 7zip -cf "$out/link-inside.7z" sub alias)
