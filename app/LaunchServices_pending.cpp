@@ -8,10 +8,6 @@ void SetBrowserEmulation() {
   // Runs before the log starts; the web view piece writes the registry value here.
 }
 
-void WriteEmbeddedFiles(const std::string&) {
-  logLine(LOG_INFO, "embedded files skipped: provisioning is not built yet");
-}
-
 void runMainDialog(CVTQLaunchApp&) {
   logLine(LOG_INFO, "main dialog skipped: the window is not built yet");
 }

@@ -5,6 +5,7 @@
 #include "LauncherLog.h"
 #include "Logger.h"
 #include "FileSystem.h"
+#include "Provisioning.h"
 #include "Resources.h"
 #include "StartupPlatform.h"
 #include "StringTable.h"

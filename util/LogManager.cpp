@@ -18,6 +18,11 @@ constexpr size_t kPoolMax = 200;
 constexpr size_t kBackPressureStart = 20000;
 constexpr auto kStartWait = std::chrono::milliseconds(3000);
 constexpr auto kIdlePoll = std::chrono::milliseconds(50);
+// A backlog this long wakes an idle writer before its poll is due, so that a burst
+// is drained while the pool can still serve it.
+constexpr size_t kWakeWriterAt = 128;
+// The writer hands written records back to the pool in batches, one lock for many.
+constexpr size_t kFreeBatch = 64;
 
 std::string processNameFrom(const std::string& executable) {
   if (executable.empty()) return "process";
@@ -59,6 +64,7 @@ LogManager::~LogManager() {
   for (int32_t id = 0; id < LOGGER_MAX; ++id) closeLogger(id);
   for (LogRecord* record : m_sharedQueue) delete record;
   for (LogRecord* record : m_writerQueue) delete record;
+  for (LogRecord* record : m_writerFree) delete record;
   releasePool();
 }
 
@@ -155,10 +161,18 @@ bool LogManager::pushRecord(LogRecord* record, const char* file, int line) {
   end[2] = '\0';
   record->textLength += 2;
 
-  std::lock_guard<LockHelper> lock(m_queueLock);
-  m_sharedQueue.push_back(record);
-  m_sharedQueueSize.store(m_sharedQueue.size(), std::memory_order_relaxed);
-  m_totalPushed.fetch_add(1, std::memory_order_relaxed);
+  size_t queued;
+  {
+    std::lock_guard<LockHelper> lock(m_queueLock);
+    m_sharedQueue.push_back(record);
+    queued = m_sharedQueue.size();
+    m_sharedQueueSize.store(queued, std::memory_order_relaxed);
+    m_totalPushed.fetch_add(1, std::memory_order_relaxed);
+  }
+  if (queued >= kWakeWriterAt && m_writerIdle.load(std::memory_order_relaxed) && m_writerIdle.exchange(false)) {
+    std::lock_guard<std::mutex> lock(m_idleMutex);
+    m_idleWake.notify_one();
+  }
   return true;
 }
 
@@ -433,7 +447,27 @@ void LogManager::logLoggerSummary(int32_t id) {
 
 void LogManager::idleWait() {
   std::unique_lock<std::mutex> lock(m_idleMutex);
-  m_idleWake.wait_for(lock, kIdlePoll, [this] { return !m_running; });
+  m_writerIdle = true;
+  m_idleWake.wait_for(lock, kIdlePoll, [this] {
+    return !m_running || m_sharedQueueSize.load(std::memory_order_relaxed) >= kWakeWriterAt;
+  });
+  m_writerIdle = false;
+}
+
+void LogManager::recycle(LogRecord* record) {
+  m_writerFree.push_back(record);
+  if (m_writerFree.size() >= kFreeBatch) returnRecycled();
+}
+
+void LogManager::returnRecycled() {
+  size_t kept = 0;
+  if (m_poolSize.load(std::memory_order_relaxed) < kPoolMax) {
+    std::lock_guard<LockHelper> lock(m_poolLock);
+    while (kept < m_writerFree.size() && m_pool.size() < kPoolMax) m_pool.push_back(m_writerFree[kept++]);
+    m_poolSize.store(m_pool.size(), std::memory_order_relaxed);
+  }
+  for (size_t i = kept; i < m_writerFree.size(); ++i) delete m_writerFree[i];
+  m_writerFree.clear();
 }
 
 void LogManager::run() {
@@ -451,6 +485,7 @@ void LogManager::run() {
   for (;;) {
     for (;;) {
       if (m_writerQueue.empty()) {
+        returnRecycled();
         if (m_sharedQueueSize.load(std::memory_order_relaxed) == 0) break;
         std::lock_guard<LockHelper> lock(m_queueLock);
         m_writerQueue.swap(m_sharedQueue);
@@ -492,27 +527,27 @@ void LogManager::run() {
 void LogManager::writeRecord(LogRecord* record, uint32_t* unflushed) {
   const int32_t id = record->loggerId;
   if (!validId(id)) {
-    freeRecord(record);
+    recycle(record);
     return;
   }
   if (record->kind != RECORD_LINE) {
     applySettingChange(id, record->kind, record->kindValue,
                        std::string(record->text, static_cast<size_t>(record->textLength)));
     closeLogger(id);  // the next line opens a file with the new settings
-    freeRecord(record);
+    recycle(record);
     return;
   }
   m_totalPopped.fetch_add(1, std::memory_order_relaxed);
   LoggerState& logger = m_loggers[id];
   if (!logger.enable || record->level < logger.level) {
-    freeRecord(record);
+    recycle(record);
     return;
   }
   const size_t length = static_cast<size_t>(record->textLength);
   if (logger.display) printColored(record->text, length, record->level);
   if (logger.outfile) {
     if (!openLogger(*record)) {
-      freeRecord(record);
+      recycle(record);
       return;
     }
     if (logger.file != nullptr && length != 0 && fwrite(record->text, 1, length, logger.file) < length)
@@ -522,7 +557,7 @@ void LogManager::writeRecord(LogRecord* record, uint32_t* unflushed) {
   }
   m_totalWritten.fetch_add(1, std::memory_order_relaxed);
   m_totalWrittenBytes.fetch_add(length, std::memory_order_relaxed);
-  freeRecord(record);
+  recycle(record);
 }
 
 // ---- files ---------------------------------------------------------------------------

@@ -99,6 +99,8 @@ class LogManager : public ThreadHelper, public ILogManager {
   void logLoggerSummary(int32_t id);
   void writeRecord(LogRecord* record, uint32_t* unflushed);
   void idleWait();
+  void recycle(LogRecord* record);  // writer side of freeRecord, batched
+  void returnRecycled();
   void releasePool();
 
   std::atomic<bool> m_running{false};
@@ -122,11 +124,13 @@ class LogManager : public ThreadHelper, public ILogManager {
 
   alignas(256) LockHelper m_consoleLock;
 
-  // Lets stop() cut the writer's idle poll short.
+  // Lets stop() and a growing backlog cut the writer's idle poll short.
   alignas(256) std::mutex m_idleMutex;
   std::condition_variable m_idleWake;
+  std::atomic<bool> m_writerIdle{false};
 
   alignas(256) std::deque<LogRecord*> m_writerQueue;
+  std::vector<LogRecord*> m_writerFree;  // written records on their way back to the pool
   std::atomic<uint64_t> m_totalPopped{0};
   std::atomic<uint64_t> m_totalWritten{0};
   std::atomic<uint64_t> m_totalWrittenBytes{0};

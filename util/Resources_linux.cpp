@@ -1,8 +1,14 @@
 #include "Resources.h"
 
+#include <cstring>
 #include <string_view>
 
+#include "EmbeddedResources_linux.h"
 #include "StringTable.h"
+
+// Only an executable that carries files links a table (the launcher); the others
+// leave this null.
+extern "C" const EmbeddedResource kvr_embedded_resources[] __attribute__((weak));
 
 namespace {
 
@@ -24,5 +30,13 @@ std::wstring LoadResourceText(unsigned id) {
     const std::string_view text = entry.text.substr(0, 99);
     return std::wstring(text.begin(), text.end());
   }
+  return {};
+}
+
+std::span<const unsigned char> LoadResourceBytes(unsigned id, const char* type) {
+  if (kvr_embedded_resources == nullptr) return {};
+  for (const EmbeddedResource* entry = kvr_embedded_resources; entry->type != nullptr; ++entry)
+    if (entry->id == id && strcmp(entry->type, type) == 0)
+      return {entry->begin, static_cast<size_t>(entry->end - entry->begin)};
   return {};
 }

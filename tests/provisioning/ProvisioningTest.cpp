@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "FileSystem.h"
+#include "Provisioning.h"
+#include "ProvisioningPlatform.h"
+#include "ShortcutReader.h"
+#include "StartupPlatform.h"
+#include "TestDesktop.h"
+#include "TestFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kOlder = "an older file";
+
+// A start in a fresh install folder (the current folder) with its own desktop; this
+// test executable carries the launcher's two files.
+struct Provisioning : testing::Test {
+  TestFolder folder;
+  fs::path desktopFolder = folder.path() / "Desktop";
+  TestDesktop desktop{desktopFolder};
+  fs::path library = kCodecLibraryFile;
+  fs::path uninstaller = kUninstallerFile;
+  fs::path shortcut = desktopFolder / kShortcutName;
+
+  static std::string original(const char* file) { return readFile(fs::u8path(file)); }
+};
+
+struct StartCase {
+  const char* name;
+  bool library, uninstaller, shortcut;  // present before the start
+  bool libraryWritten, uninstallerWritten, shortcutMade;
+};
+
+const StartCase kStarts[] = {
+    {"first start", false, false, false, true, true, true},
+    {"later start", true, true, true, false, false, false},
+    {"library deleted", false, true, true, true, false, false},
+    {"library and shortcut deleted", false, true, false, true, false, true},
+    {"shortcut deleted", true, true, false, false, false, false},
+    {"uninstaller deleted", true, false, true, false, true, false},
+};
+
+}  // namespace
+
+TEST_F(Provisioning, WritesWhatIsMissingAndTouchesNothingElse) {
+  const std::string codec = original(KVR_TEST_CODEC_LIBRARY);
+  const std::string uninst = original(KVR_TEST_UNINSTALLER);
+  ASSERT_FALSE(codec.empty());
+  ASSERT_FALSE(uninst.empty());
+  for (const StartCase& start : kStarts) {
+    SCOPED_TRACE(start.name);
+    std::error_code ignored;
+    fs::remove_all("kvr", ignored);
+    fs::remove(uninstaller, ignored);
+    fs::remove(shortcut, ignored);
+    if (start.library) {
+      fs::create_directory("kvr");
+      writeFile(library, kOlder);
+    }
+    if (start.uninstaller) writeFile(uninstaller, kOlder);
+    if (start.shortcut) writeFile(shortcut, kOlder);
+
+    WriteEmbeddedFiles("tag");
+
+    EXPECT_EQ(readFile(library), start.libraryWritten ? codec : kOlder);
+    EXPECT_EQ(readFile(uninstaller), start.uninstallerWritten ? uninst : kOlder);
+    if (start.shortcutMade) {
+      const std::optional<ShortcutFacts> facts = readShortcut(shortcut);
+      ASSERT_TRUE(facts);
+      EXPECT_EQ(facts->target, fs::u8path(installFolder()) / fs::u8path(executablePath()).filename());
+      EXPECT_EQ(facts->workingFolder, fs::current_path());
+    } else {
+      EXPECT_EQ(readFile(shortcut), start.shortcut ? kOlder : "");
+    }
+  }
+}
+
+TEST_F(Provisioning, NoDesktopFolderStillWritesTheFiles) {
+  fs::remove(desktopFolder);
+  WriteEmbeddedFiles("tag");
+  EXPECT_EQ(readFile(library), original(KVR_TEST_CODEC_LIBRARY));
+  EXPECT_EQ(readFile(uninstaller), original(KVR_TEST_UNINSTALLER));
+  EXPECT_FALSE(fs::exists(desktopFolder)) << "the desktop folder is looked up, never created";
+}
+
+TEST_F(Provisioning, LeftoverOfAnInterruptedWriteIsReplaced) {
+  fs::create_directory("kvr");
+  const fs::path partial = library.string() + ".part";
+  writeFile(partial, "the first bytes of a library");
+  WriteEmbeddedFiles("tag");
+  EXPECT_EQ(readFile(library), original(KVR_TEST_CODEC_LIBRARY));
+  EXPECT_FALSE(fs::exists(partial));
+}
+
+TEST_F(Provisioning, MissingResourceWritesNoFile) {
+  EXPECT_FALSE(WriteResourceToFile("none.bin", 999, "DLL"));
+  EXPECT_FALSE(WriteResourceToFile("none.bin", 141, "EXE"));
+  EXPECT_FALSE(fs::exists("none.bin"));
+}

@@ -1,0 +1,3 @@
+#include "UninstallRun.h"
+
+const int kUninstallerExitCode = 255;
