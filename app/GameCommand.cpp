@@ -1,5 +1,9 @@
 #include "GameCommand.h"
 
+#include <filesystem>
+
+#include "TextConvert.h"
+
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -69,4 +73,13 @@ std::vector<std::string> splitCommandLine(std::string_view cmdline) {
     args.push_back(arg);
   }
   return args;
+}
+
+std::string gameExecutablePath(std::string_view strPath) {
+  return std::string(strPath) + "/kvr.exe";
+}
+
+bool isGameInstalled(std::string_view strPath) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(std::filesystem::path(FromAnsi(gameExecutablePath(strPath))), error);
 }

@@ -10,6 +10,12 @@
 
 inline constexpr size_t kMaxGameCommandLength = 1023;
 
+// The game executable: the configuration's "path" followed by "/kvr.exe".
+std::string gameExecutablePath(std::string_view strPath);
+
+// The game counts as installed when its executable exists.
+bool isGameInstalled(std::string_view strPath);
+
 // "<strPath>/kvr.exe <strToken> <nWinId> <nMainWindow> end": the path as it is (unquoted),
 // the numbers in decimal. Nothing when the line would exceed 1023 characters or a field holds
 // a zero byte, so that the game is never started with a cut line.

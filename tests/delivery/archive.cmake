@@ -1,6 +1,6 @@
 # The archive layer against real archives, made by a script before the tests run (the
 # win32 tests run under Wine and cannot run the Linux archivers themselves).
-set(kvr_archive_fixtures "${CMAKE_CURRENT_BINARY_DIR}/archive-fixtures")
+set(kvr_archive_fixtures "${CMAKE_CURRENT_BINARY_DIR}/archive-fixtures" CACHE INTERNAL "Archives made for the tests")
 add_test(NAME archive_fixtures
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/make-archive-fixtures.sh ${kvr_archive_fixtures})
 set_tests_properties(archive_fixtures PROPERTIES FIXTURES_SETUP archive_fixtures)

@@ -21,8 +21,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char kConfiguration[] =
-    R"({"path": "./kvr/game", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z", "packageName": "kvr.7z"})";
+// A configuration whose game folder is `path`.
+std::string configurationFor(const std::string& path) {
+  return R"({"path": ")" + path +
+         R"(", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z", "packageName": "kvr.7z"})";
+}
 
 // Every test starts from no install folder, with its own HOME (used on Linux), and
 // the local channel serving a valid download configuration.
@@ -37,17 +40,18 @@ struct LauncherRun : testing::Test {
   void SetUp() override {
     setEnvironment("HOME", home.path().string());
     install = fs::u8path(installFolder());
-    std::error_code ignored;
-    fs::remove_all(install.parent_path(), ignored);
-    writeFile(configuration, kConfiguration);
+    removeTree(install.parent_path());
+    // The game is already there unless a test says otherwise: no download.
+    fs::create_directories(home.path() / "game");
+    writeFile(home.path() / "game" / "kvr.exe", "installed game");
+    writeFile(configuration, configurationFor((home.path() / "game").generic_string()));
     eventsBefore = channelEventTypes().size();
   }
 
   std::vector<std::string> newEvents() const { return channelEventTypesSince(eventsBefore); }
 
   void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(install.parent_path(), ignored);
+    removeTree(install.parent_path());
   }
 
   ProcessResult run(const fs::path& program, const std::vector<std::string>& arguments = {}) {
@@ -69,6 +73,8 @@ struct LauncherRun : testing::Test {
 }  // namespace
 
 TEST_F(LauncherRun, FirstStartInstallsCopiesAndLogs) {
+  writeFile(configuration, configurationFor("./kvr/game"));
+  writeFile(fs::u8path(fixtureFile("channel-kvr.7z")), readFile(fs::u8path(KVR_ARCHIVE_FIXTURES) / "nested.7z"));
   const ProcessResult result = run(launcher);
   ASSERT_TRUE(result.finished);
   EXPECT_EQ(result.exitCode, 0);
@@ -80,13 +86,17 @@ TEST_F(LauncherRun, FirstStartInstallsCopiesAndLogs) {
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines.front(), "work:" + installFolder());
   EXPECT_EQ(lines.back(), "close launch");
-  EXPECT_EQ(newEvents(), (std::vector<std::string>{"launch_start", "close launch"}));
+  EXPECT_TRUE(fs::exists(install / "kvr" / "game" / "kvr.exe"));
+  EXPECT_EQ(newEvents(), (std::vector<std::string>{"launch_start", "download_start", "download_end", "decode_start",
+                                                   "decode_end", "close launch"}));
 
-  // Started again from its installed copy: nothing to copy, the same sequence.
+  // Started again from its installed copy: nothing to copy or download, the same sequence.
+  const size_t eventsAfterFirst = channelEventTypes().size();
   const ProcessResult second = run(copy);
   ASSERT_TRUE(second.finished);
   EXPECT_EQ(second.exitCode, 0);
   EXPECT_EQ(launcherLines().back(), "close launch");
+  EXPECT_EQ(channelEventTypesSince(eventsAfterFirst), (std::vector<std::string>{"launch_start", "close launch"}));
 }
 
 TEST_F(LauncherRun, ExistingCopyIsNeverOverwritten) {

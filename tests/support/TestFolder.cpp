@@ -22,7 +22,15 @@ TestFolder::TestFolder() : m_previous(fs::current_path()) {
 TestFolder::~TestFolder() {
   std::error_code ignored;
   fs::current_path(m_previous, ignored);
-  fs::remove_all(m_path, ignored);
+  removeTree(m_path);
+}
+
+void removeTree(const fs::path& path) {
+  std::error_code ignored;
+  for (auto it = fs::recursive_directory_iterator(path, ignored); it != fs::recursive_directory_iterator();
+       it.increment(ignored))
+    if (!it->is_symlink(ignored)) fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+  fs::remove_all(path, ignored);
 }
 
 std::string readFile(const fs::path& path) {

@@ -19,6 +19,10 @@ class TestFolder {
   std::filesystem::path m_path;
 };
 
+// Removes `path` and everything below it, read-only files included (Windows refuses
+// to delete those as they are).
+void removeTree(const std::filesystem::path& path);
+
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& content);
 
