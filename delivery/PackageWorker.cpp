@@ -18,7 +18,8 @@ namespace {
 
 constexpr char kPackageFolder[] = "./kvr/";
 
-// Downloads `url` into `path` on `handle`; libcurl's result.
+}  // namespace
+
 CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string& path) {
   FILE* file = fopen(path.c_str(), "wb");
   if (file == nullptr) {
@@ -41,8 +42,6 @@ CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string
   curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 1L);
   return code;
 }
-
-}  // namespace
 
 bool isPlainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos;

@@ -40,6 +40,11 @@ inline constexpr long kPackageLowSpeedSeconds = 20;  // below 1 byte/s for this 
 // The worker's body for the package described by `config`; returns 1.
 unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui);
 
+// The transfer step: streams `url` into the file `path` (created or truncated) on
+// `handle` with the worker's callbacks and time limits; libcurl's result. A file that
+// cannot be opened is a write error.
+CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string& path);
+
 // The transfer's write callback: writes the block to the package file. A short count
 // (a full disk) ends the transfer with a write error.
 size_t OnDownloadWrite(char* data, size_t size, size_t count, void* file);

@@ -5,9 +5,9 @@ add_library(kvr_archive STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ExtractFiles_${KVR_PLATFORM}.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ExtractPackage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SharedLibrary_${KVR_PLATFORM}.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Utf8.cpp
 )
 target_include_directories(kvr_archive PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(kvr_archive PUBLIC kvr_util)
 if(WIN32)
   # COM methods of the codec library use the stdcall convention on 32-bit Windows.
   target_compile_definitions(kvr_archive PUBLIC KVR_COMCALL=__stdcall
