@@ -36,6 +36,7 @@ inline constexpr wchar_t kDownloadErrorCaption[] = L"提示";
 // Time limits of the package transfer: a dead or stalled host ends it as a failure.
 inline constexpr long kPackageConnectTimeoutSeconds = 10;
 inline constexpr long kPackageLowSpeedSeconds = 20;  // below 1 byte/s for this long ends it
+inline constexpr long kPackageBufferBytes = 100 * 1024;
 
 // The worker's body for the package described by `config`; returns 1.
 unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui);
