@@ -78,7 +78,7 @@ bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {
       !readMember(document, "gamePath", read.m_strGamePath, problem) ||
       !readMember(document, "packageName", read.m_strPackageName, problem))
     return fail(problem);
-  read.m_strPackageName = "./kvr/" + read.m_strPackageName;
+  read.m_strPackageName = kPackageFolder + read.m_strPackageName;
   config = std::move(read);
 
   logLine(LOG_INFO, "check path:", config.m_strPath);

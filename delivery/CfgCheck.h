@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <string>
 
+// The folder below the install folder that holds the downloaded package.
+inline constexpr char kPackageFolder[] = "./kvr/";
+
 struct DownloadConfig {
   std::string m_strPath;         // "path": the folder that holds the game executable
   std::string m_strGamePath;     // "gamePath": the package archive's address

@@ -14,12 +14,6 @@ std::atomic<bool> g_downloadFinished{false};
 std::atomic<int32_t> m_ulnow{0};
 std::atomic<int32_t> m_ultotal{0};
 
-namespace {
-
-constexpr char kPackageFolder[] = "./kvr/";
-
-}  // namespace
-
 CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string& path) {
   FILE* file = fopen(path.c_str(), "wb");
   if (file == nullptr) {
