@@ -5,16 +5,27 @@ add_test(NAME archive_fixtures
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/make-archive-fixtures.sh ${kvr_archive_fixtures})
 set_tests_properties(archive_fixtures PROPERTIES FIXTURES_SETUP archive_fixtures)
 
+# A test program that reads the generated archives (KVR_ARCHIVE_FIXTURES) and, with
+# CODEC, loads the codec library from KVR_TEST_CODEC_LIBRARY; paths as the program sees
+# them (Wine maps the Linux root to drive Z:).
+function(kvr_use_archive_fixtures test)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "CODEC" "" "")
+  set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED archive_fixtures)
+  if(WIN32)
+    set(root "Z:")
+    set(codec "${KVR_7Z_DLL}")
+  else()
+    set(root "")
+    set(codec "/usr/lib/p7zip/7z.so")
+  endif()
+  target_compile_definitions(${test} PRIVATE KVR_ARCHIVE_FIXTURES="${root}${kvr_archive_fixtures}")
+  if(arg_CODEC)
+    target_compile_definitions(${test} PRIVATE KVR_TEST_CODEC_LIBRARY="${root}${codec}")
+  endif()
+endfunction()
+
 kvr_add_gtest(archive_tests
   ${CMAKE_CURRENT_LIST_DIR}/ArchiveTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LoadedLibrary_${KVR_PLATFORM}.cpp)
 target_link_libraries(archive_tests PRIVATE kvr_archive)
-set_property(TEST archive_tests APPEND PROPERTY FIXTURES_REQUIRED archive_fixtures)
-if(WIN32)
-  # Wine maps the Linux root to drive Z:.
-  target_compile_definitions(archive_tests PRIVATE
-    KVR_ARCHIVE_FIXTURES="Z:${kvr_archive_fixtures}" KVR_TEST_CODEC_LIBRARY="Z:${KVR_7Z_DLL}")
-else()
-  target_compile_definitions(archive_tests PRIVATE
-    KVR_ARCHIVE_FIXTURES="${kvr_archive_fixtures}" KVR_TEST_CODEC_LIBRARY="/usr/lib/p7zip/7z.so")
-endif()
+kvr_use_archive_fixtures(archive_tests CODEC)
