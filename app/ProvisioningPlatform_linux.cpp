@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "FileSystem.h"
+#include "PosixWrite_linux.h"
 #include "ProvisioningPlatform.h"
 #include "StartupPlatform.h"
 
@@ -57,14 +58,7 @@ bool writeWholeFile(const std::filesystem::path& file, std::span<const unsigned 
   unlink(partial.c_str());  // a leftover of an earlier attempt, whatever its mode
   const int out = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, executable ? 0755 : 0644);
   if (out < 0) return false;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written = write(out, bytes.data() + done, bytes.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) break;
-    done += static_cast<size_t>(written);
-  }
-  const bool complete = done == bytes.size() && fsync(out) == 0;
+  const bool complete = writeAll(out, bytes.data(), bytes.size()) && fsync(out) == 0;
   if (close(out) == 0 && complete && rename(partial.c_str(), file.c_str()) == 0) return true;
   unlink(partial.c_str());
   return false;

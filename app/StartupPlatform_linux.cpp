@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FileSystem.h"
+#include "PosixWrite_linux.h"
 #include "StartupPlatform.h"
 #include "TextConvert.h"
 
@@ -90,11 +91,7 @@ bool copyFileExclusive(const std::string& from, const std::string& to) {
       ok = errno == EINTR;
       continue;
     }
-    for (ssize_t done = 0; ok && done < count;) {
-      const ssize_t written = write(out, buffer.data() + done, static_cast<size_t>(count - done));
-      ok = written > 0 || (written < 0 && errno == EINTR);
-      if (written > 0) done += written;
-    }
+    ok = writeAll(out, buffer.data(), static_cast<size_t>(count));
   }
   close(in);
   ok = close(out) == 0 && ok;
