@@ -1,14 +1,4 @@
-# 32-bit Windows with the posix thread model (std::thread, std::mutex) and a static runtime.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(KVR_MINGW_PREFIX i686-w64-mingw32)
-
-set(CMAKE_C_COMPILER ${KVR_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KVR_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${KVR_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${KVR_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY BOTH)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
+# 32-bit Windows, the product: MinGW-w64 with the posix thread model (std::thread,
+# std::mutex) and a static runtime.
+set(KVR_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

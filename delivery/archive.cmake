@@ -9,8 +9,14 @@ add_library(kvr_archive STATIC
 target_include_directories(kvr_archive PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(kvr_archive PUBLIC kvr_util)
 if(WIN32)
-  # COM methods of the codec library use the stdcall convention on 32-bit Windows.
-  target_compile_definitions(kvr_archive PUBLIC KVR_COMCALL=__stdcall
+  # COM methods of the codec library use the stdcall convention on 32-bit Windows;
+  # x86_64 has one calling convention (GCC would warn that stdcall is ignored).
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(kvr_comcall __stdcall)
+  else()
+    set(kvr_comcall "")
+  endif()
+  target_compile_definitions(kvr_archive PUBLIC KVR_COMCALL=${kvr_comcall}
     KVR_CODEC_LIBRARY_PATH=L"./kvr/7za.dll")
   target_link_libraries(kvr_archive PUBLIC ole32)
 else()

@@ -7,7 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-bash scripts/install-deps.sh
+echo "== setting up: the native launcher's packages (Windows tools are only for the tests)"
+bash scripts/install-deps.sh --native
+echo "== building the native launcher"
 cmake --preset native >/dev/null
 cmake --build --preset native --target kvr_velmora kvr_standin
 build=$root/build/native
