@@ -9,6 +9,11 @@ struct CPoint {
   int y = 0;
 };
 
+struct CSize {
+  int cx = 0;
+  int cy = 0;
+};
+
 // Right and bottom are exclusive, as on Windows.
 struct CRect {
   int left = 0;

@@ -11,6 +11,11 @@
 
 #include "framework/AfxTypes.h"
 
+// Windows' headers (which some libraries' headers pull in) define these two names as
+// macros; here they are CWnd's own members.
+#undef SetWindowText
+#undef GetWindowText
+
 class CDC;
 class CDialogEx;
 class CRgn;
@@ -47,6 +52,9 @@ class CWnd {
   // Repaints now (invalidate and update).
   void RedrawWindow();
 
+  // Removes the notification-area icon `nID` registered for this window, if any.
+  void DeleteNotifyIcon(unsigned nID);
+
   // Binds this object to the existing child `nID` of `pParent` so that its handlers
   // see the child's messages.
   bool SubclassDlgItem(int nID, CWnd* pParent);
@@ -70,8 +78,10 @@ class CWnd {
   // Adds to the window's style: only the owner-draw button style is needed.
   void ModifyStyleOwnerDraw();
 
+ public:
+  struct Impl;  // the platform's side, defined by the twins
+
  private:
-  struct Impl;
   std::unique_ptr<Impl> m_impl;
 
   friend class CDialogEx;
@@ -87,3 +97,7 @@ class CDataExchange {
 };
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
+
+// The primary screen's area for a maximised window's client (SM_CXFULLSCREEN,
+// SM_CYFULLSCREEN); on Linux the primary monitor's work area.
+CSize GetFullScreenSize();

@@ -13,8 +13,6 @@
 
 class MainDlgThreadUi;
 
-inline constexpr unsigned IDD_MAIN_DIALOG = 133;
-
 class MainDlg : public CDialogEx {
  public:
   MainDlg(const LaunchOptions& options, const DownloadConfig& config);

@@ -1,6 +1,10 @@
 // The main window's picture button and progress bar, and the loader of their pictures.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
+#include "framework/CDC.h"
 #include "framework/CImage.h"
 #include "framework/Controls.h"
 
@@ -9,6 +13,10 @@
 // an earlier picture is released first in every case); true otherwise, also when the
 // bytes do not decode (the image stays empty).
 bool LoadPngResource(CImage* pImage, unsigned nResID);
+
+// The pixels of a 32-bit image whose alpha is `threshold` or more, as one rectangle per
+// maximal run of such pixels in a row, rows from the top. Empty for other images.
+std::vector<CRect> AlphaRowRuns(const CImage& image, uint8_t threshold);
 
 // Replaces each colour byte of a 32-bit image by colour × alpha ÷ 255 (rounded down);
 // other depths are left alone.
@@ -33,8 +41,8 @@ inline constexpr ColorRef kProgressBar = MakeRgb(138, 206, 249);
 // range and the position.
 class CProgress : public CProgressCtrl {
  public:
-  // The paint handler's drawing, on any surface of the control's client size.
-  void Paint(CDC& dc, const CRect& client) const;
+  // The paint handler's drawing for range `nLower` … `nUpper` and position `nPos`.
+  static void Paint(CDC& dc, const CRect& client, int32_t nLower, int32_t nUpper, int32_t nPos);
 
  protected:
   void OnPaint() override;
