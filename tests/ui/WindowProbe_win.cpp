@@ -10,51 +10,47 @@
 
 namespace {
 
-std::wstring boxText(HWND box);
-
-HWND findBox(HWND dialog, const std::wstring& caption, const std::wstring& text) {
-  struct Search {
-    HWND dialog;
-    const std::wstring* caption;
-    const std::wstring* text;
-    HWND found;
-  } search{dialog, &caption, &text, nullptr};
-  EnumWindows(
-      [](HWND hWnd, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t className[64] = {};
-        wchar_t title[64] = {};
-        GetClassNameW(hWnd, className, 64);
-        GetWindowTextW(hWnd, title, 64);
-        if (hWnd != s->dialog && IsWindowVisible(hWnd) && std::wstring(className) == L"#32770" &&
-            *s->caption == title && boxText(hWnd) == *s->text) {
-          s->found = hWnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+BOOL CALLBACK takeStaticText(HWND child, LPARAM data) {
+  wchar_t className[32] = {};
+  GetClassNameW(child, className, 32);
+  wchar_t buffer[256] = {};
+  GetWindowTextW(child, buffer, 256);
+  if (_wcsicmp(className, L"Static") != 0 || buffer[0] == 0) return TRUE;
+  *reinterpret_cast<std::wstring*>(data) = buffer;
+  return FALSE;
 }
 
 // The box's message: its static control that holds text.
 std::wstring boxText(HWND box) {
   std::wstring text;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM data) -> BOOL {
-        wchar_t className[32] = {};
-        GetClassNameW(child, className, 32);
-        wchar_t buffer[256] = {};
-        GetWindowTextW(child, buffer, 256);
-        if (_wcsicmp(className, L"Static") == 0 && buffer[0] != 0) {
-          *reinterpret_cast<std::wstring*>(data) = buffer;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&text));
+  EnumChildWindows(box, takeStaticText, reinterpret_cast<LPARAM>(&text));
   return text;
+}
+
+struct BoxSearch {
+  HWND dialog;
+  const std::wstring* caption;
+  const std::wstring* text;
+  HWND found;
+};
+
+BOOL CALLBACK matchBox(HWND hWnd, LPARAM data) {
+  auto* search = reinterpret_cast<BoxSearch*>(data);
+  wchar_t className[64] = {};
+  wchar_t title[64] = {};
+  GetClassNameW(hWnd, className, 64);
+  GetWindowTextW(hWnd, title, 64);
+  if (hWnd == search->dialog || !IsWindowVisible(hWnd) || std::wstring(className) != L"#32770" ||
+      *search->caption != title || boxText(hWnd) != *search->text)
+    return TRUE;
+  search->found = hWnd;
+  return FALSE;
+}
+
+HWND findBox(HWND dialog, const std::wstring& caption, const std::wstring& text) {
+  BoxSearch search{dialog, &caption, &text, nullptr};
+  EnumWindows(matchBox, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 void mouseButton(DWORD flags) {
