@@ -1,11 +1,5 @@
-// Operations of the web view and window pieces that
-// start-up and shutdown call at their fixed places.
+// Operations of the web view piece that start-up calls at its fixed place.
 #pragma once
-
-class CVTQLaunchApp;
 
 // Writes the embedded browser's rendering mode for the launcher (before the log starts).
 void SetBrowserEmulation();
-
-// Runs the main dialog modally; returns when it has ended.
-void runMainDialog(CVTQLaunchApp& app);

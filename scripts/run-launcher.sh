@@ -35,10 +35,39 @@ python3 "$fixtures/background.py" start package_host "$state" python3 "$fixtures
 python3 "$fixtures/background.py" start collector "$state" python3 "$fixtures/collector.py" \
   --port 18443 --ca-dir "$build/local-ca" --record "$state/events.txt"
 
-echo "== running the launcher (HOME=$state/home)"
-status=0
-HOME="$state/home" "$build/app/kvr_velmora" --winid=0 --fromc=local --tokenc=dev || status=$?
 install="$state/home/Games/velmora/kvr"
+# The launcher shows its window. On a display the player watches the install and closes
+# the window; without one it runs on a virtual display, where this script waits for the
+# install, saves a picture of the screen and presses the window's close button.
+if [ -n "${DISPLAY:-}" ]; then
+  echo "== running the launcher (HOME=$state/home): close its window when the install is done"
+  status=0
+  HOME="$state/home" "$build/app/kvr_velmora" --winid=0 --fromc=local --tokenc=dev || status=$?
+else
+  echo "== running the launcher on a virtual display (HOME=$state/home)"
+  cat > "$state/player.sh" <<'PLAYER'
+#!/usr/bin/env bash
+# Runs the launcher, waits for the worker's last log line, saves the screen, closes the window.
+state=$1; shift
+HOME="$state/home" "$@" &
+launcher=$!
+for _ in $(seq 1 600); do
+  grep -qs "7z decode end2" "$state"/home/Games/velmora/kvr/kvr/logs/*/*.log "$state"/home/Games/velmora/kvr/kvr/logs/*.log && break
+  kill -0 "$launcher" 2>/dev/null || break
+  sleep 0.1
+done
+sleep 0.5
+xwd -root -silent | convert xwd:- "$state/window.png"
+window=$(xdotool search --name '^Kavran$' | head -n1)
+[ -n "$window" ] && xdotool mousemove --window "$window" 1092 114 click 1
+wait "$launcher"
+PLAYER
+  status=0
+  xvfb-run -a -s "-screen 0 1600x1000x24" bash "$state/player.sh" "$state" "$build/app/kvr_velmora" \
+    --winid=0 --fromc=local --tokenc=dev || status=$?
+  [ -f "$state/window.png" ] && cp "$state/window.png" "$root/build/native/launcher-window.png" &&
+    echo "== the window as it was: $root/build/native/launcher-window.png"
+fi
 echo "== exit code: $status"
 echo "== install folder: $install"
 (cd "$install" && find . -path ./kvr/logs -prune -o -type f -print | sort)
