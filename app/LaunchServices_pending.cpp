@@ -22,10 +22,6 @@ class LogOnlyWorkerUi final : public IPackageWorkerUi {
 
 }  // namespace
 
-void SetBrowserEmulation() {
-  // Runs before the log starts; the web view piece writes the registry value here.
-}
-
 void runMainDialog(CVTQLaunchApp& app) {
   // The window is not built yet: install a missing game right here, as its package
   // worker would, and end.

@@ -20,20 +20,25 @@ std::wstring executablePathText(const std::string& strPath) {
 
 }  // namespace
 
-bool GameStartSystem::PathExists(const std::wstring& path) {
+WebViewSystem& WebViewSystem::instance() {
+  static WebViewSystem system;
+  return system;
+}
+
+bool WebViewSystem::PathExists(const std::wstring& path) {
   std::error_code error;
   return std::filesystem::exists(std::filesystem::path(path), error);
 }
 
-std::wstring GameStartSystem::AnsiToWide(std::string_view text) {
+std::wstring WebViewSystem::AnsiToWide(std::string_view text) {
   return FromAnsi(text);
 }
 
-void GameStartSystem::Report(const std::string& type) {
+void WebViewSystem::Report(const std::string& type) {
   DownloadEngine::instance().report(type);
 }
 
-std::optional<std::string> MakeLoginToken(std::wstring_view argument, GameStartSystem& system) {
+std::optional<std::string> MakeLoginToken(std::wstring_view argument, WebViewSystem& system) {
   const std::optional<std::string> oem = system.ToOem(argument);
   if (!oem) return std::nullopt;
   std::optional<std::string> decoded = Base64Decode(*oem);
@@ -45,7 +50,7 @@ std::optional<std::string> MakeLoginToken(std::wstring_view argument, GameStartS
 }
 
 bool RunAppLogin(std::wstring_view argument, const AppLoginInputs& inputs, IAppLoginView& view,
-                 GameStartSystem& system) {
+                 WebViewSystem& system) {
   const std::wstring wszExePath = executablePathText(inputs.strPath);
   // Until the package work has ended the file system is not asked: a package still being
   // extracted may already hold the executable.

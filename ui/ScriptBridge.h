@@ -38,10 +38,12 @@ struct ProcessStartResult {
   std::string errorText;   // its message
 };
 
-// The system calls behind AppLogin. Tests derive and replace single ones.
-class GameStartSystem {
+// The system calls behind the login view and AppLogin. Tests derive and replace single ones.
+class WebViewSystem {
  public:
-  virtual ~GameStartSystem() = default;
+  virtual ~WebViewSystem() = default;
+  // The one the launcher uses.
+  static WebViewSystem& instance();
   // Any file or folder of that name.
   virtual bool PathExists(const std::wstring& path);
   // The OEM code page's form (UTF-8 on Linux); nothing when not every character maps.
@@ -55,13 +57,15 @@ class GameStartSystem {
   virtual void Report(const std::string& type);
   // An ownerless warning box with an OK button; returns when it has been dismissed.
   virtual void ShowWarningBox(const std::wstring& text, const std::wstring& caption);
+  // Shows `url` in the user's default browser; the outcome is not examined.
+  virtual void OpenInDefaultBrowser(const std::wstring& url);
 };
 
 // The game's login token from the page's argument: OEM form, Base64-decoded and cut at
 // its first zero byte, read in the ANSI code page, written as UTF-8 and Base64-encoded
 // again. Nothing when the argument does not decode or decodes to an empty text.
-std::optional<std::string> MakeLoginToken(std::wstring_view argument, GameStartSystem& system);
+std::optional<std::string> MakeLoginToken(std::wstring_view argument, WebViewSystem& system);
 
 // The whole call; true when the game was started and the owner destroyed.
 bool RunAppLogin(std::wstring_view argument, const AppLoginInputs& inputs, IAppLoginView& view,
-                 GameStartSystem& system);
+                 WebViewSystem& system);

@@ -10,13 +10,13 @@
 #include "TextConvert.h"
 
 // The OEM and ANSI code pages are both UTF-8 here.
-std::optional<std::string> GameStartSystem::ToOem(std::wstring_view text) {
+std::optional<std::string> WebViewSystem::ToOem(std::wstring_view text) {
   return TryToAnsi(text);
 }
 
 // The arguments are the command line split as the game's Windows runtime would split it;
 // the program is started as it is, without a shell, with no descriptor but the standard three.
-ProcessStartResult GameStartSystem::StartProcess(const std::string& program, const std::string& cmdline) {
+ProcessStartResult WebViewSystem::StartProcess(const std::string& program, const std::string& cmdline) {
   std::vector<std::string> args = splitCommandLine(cmdline);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
@@ -37,10 +37,14 @@ ProcessStartResult GameStartSystem::StartProcess(const std::string& program, con
   return result;
 }
 
-void GameStartSystem::ShowWarningBox(const std::wstring& text, const std::wstring& caption) {
+void WebViewSystem::ShowWarningBox(const std::wstring& text, const std::wstring& caption) {
   GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING, GTK_BUTTONS_OK, "%s",
                                           ToAnsi(text).c_str());
   gtk_window_set_title(GTK_WINDOW(box), ToAnsi(caption).c_str());
   gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);
+}
+
+void WebViewSystem::OpenInDefaultBrowser(const std::wstring& url) {
+  g_app_info_launch_default_for_uri(ToAnsi(url).c_str(), nullptr, nullptr);
 }

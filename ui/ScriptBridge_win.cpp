@@ -1,10 +1,11 @@
 #include <windows.h>
+#include <shellapi.h>
 
 #include <vector>
 
 #include "ScriptBridge.h"
 
-std::optional<std::string> GameStartSystem::ToOem(std::wstring_view text) {
+std::optional<std::string> WebViewSystem::ToOem(std::wstring_view text) {
   if (text.empty()) return std::string();
   if (text.size() > 0x3FFFFFFF) return std::nullopt;
   const int units = static_cast<int>(text.size());
@@ -16,7 +17,7 @@ std::optional<std::string> GameStartSystem::ToOem(std::wstring_view text) {
   return result;
 }
 
-ProcessStartResult GameStartSystem::StartProcess(const std::string& program, const std::string& cmdline) {
+ProcessStartResult WebViewSystem::StartProcess(const std::string& program, const std::string& cmdline) {
   std::vector<char> szCmdline(cmdline.begin(), cmdline.end());
   szCmdline.push_back('\0');
   STARTUPINFOA startup{};
@@ -43,6 +44,10 @@ ProcessStartResult GameStartSystem::StartProcess(const std::string& program, con
   return result;
 }
 
-void GameStartSystem::ShowWarningBox(const std::wstring& text, const std::wstring& caption) {
+void WebViewSystem::ShowWarningBox(const std::wstring& text, const std::wstring& caption) {
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void WebViewSystem::OpenInDefaultBrowser(const std::wstring& url) {
+  ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

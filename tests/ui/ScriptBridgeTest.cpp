@@ -21,7 +21,7 @@ namespace {
 
 // A code page where the ANSI form of a text differs from UTF-8: two bytes of GBK per
 // Chinese character.
-struct GbkCodePage : GameStartSystem {
+struct GbkCodePage : WebViewSystem {
   std::wstring AnsiToWide(std::string_view text) override {
     static const std::map<std::string, std::wstring> kGbk = {{"\xC4\xE3\xBA\xC3", L"\u4F60\u597D"},
                                                             {"ab\xC4\xE3", L"ab\u4F60"}};
@@ -31,7 +31,7 @@ struct GbkCodePage : GameStartSystem {
 };
 
 // Records, in order, what the bridge asks of the view and the system.
-struct Recorder : IAppLoginView, GameStartSystem {
+struct Recorder : IAppLoginView, WebViewSystem {
   std::vector<std::string> calls;
   std::vector<std::wstring> pathsAsked;
   bool startSucceeds = true;
@@ -176,7 +176,7 @@ TEST_F(BridgeRun, StartsTheGameInAFolderWithABlank) {
   writeFile("my", "not a program");
   const std::string line = *formatGameCommand("my games", "dGVzdA==", 7, 8);
 
-  GameStartSystem system;
+  WebViewSystem system;
   const ProcessStartResult started = system.StartProcess(gameExecutablePath("my games"), line);
   ASSERT_TRUE(started.started) << started.error << " " << started.errorText;
   std::string recorded;

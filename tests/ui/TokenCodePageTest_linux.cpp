@@ -4,7 +4,7 @@
 
 // Both code pages are UTF-8 here: every token passes unchanged.
 TEST(LoginToken, Utf8CodePages) {
-  GameStartSystem system;
+  WebViewSystem system;
   EXPECT_EQ(MakeLoginToken(L"5L2g5aW9", system), "5L2g5aW9");
   EXPECT_EQ(MakeLoginToken(L"dGVzdA==", system), "dGVzdA==");
   // Bytes that are no UTF-8 are read as U+FFFD, as a code page maps what it cannot read.

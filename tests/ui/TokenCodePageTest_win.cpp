@@ -11,7 +11,7 @@ TEST(LoginToken, ChineseAnsiCodePage) {
   ASSERT_TRUE(SetThreadLocale(MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT)));
   wchar_t codePage[8] = {};
   GetLocaleInfoW(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, codePage, 8);
-  GameStartSystem system;
+  WebViewSystem system;
   const std::optional<std::string> chinese = MakeLoginToken(L"xOO6ww==", system);  // "你好" in GBK
   const std::optional<std::string> ascii = MakeLoginToken(L"dGVzdA==", system);
   SetThreadLocale(previous);
