@@ -15,7 +15,7 @@ native_packages=(
   googletest libgtest-dev libbenchmark-dev libspdlog-dev
   libcurl4-openssl-dev nlohmann-json3-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev libx11-dev
-  p7zip-full 7zip libarchive-tools curl openssl python3 time xvfb xauth x11-utils tzdata
+  p7zip-full 7zip libarchive-tools curl openssl python3 time xvfb xauth x11-utils xdotool imagemagick tzdata
   dpkg-dev
 )
 win32_packages=(
