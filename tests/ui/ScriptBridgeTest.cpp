@@ -11,6 +11,7 @@
 #include "GameCommand.h"
 #include "LauncherLog.h"
 #include "Logger.h"
+#include "RecordingSystem.h"
 #include "ScriptBridge.h"
 #include "TestFolder.h"
 #include "TextConvert.h"
@@ -30,36 +31,13 @@ struct GbkCodePage : WebViewSystem {
   }
 };
 
-// Records, in order, what the bridge asks of the view and the system.
-struct Recorder : IAppLoginView, WebViewSystem {
-  std::vector<std::string> calls;
-  std::vector<std::wstring> pathsAsked;
-  bool startSucceeds = true;
-  bool pathExists = true;
-
+// The view's side of the call, recorded with the system's.
+struct Recorder : IAppLoginView, RecordingSystem {
   void ReloadLoginPage() override { calls.push_back("reload"); }
   int32_t OwnerWindowNumber() const override { return 4242; }
   bool DestroyOwner() override {
     calls.push_back("destroy");
     return true;
-  }
-  bool PathExists(const std::wstring& path) override {
-    pathsAsked.push_back(path);
-    return pathExists;
-  }
-  ProcessStartResult StartProcess(const std::string& program, const std::string& cmdline) override {
-    calls.push_back("start " + program + " | " + cmdline);
-    ProcessStartResult result;
-    result.started = startSucceeds;
-    if (!startSucceeds) {
-      result.error = 2;
-      result.errorText = "not found";
-    }
-    return result;
-  }
-  void Report(const std::string& type) override { calls.push_back("report " + type); }
-  void ShowWarningBox(const std::wstring& text, const std::wstring& caption) override {
-    calls.push_back("box " + ToAnsi(text) + " | " + ToAnsi(caption));
   }
 };
 
