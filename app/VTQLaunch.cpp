@@ -9,7 +9,8 @@
 #include "Resources.h"
 #include "StartupPlatform.h"
 #include "StringTable.h"
-#include "UiPlatform.h"
+#include "framework/UiPlatform.h"
+#include "ui/MainDlg.h"
 
 CVTQLaunchApp theApp;
 
@@ -56,7 +57,7 @@ bool CVTQLaunchApp::InitInstance() {
   DownloadEngine::instance().report("launch_start");
   SetRegistryKey(kRegistryKey);
   m_gdiplusToken = startGraphics();
-  runMainDialog(*this);
+  runMainDialog(*this, *this);
   return false;
 }
 

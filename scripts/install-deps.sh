@@ -16,6 +16,7 @@ native_packages=(
   libcurl4-openssl-dev nlohmann-json3-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev libx11-dev
   p7zip-full 7zip libarchive-tools curl openssl python3 time xvfb xauth x11-utils xdotool imagemagick tzdata
+  python3-pil fonts-dejavu-core fonts-wqy-microhei libxtst-dev
   dpkg-dev
 )
 win32_packages=(

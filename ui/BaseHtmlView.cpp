@@ -4,6 +4,7 @@
 
 #include "Logger.h"
 #include "PackageWorker.h"
+#include "resources/MainDialog.h"
 #include "Resources.h"
 #include "StringTable.h"
 #include "TextConvert.h"
@@ -39,10 +40,10 @@ bool CBaseHtmlView::CreateFromPlaceholder(CWnd* pParent) {
   std::wmemset(m_wszUrl, L'\0', std::size(m_wszUrl));
   url.copy(m_wszUrl, std::size(m_wszUrl) - 1);
   if (pParent == nullptr) return false;
-  CWnd* placeholder = pParent->GetDlgItem(IDC_HTML_PLACEHOLDER);
+  CWnd* placeholder = pParent->GetDlgItem(IDC_WEB_PLACEHOLDER);
   if (placeholder == nullptr) return false;
   placeholder->DestroyWindow();
-  if (!Create(pParent, kLoginViewRect, IDC_HTML_PLACEHOLDER, true)) return false;
+  if (!Create(pParent, kLoginViewRect, IDC_WEB_PLACEHOLDER, true)) return false;
   OnInitialUpdate();
   SetSilent(true);
   return true;

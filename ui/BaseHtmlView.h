@@ -14,7 +14,6 @@
 #include "framework/CHtmlView.h"
 #include "ui/ScriptBridge.h"
 
-inline constexpr int IDC_HTML_PLACEHOLDER = 1009;
 inline constexpr int IDC_POPUP_VIEW = 10000;
 // Where the view sits in its owner's client area: 589 × 483 pixels.
 inline constexpr CRect kLoginViewRect{524, 140, 1113, 623};

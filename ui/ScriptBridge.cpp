@@ -4,6 +4,7 @@
 
 #include "Base64.h"
 #include "DownloadEngine.h"
+#include "framework/MessageBox.h"
 #include "GameCommand.h"
 #include "Logger.h"
 #include "TextConvert.h"
@@ -36,6 +37,10 @@ std::wstring WebViewSystem::AnsiToWide(std::string_view text) {
 
 void WebViewSystem::Report(const std::string& type) {
   DownloadEngine::instance().report(type);
+}
+
+void WebViewSystem::ShowWarningBox(const std::wstring& text, const std::wstring& caption) {
+  AfxWarningBox(text, caption);
 }
 
 std::optional<std::string> MakeLoginToken(std::wstring_view argument, WebViewSystem& system) {

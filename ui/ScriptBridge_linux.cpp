@@ -1,4 +1,4 @@
-#include <gtk/gtk.h>
+#include <gio/gio.h>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -35,14 +35,6 @@ ProcessStartResult WebViewSystem::StartProcess(const std::string& program, const
     result.errorText = std::strerror(error);
   }
   return result;
-}
-
-void WebViewSystem::ShowWarningBox(const std::wstring& text, const std::wstring& caption) {
-  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING, GTK_BUTTONS_OK, "%s",
-                                          ToAnsi(text).c_str());
-  gtk_window_set_title(GTK_WINDOW(box), ToAnsi(caption).c_str());
-  gtk_dialog_run(GTK_DIALOG(box));
-  gtk_widget_destroy(box);
 }
 
 void WebViewSystem::OpenInDefaultBrowser(const std::wstring& url) {

@@ -44,10 +44,6 @@ ProcessStartResult WebViewSystem::StartProcess(const std::string& program, const
   return result;
 }
 
-void WebViewSystem::ShowWarningBox(const std::wstring& text, const std::wstring& caption) {
-  MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
-}
-
 void WebViewSystem::OpenInDefaultBrowser(const std::wstring& url) {
   ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

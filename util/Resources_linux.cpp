@@ -7,8 +7,10 @@
 #include "StringTable.h"
 
 // Only an executable that carries files links a table (the launcher); the others
-// leave this null.
+// leave this null. The window's pictures are a table of their own, linked by the
+// executables that show the window.
 extern "C" const EmbeddedResource kvr_embedded_resources[] __attribute__((weak));
+extern "C" const EmbeddedResource kvr_window_art[] __attribute__((weak));
 
 namespace {
 
@@ -34,9 +36,11 @@ std::wstring LoadResourceText(unsigned id) {
 }
 
 std::span<const unsigned char> LoadResourceBytes(unsigned id, const char* type) {
-  if (kvr_embedded_resources == nullptr) return {};
-  for (const EmbeddedResource* entry = kvr_embedded_resources; entry->type != nullptr; ++entry)
-    if (entry->id == id && strcmp(entry->type, type) == 0)
-      return {entry->begin, static_cast<size_t>(entry->end - entry->begin)};
+  for (const EmbeddedResource* table : {kvr_embedded_resources, kvr_window_art}) {
+    if (table == nullptr) continue;
+    for (const EmbeddedResource* entry = table; entry->type != nullptr; ++entry)
+      if (entry->id == id && strcmp(entry->type, type) == 0)
+        return {entry->begin, static_cast<size_t>(entry->end - entry->begin)};
+  }
   return {};
 }

@@ -1,0 +1,39 @@
+// A dialog built from a dialog template of the executable, run modally. On Windows the
+// template is the resource script's DIALOGEX; on Linux the same description from
+// resources/DialogTemplates.h, laid out in pixels at 96 DPI.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "framework/CWnd.h"
+#include "framework/UiThreadChannel.h"
+
+class CDialogEx : public CWnd {
+ public:
+  explicit CDialogEx(unsigned nIDTemplate, CWnd* pParent = nullptr);
+  ~CDialogEx() override;
+
+  // Creates the dialog, runs it until it ends (EndDialog or DestroyWindow), returns the
+  // EndDialog result (-1 when it could not be created, 0 when it was destroyed).
+  intptr_t DoModal();
+  void EndDialog(int nResult);
+
+  // The channel through which other threads reach this window; valid until the
+  // window is gone, a no-op after that. Null before DoModal has created the window.
+  std::shared_ptr<UiThreadChannel> GetUiThreadChannel() const;
+
+ protected:
+  // Binds the controls (DoDataExchange); returns true to let the window system set the focus.
+  virtual bool OnInitDialog();
+  virtual void DoDataExchange(CDataExchange*) {}
+  // The default commands: Enter and Escape. Both end the dialog.
+  virtual void OnOK();
+  virtual void OnCancel();
+
+ private:
+  unsigned m_nIDTemplate;
+  std::shared_ptr<UiThreadChannel> m_channel;
+
+  friend struct WndAccess;
+};

@@ -1,0 +1,272 @@
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+
+#include <vector>
+
+#include "framework/CDialogEx.h"
+#include "framework/WndImpl_linux.h"
+#include "framework/UiThreadChannel.h"
+#include "util/Utf8.h"
+
+void connectChildSignals(GtkWidget* widget);
+
+namespace {
+
+constexpr char kCopyDataAtom[] = "_KVR_COPYDATA";
+
+// The label's colour comes from the dialog's WM_CTLCOLOR answer, asked on every paint as
+// Windows asks it; the attribute changes only when the answer does.
+void applyLabelColour(CWnd& label, cairo_t* cr) {
+  CWnd* dialog = label.GetParent();
+  GtkWidget* widget = WndAccess::impl(label).widget;
+  if (dialog == nullptr || widget == nullptr) return;
+  CairoDC dc(cr);
+  WndAccess::ctlColor(*dialog, &dc, &label);
+  const ColorRef colour = dc.impl().textColour;
+  const auto scale = [](uint8_t value) { return static_cast<guint16>(value * 257); };
+  PangoAttrList* attributes = pango_attr_list_new();
+  pango_attr_list_insert(attributes, pango_attr_size_new(8 * PANGO_SCALE));
+  pango_attr_list_insert(attributes,
+                         pango_attr_foreground_new(scale(RedOf(colour)), scale(GreenOf(colour)), scale(BlueOf(colour))));
+  PangoAttrList* current = gtk_label_get_attributes(GTK_LABEL(widget));
+  gchar* now = current != nullptr ? pango_attr_list_to_string(current) : nullptr;
+  gchar* wanted = pango_attr_list_to_string(attributes);
+  if (now == nullptr || g_strcmp0(now, wanted) != 0) gtk_label_set_attributes(GTK_LABEL(widget), attributes);
+  g_free(now);
+  g_free(wanted);
+  pango_attr_list_unref(attributes);
+}
+
+gboolean onLabelDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
+  if (CWnd* label = WndAccess::fromWidget(widget)) applyLabelColour(*label, cr);
+  return FALSE;
+}
+
+gboolean onFrameDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
+  const int width = gtk_widget_get_allocated_width(widget);
+  const int height = gtk_widget_get_allocated_height(widget);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_set_line_width(cr, 1);
+  cairo_rectangle(cr, 0.5, 0.5, width - 1, height - 1);
+  cairo_stroke(cr);
+  return FALSE;
+}
+
+// A button: pressed and released over it is a click, told to the dialog as BN_CLICKED.
+gboolean onButtonRelease(GtkWidget* widget, GdkEventButton* event, gpointer) {
+  CWnd* button = WndAccess::fromWidget(widget);
+  if (button == nullptr || event->button != 1) return TRUE;
+  const int width = gtk_widget_get_allocated_width(widget);
+  const int height = gtk_widget_get_allocated_height(widget);
+  if (event->x < 0 || event->y < 0 || event->x >= width || event->y >= height) return TRUE;
+  if (CWnd* dialog = button->GetParent()) WndAccess::command(*dialog, button->GetDlgCtrlID(), kBnClicked);
+  return TRUE;
+}
+
+gboolean onButtonPress(GtkWidget*, GdkEventButton*, gpointer) {
+  return TRUE;  // the press belongs to the button, not to the dialog's drag
+}
+
+GtkWidget* makeChild(const DialogControl& control) {
+  GtkWidget* widget = nullptr;
+  switch (control.kind) {
+    case DialogControlKind::Button:
+      widget = gtk_event_box_new();
+      gtk_event_box_set_visible_window(GTK_EVENT_BOX(widget), FALSE);
+      gtk_widget_set_app_paintable(widget, TRUE);
+      gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+      g_signal_connect(widget, "button-press-event", G_CALLBACK(onButtonPress), nullptr);
+      g_signal_connect(widget, "button-release-event", G_CALLBACK(onButtonRelease), nullptr);
+      break;
+    case DialogControlKind::Progress:
+      widget = gtk_drawing_area_new();
+      break;
+    case DialogControlKind::Label:
+      widget = gtk_label_new(control.text);
+      gtk_label_set_xalign(GTK_LABEL(widget), 0);
+      gtk_label_set_yalign(GTK_LABEL(widget), 0);
+      g_signal_connect(widget, "draw", G_CALLBACK(onLabelDraw), nullptr);
+      break;
+    case DialogControlKind::Frame:
+      widget = gtk_drawing_area_new();
+      g_signal_connect(widget, "draw", G_CALLBACK(onFrameDraw), nullptr);
+      break;
+  }
+  connectChildSignals(widget);
+  return widget;
+}
+
+gboolean onDialogDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
+  if (CWnd* dialog = WndAccess::fromWidget(widget)) WndAccess::eraseBackground(*dialog, cr);
+  return FALSE;
+}
+
+gboolean onDialogPress(GtkWidget* widget, GdkEventButton* event, gpointer) {
+  CWnd* dialog = WndAccess::fromWidget(widget);
+  if (dialog == nullptr || event->type != GDK_BUTTON_PRESS || event->button != 1) return FALSE;
+  const CPoint point{static_cast<int>(event->x_root), static_cast<int>(event->y_root)};
+  if (WndAccess::hitTest(*dialog, point) != HitTest::Caption) return FALSE;
+  gtk_window_begin_move_drag(GTK_WINDOW(widget), static_cast<gint>(event->button), point.x, point.y, event->time);
+  return TRUE;
+}
+
+gboolean onDialogKey(GtkWidget* widget, GdkEventKey* event, gpointer) {
+  auto* dialog = static_cast<CDialogEx*>(WndAccess::fromWidget(widget));
+  if (dialog == nullptr) return FALSE;
+  switch (event->keyval) {
+    case GDK_KEY_Escape:
+      WndAccess::cancel(*dialog);
+      return TRUE;
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+      WndAccess::ok(*dialog);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+// The window system's close request is the dialog's Cancel, as on Windows.
+gboolean onDialogDelete(GtkWidget* widget, GdkEvent*, gpointer) {
+  if (auto* dialog = static_cast<CDialogEx*>(WndAccess::fromWidget(widget))) WndAccess::cancel(*dialog);
+  return TRUE;
+}
+
+gboolean onDialogConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer) {
+  if (CWnd* dialog = WndAccess::fromWidget(widget))
+    WndAccess::impl(*dialog).rect = {event->x, event->y, event->x + event->width, event->y + event->height};
+  return FALSE;
+}
+
+void onDialogDestroy(GtkWidget* widget, gpointer) {
+  auto* dialog = static_cast<CDialogEx*>(WndAccess::fromWidget(widget));
+  if (dialog == nullptr) return;
+  if (const auto& channel = WndAccess::channel(*dialog)) channel->close();
+  WndAccess::destroy(*dialog);
+  CWnd::Impl& impl = WndAccess::impl(*dialog);
+  impl.widget = nullptr;
+  impl.fixed = nullptr;
+  if (impl.loop != nullptr) g_main_loop_quit(impl.loop);
+}
+
+// Inbound copy-data records (app/CopyData.h describes the X11 form): the payload is a
+// property on the sender's window; deleting it tells the sender the record was taken.
+GdkFilterReturn copyDataFilter(GdkXEvent* native, GdkEvent*, gpointer data) {
+  auto* xevent = static_cast<XEvent*>(native);
+  auto* dialog = static_cast<CDialogEx*>(data);
+  GtkWidget* widget = WndAccess::impl(*dialog).widget;
+  if (xevent->type != ClientMessage || widget == nullptr || xevent->xclient.format != 32) return GDK_FILTER_CONTINUE;
+  Display* display = xevent->xclient.display;
+  if (xevent->xclient.message_type != XInternAtom(display, kCopyDataAtom, False)) return GDK_FILTER_CONTINUE;
+  if (xevent->xclient.window != gdk_x11_window_get_xid(gtk_widget_get_window(widget))) return GDK_FILTER_CONTINUE;
+
+  const auto dwData = static_cast<uint32_t>(static_cast<unsigned long>(xevent->xclient.data.l[0]) & 0xffffffffUL);
+  const auto sender = static_cast<Window>(xevent->xclient.data.l[2]);
+  const auto property = static_cast<Atom>(xevent->xclient.data.l[3]);
+  GdkDisplay* gdkDisplay = gdk_x11_lookup_xdisplay(display);
+  gdk_x11_display_error_trap_push(gdkDisplay);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long left = 0;
+  unsigned char* bytes = nullptr;
+  const int result = XGetWindowProperty(display, sender, property, 0, 0x1000000, False, AnyPropertyType, &type,
+                                        &format, &count, &left, &bytes);
+  std::vector<uint8_t> payload;
+  const bool read = result == Success && format == 8 && left == 0;
+  if (read && bytes != nullptr) payload.assign(bytes, bytes + count);
+  if (bytes != nullptr) XFree(bytes);
+  XDeleteProperty(display, sender, property);
+  XFlush(display);
+  gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
+  if (read) WndAccess::copyData(*dialog, dwData, payload);
+  return GDK_FILTER_REMOVE;
+}
+
+}  // namespace
+
+CDialogEx::CDialogEx(unsigned nIDTemplate, CWnd*) : m_nIDTemplate(nIDTemplate) {}
+
+CDialogEx::~CDialogEx() {
+  DestroyWindow();
+}
+
+intptr_t CDialogEx::DoModal() {
+  ensureToolkit();
+  const DialogTemplate* dialogTemplate = FindDialogTemplate(m_nIDTemplate);
+  if (dialogTemplate == nullptr || IsWindow()) return -1;
+  Impl& impl = WndAccess::impl(*this);
+
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
+  gtk_widget_set_app_paintable(window, TRUE);
+  impl.topLevel = true;
+  impl.rect = {0, 0, DialogUnitsToPixelsX(dialogTemplate->width), DialogUnitsToPixelsY(dialogTemplate->height)};
+  gtk_window_set_default_size(GTK_WINDOW(window), impl.rect.Width(), impl.rect.Height());
+  gtk_widget_add_events(window, GDK_BUTTON_PRESS_MASK | GDK_STRUCTURE_MASK);
+  WndAccess::bind(*this, window);
+  g_signal_connect(window, "draw", G_CALLBACK(onDialogDraw), nullptr);
+  g_signal_connect(window, "button-press-event", G_CALLBACK(onDialogPress), nullptr);
+  g_signal_connect(window, "key-press-event", G_CALLBACK(onDialogKey), nullptr);
+  g_signal_connect(window, "delete-event", G_CALLBACK(onDialogDelete), nullptr);
+  g_signal_connect(window, "configure-event", G_CALLBACK(onDialogConfigure), nullptr);
+  g_signal_connect(window, "destroy", G_CALLBACK(onDialogDestroy), nullptr);
+
+  impl.fixed = gtk_fixed_new();
+  gtk_container_add(GTK_CONTAINER(window), impl.fixed);
+  for (const DialogControl& control : dialogTemplate->controls) {
+    auto item = std::make_unique<CWnd>();
+    Impl& child = WndAccess::impl(*item);
+    child.parent = this;
+    child.id = control.id;
+    child.kind = control.kind;
+    child.text = fromUtf8(control.text);
+    child.rect = {DialogUnitsToPixelsX(control.x), DialogUnitsToPixelsY(control.y),
+                  DialogUnitsToPixelsX(control.x + control.width), DialogUnitsToPixelsY(control.y + control.height)};
+    GtkWidget* widget = makeChild(control);
+    WndAccess::bind(*item, widget);
+    gtk_fixed_put(GTK_FIXED(impl.fixed), widget, child.rect.left, child.rect.top);
+    gtk_widget_set_size_request(widget, child.rect.Width(), child.rect.Height());
+    impl.children[control.id] = item.get();
+    impl.items[control.id] = std::move(item);
+  }
+  gtk_widget_realize(window);
+  m_channel = std::make_shared<UiThreadChannel>();
+  gdk_window_add_filter(nullptr, copyDataFilter, this);
+
+  impl.result = 0;
+  WndAccess::initDialog(*this);
+  if (IsWindow()) {
+    gtk_widget_show_all(window);
+    impl.loop = g_main_loop_new(nullptr, FALSE);
+    g_main_loop_run(impl.loop);
+    g_main_loop_unref(impl.loop);
+    impl.loop = nullptr;
+  }
+  gdk_window_remove_filter(nullptr, copyDataFilter, this);
+  DestroyWindow();
+  return impl.result;
+}
+
+void CDialogEx::EndDialog(int nResult) {
+  WndAccess::impl(*this).result = nResult;
+  DestroyWindow();
+}
+
+std::shared_ptr<UiThreadChannel> CDialogEx::GetUiThreadChannel() const {
+  return m_channel;
+}
+
+bool CDialogEx::OnInitDialog() {
+  CDataExchange exchange(this);
+  DoDataExchange(&exchange);
+  return true;
+}
+
+void CDialogEx::OnOK() {
+  EndDialog(kIdOk);
+}
+
+void CDialogEx::OnCancel() {
+  EndDialog(kIdCancel);
+}

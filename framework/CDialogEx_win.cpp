@@ -1,0 +1,144 @@
+#include "framework/WndImpl_win.h"
+
+#include "framework/CDialogEx.h"
+
+namespace {
+
+// Answers a dialog procedure gives through DWLP_MSGRESULT.
+INT_PTR answer(HWND hWnd, LRESULT result) {
+  SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, result);
+  return TRUE;
+}
+
+}  // namespace
+
+// The dialog's messages, routed to its handlers. A handler that asks for the default
+// (Default) leaves the message to the dialog manager.
+INT_PTR CALLBACK WndAccess::dialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* dialog = reinterpret_cast<CDialogEx*>(lParam);
+    attach(*dialog, hWnd);
+    dialog->m_impl->isDialog = true;
+    dialog->m_channel = std::make_shared<UiThreadChannel>();
+    bindChannel(*dialog->m_channel, hWnd);
+    return dialog->OnInitDialog() ? TRUE : FALSE;
+  }
+  auto* dialog = static_cast<CDialogEx*>(fromHandle(hWnd));
+  if (dialog == nullptr) return FALSE;
+  CWnd::Impl& impl = *dialog->m_impl;
+  impl.message = message;
+  impl.wParam = wParam;
+  impl.lParam = lParam;
+  impl.wantDefault = false;
+  switch (message) {
+    case WM_COMMAND: {
+      const int nID = LOWORD(wParam);
+      const int nCode = HIWORD(wParam);
+      if (nID == IDOK && (lParam == 0 || nCode == BN_CLICKED))
+        dialog->OnOK();
+      else if (nID == IDCANCEL && (lParam == 0 || nCode == BN_CLICKED))
+        dialog->OnCancel();
+      else
+        dialog->OnCommand(nID, nCode);
+      return TRUE;
+    }
+    case WM_ERASEBKGND: {
+      HdcDC dc(reinterpret_cast<HDC>(wParam));
+      const bool erased = dialog->OnEraseBkgnd(&dc);
+      return impl.wantDefault ? FALSE : answer(hWnd, erased ? TRUE : FALSE);
+    }
+    case WM_NCHITTEST: {
+      const POINTS point = MAKEPOINTS(lParam);
+      const HitTest hit = dialog->OnNcHitTest({point.x, point.y});
+      return impl.wantDefault ? FALSE : answer(hWnd, hit == HitTest::Caption ? HTCAPTION : HTCLIENT);
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORDLG: {
+      HdcDC dc(reinterpret_cast<HDC>(wParam));
+      CWnd* child = dialog->GetDlgItem(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+      if (child == nullptr) return FALSE;
+      const CtlColorBrush brush = dialog->OnCtlColor(&dc, child);
+      // WM_CTLCOLOR answers with the brush itself, not through DWLP_MSGRESULT.
+      if (impl.wantDefault || brush == CtlColorBrush::Default) return FALSE;
+      return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+    }
+    case WM_COPYDATA: {
+      const auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+      const std::span<const uint8_t> data(static_cast<const uint8_t*>(record->lpData), record->cbData);
+      return answer(hWnd, dialog->OnCopyData(static_cast<uint32_t>(record->dwData), data) ? TRUE : FALSE);
+    }
+    case kRunOnUiThreadMessage:
+      if (dialog->m_channel != nullptr) runSentTask(*dialog->m_channel, lParam);
+      return answer(hWnd, 0);
+    case WM_DESTROY:
+      if (dialog->m_channel != nullptr) dialog->m_channel->close();
+      dialog->OnDestroy();
+      return TRUE;
+    case WM_NCDESTROY:
+      RemovePropW(hWnd, L"KvrCWnd");
+      impl.hWnd = nullptr;
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+CDialogEx::CDialogEx(unsigned nIDTemplate, CWnd*) : m_nIDTemplate(nIDTemplate) {}
+
+CDialogEx::~CDialogEx() {
+  DestroyWindow();
+}
+
+intptr_t CDialogEx::DoModal() {
+  Impl& impl = WndAccess::impl(*this);
+  if (impl.hWnd != nullptr) return -1;
+  impl.result = 0;
+  // Our own modal loop over a modeless dialog, as the framework runs it: the loop ends
+  // when the window is gone, however it went (EndDialog, DestroyWindow).
+  const HWND hWnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), nullptr,
+                                       WndAccess::dialogProc, reinterpret_cast<LPARAM>(this));
+  if (hWnd == nullptr) return -1;
+  if (impl.hWnd != nullptr && (GetWindowLongW(hWnd, GWL_STYLE) & WS_VISIBLE) == 0) ::ShowWindow(hWnd, SW_SHOWNORMAL);
+  MSG msg;
+  while (impl.hWnd != nullptr) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // A quit request is for the loop outside this one.
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (!IsDialogMessageW(hWnd, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  DestroyWindow();
+  return impl.result;
+}
+
+void CDialogEx::EndDialog(int nResult) {
+  WndAccess::impl(*this).result = nResult;
+  DestroyWindow();
+}
+
+std::shared_ptr<UiThreadChannel> CDialogEx::GetUiThreadChannel() const {
+  return m_channel;
+}
+
+bool CDialogEx::OnInitDialog() {
+  CDataExchange exchange(this);
+  DoDataExchange(&exchange);
+  return true;
+}
+
+void CDialogEx::OnOK() {
+  EndDialog(kIdOk);
+}
+
+void CDialogEx::OnCancel() {
+  EndDialog(kIdCancel);
+}

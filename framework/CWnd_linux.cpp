@@ -1,0 +1,303 @@
+#include <gdk/gdkx.h>
+
+#include "framework/CDC.h"
+#include "framework/Controls.h"
+#include "framework/WndImpl_linux.h"
+#include "framework/WndNative_linux.h"
+#include "util/Resources.h"
+#include "util/Utf8.h"
+
+namespace {
+
+constexpr char kWndKey[] = "kvr-cwnd";
+
+// A child's widget has gone with its dialog: its object no longer has a window.
+void onChildDestroyed(GtkWidget* widget, gpointer) {
+  if (CWnd* wnd = WndAccess::fromWidget(widget)) WndAccess::impl(*wnd).widget = nullptr;
+}
+
+gboolean onChildDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
+  CWnd* wnd = WndAccess::fromWidget(widget);
+  if (wnd == nullptr) return FALSE;
+  WndAccess::eraseBackground(*wnd, cr);
+  WndAccess::paint(*wnd, cr);
+  return FALSE;
+}
+
+}  // namespace
+
+void ensureToolkit() {
+  static const bool started = [] {
+    // The channel client and the single-instance check speak X11.
+    gdk_set_allowed_backends("x11");
+    return gtk_init_check(nullptr, nullptr);
+  }();
+  (void)started;
+}
+
+std::string utf8(const std::wstring& text) {
+  return toUtf8(text);
+}
+
+CWnd* WndAccess::fromWidget(GtkWidget* widget) {
+  return static_cast<CWnd*>(g_object_get_data(G_OBJECT(widget), kWndKey));
+}
+
+void WndAccess::bind(CWnd& wnd, GtkWidget* widget) {
+  wnd.m_impl->widget = widget;
+  g_object_set_data(G_OBJECT(widget), kWndKey, &wnd);
+}
+
+bool WndAccess::eraseBackground(CWnd& wnd, cairo_t* cr) {
+  CairoDC dc(cr);
+  return wnd.OnEraseBkgnd(&dc);
+}
+
+void WndAccess::paint(CWnd& wnd, cairo_t* cr) {
+  wnd.m_impl->paintContext = cr;
+  wnd.OnPaint();
+  wnd.m_impl->paintContext = nullptr;
+}
+
+CWnd::CWnd() : m_impl(std::make_unique<Impl>()) {}
+
+CWnd::~CWnd() {
+  if (m_impl->widget != nullptr) g_object_set_data(G_OBJECT(m_impl->widget), kWndKey, nullptr);
+}
+
+bool CWnd::IsWindow() const {
+  return m_impl->widget != nullptr;
+}
+
+int CWnd::GetDlgCtrlID() const {
+  return m_impl->id;
+}
+
+CWnd* CWnd::GetDlgItem(int nID) {
+  const auto found = m_impl->children.find(nID);
+  return found != m_impl->children.end() && found->second->IsWindow() ? found->second : nullptr;
+}
+
+CWnd* CWnd::GetParent() const {
+  return m_impl->parent;
+}
+
+bool CWnd::DestroyWindow() {
+  if (m_impl->widget == nullptr) return false;
+  GtkWidget* widget = m_impl->widget;
+  gtk_widget_destroy(widget);
+  m_impl->widget = nullptr;
+  return true;
+}
+
+bool CWnd::ShowWindow(ShowCmd nCmdShow) {
+  GtkWidget* widget = m_impl->widget;
+  if (widget == nullptr) return false;
+  const bool wasVisible = gtk_widget_get_visible(widget);
+  switch (nCmdShow) {
+    case ShowCmd::Hide:
+      gtk_widget_hide(widget);
+      break;
+    case ShowCmd::Show:
+      gtk_widget_show(widget);
+      break;
+    case ShowCmd::ShowNormal:
+      if (m_impl->topLevel) gtk_window_deiconify(GTK_WINDOW(widget));
+      gtk_widget_show(widget);
+      break;
+    case ShowCmd::Minimize:
+      if (m_impl->topLevel) gtk_window_iconify(GTK_WINDOW(widget));
+      break;
+  }
+  return wasVisible;
+}
+
+bool CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, bool bRepaint) {
+  return SetWindowPos(ZOrder::Keep, x, y, nWidth, nHeight, bRepaint ? 0 : kSwpNoRedraw);
+}
+
+bool CWnd::SetWindowPos(ZOrder insertAfter, int x, int y, int cx, int cy, unsigned nFlags) {
+  GtkWidget* widget = m_impl->widget;
+  if (widget == nullptr) return false;
+  CRect& rect = m_impl->rect;
+  if ((nFlags & kSwpNoMove) == 0) {
+    rect = {x, y, x + rect.Width(), y + rect.Height()};
+  }
+  if ((nFlags & kSwpNoSize) == 0) rect.right = rect.left + cx, rect.bottom = rect.top + cy;
+  if (m_impl->topLevel) {
+    if (insertAfter != ZOrder::Keep) gtk_window_set_keep_above(GTK_WINDOW(widget), insertAfter == ZOrder::TopMost);
+    if ((nFlags & kSwpNoMove) == 0) gtk_window_move(GTK_WINDOW(widget), rect.left, rect.top);
+    if ((nFlags & kSwpNoSize) == 0) gtk_window_resize(GTK_WINDOW(widget), rect.Width(), rect.Height());
+  } else if (m_impl->parent != nullptr && m_impl->parent->m_impl->fixed != nullptr) {
+    if ((nFlags & kSwpNoMove) == 0) gtk_fixed_move(GTK_FIXED(m_impl->parent->m_impl->fixed), widget, rect.left, rect.top);
+    if ((nFlags & kSwpNoSize) == 0) gtk_widget_set_size_request(widget, rect.Width(), rect.Height());
+  }
+  if ((nFlags & kSwpNoRedraw) == 0) gtk_widget_queue_draw(widget);
+  return true;
+}
+
+bool CWnd::SetForegroundWindow() {
+  if (m_impl->widget == nullptr || !m_impl->topLevel) return false;
+  gtk_window_present(GTK_WINDOW(m_impl->widget));
+  return true;
+}
+
+void CWnd::SetWindowText(const std::wstring& text) {
+  m_impl->text = text;
+  GtkWidget* widget = m_impl->widget;
+  if (widget == nullptr) return;
+  if (m_impl->topLevel)
+    gtk_window_set_title(GTK_WINDOW(widget), utf8(text).c_str());
+  else if (GTK_IS_LABEL(widget))
+    gtk_label_set_text(GTK_LABEL(widget), utf8(text).c_str());
+}
+
+std::wstring CWnd::GetWindowText() const {
+  return m_impl->text;
+}
+
+CRect CWnd::GetWindowRect() const {
+  return m_impl->rect;
+}
+
+CRect CWnd::GetClientRect() const {
+  return {0, 0, m_impl->rect.Width(), m_impl->rect.Height()};
+}
+
+void CWnd::SetIcon(unsigned nIconId, bool) {
+  // GTK keeps one icon list for every size: the large and the small icon are one picture.
+  if (m_impl->widget == nullptr || !m_impl->topLevel) return;
+  const std::span<const unsigned char> bytes = LoadResourceBytes(nIconId, "ICON");
+  if (bytes.empty()) return;
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  if (gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), nullptr) && gdk_pixbuf_loader_close(loader, nullptr)) {
+    if (GdkPixbuf* icon = gdk_pixbuf_loader_get_pixbuf(loader)) gtk_window_set_icon(GTK_WINDOW(m_impl->widget), icon);
+  } else {
+    gdk_pixbuf_loader_close(loader, nullptr);
+  }
+  g_object_unref(loader);
+}
+
+bool CWnd::SetWindowRgn(CRgn&& region, bool bRedraw) {
+  GtkWidget* widget = m_impl->widget;
+  if (widget == nullptr || region.IsNull()) return false;
+  // The bounding shape cuts the picture; the input shape lets clicks through the cut.
+  gtk_widget_shape_combine_region(widget, region.impl().region);
+  gtk_widget_input_shape_combine_region(widget, region.impl().region);
+  if (bRedraw) gtk_widget_queue_draw(widget);
+  return true;
+}
+
+void CWnd::RedrawWindow() {
+  if (m_impl->widget != nullptr) gtk_widget_queue_draw(m_impl->widget);
+}
+
+bool CWnd::SubclassDlgItem(int nID, CWnd* pParent) {
+  if (pParent == nullptr) return false;
+  const auto found = pParent->m_impl->items.find(nID);
+  if (found == pParent->m_impl->items.end() || !found->second->IsWindow()) return false;
+  Impl& from = *found->second->m_impl;
+  m_impl->parent = pParent;
+  m_impl->id = nID;
+  m_impl->kind = from.kind;
+  m_impl->text = from.text;
+  m_impl->rect = from.rect;
+  GtkWidget* widget = from.widget;
+  from.widget = nullptr;
+  PreSubclassWindow();
+  WndAccess::bind(*this, widget);
+  pParent->m_impl->children[nID] = this;
+  return true;
+}
+
+bool CWnd::OnEraseBkgnd(CDC*) {
+  return false;
+}
+
+void CWnd::OnPaint() {}
+
+HitTest CWnd::OnNcHitTest(CPoint) {
+  return HitTest::Client;
+}
+
+CtlColorBrush CWnd::OnCtlColor(CDC*, CWnd*) {
+  return CtlColorBrush::Default;
+}
+
+void CWnd::OnCommand(int, int) {}
+
+bool CWnd::OnCopyData(uint32_t, std::span<const uint8_t>) {
+  return false;
+}
+
+void CWnd::ModifyStyleOwnerDraw() {
+  // Every GTK button of ours is drawn by its object: nothing to change.
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+  rControl.SubclassDlgItem(nIDC, pDX->m_pDlgWnd);
+}
+
+// The standard progress bar: its state lives in the object; GTK draws nothing of its own.
+void CProgressCtrl::SetRange32(int32_t nLower, int32_t nUpper) {
+  WndAccess::impl(*this).lower = nLower;
+  WndAccess::impl(*this).upper = nUpper;
+  RedrawWindow();
+}
+
+void CProgressCtrl::GetRange(int32_t& nLower, int32_t& nUpper) const {
+  nLower = WndAccess::impl(*this).lower;
+  nUpper = WndAccess::impl(*this).upper;
+}
+
+void CProgressCtrl::SetPos(int32_t nPos) {
+  WndAccess::impl(*this).pos = nPos;
+  RedrawWindow();
+}
+
+int32_t CProgressCtrl::GetPos() const {
+  return WndAccess::impl(*this).pos;
+}
+
+GtkWidget* GetNativeWidget(const CWnd& wnd) {
+  return WndAccess::impl(wnd).widget;
+}
+
+GtkFixed* GetChildContainer(const CWnd& dialog) {
+  GtkWidget* fixed = WndAccess::impl(dialog).fixed;
+  return fixed != nullptr ? GTK_FIXED(fixed) : nullptr;
+}
+
+void AttachNativeWidget(CWnd& wnd, GtkWidget* widget, CWnd& parent, int nID, const CRect& rect) {
+  CWnd::Impl& impl = WndAccess::impl(wnd);
+  CWnd::Impl& parentImpl = WndAccess::impl(parent);
+  impl.parent = &parent;
+  impl.id = nID;
+  impl.rect = rect;
+  WndAccess::bind(wnd, widget);
+  g_signal_connect(widget, "destroy", G_CALLBACK(onChildDestroyed), nullptr);
+  gtk_fixed_put(GTK_FIXED(parentImpl.fixed), widget, rect.left, rect.top);
+  gtk_widget_set_size_request(widget, rect.Width(), rect.Height());
+  parentImpl.children[nID] = &wnd;
+}
+
+// Used by the dialog when it makes its template's children.
+void connectChildSignals(GtkWidget* widget) {
+  g_signal_connect(widget, "destroy", G_CALLBACK(onChildDestroyed), nullptr);
+  g_signal_connect(widget, "draw", G_CALLBACK(onChildDraw), nullptr);
+}
+
+void CWnd::DeleteNotifyIcon(unsigned) {
+  // The launcher puts no icon in a notification area on Linux: nothing to remove.
+}
+
+CSize GetFullScreenSize() {
+  ensureToolkit();
+  GdkDisplay* display = gdk_display_get_default();
+  GdkMonitor* monitor = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
+  if (monitor == nullptr && display != nullptr) monitor = gdk_display_get_monitor(display, 0);
+  if (monitor == nullptr) return {};
+  GdkRectangle area;
+  gdk_monitor_get_workarea(monitor, &area);
+  return {area.width, area.height};
+}

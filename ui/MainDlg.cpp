@@ -1,0 +1,178 @@
+#include "ui/MainDlg.h"
+
+#include <thread>
+
+#include "app/ChannelClient.h"
+#include "app/GameCommand.h"
+#include "delivery/PackageWorker.h"
+#include "framework/CDC.h"
+#include "framework/MessageBox.h"
+#include "resources/MainDialog.h"
+#include "resources/StringTable.h"
+#include "ui/ProgressThread.h"
+#include "util/Logger.h"
+#include "util/Resources.h"
+
+namespace {
+
+constexpr int kWindowWidth = 1280;
+constexpr int kWindowHeight = 725;
+constexpr uint8_t kShapeAlpha = 120;
+constexpr wchar_t kStatusDownloading[] = L"下载中";
+constexpr wchar_t kCloseRefusedText[] = L"游戏正在下载，请稍后关闭";
+constexpr wchar_t kCloseRefusedCaption[] = L"提示";
+
+// Hidden, changed and shown again, so that the transparent label is repainted over the
+// background instead of over its old text.
+void SetStatusText(CStatic& label, const std::wstring& text) {
+  label.ShowWindow(ShowCmd::Hide);
+  label.SetWindowText(text);
+  label.ShowWindow(ShowCmd::Show);
+}
+
+}  // namespace
+
+// What the worker and the progress thread see of the window. It outlives the dialog
+// (the threads hold it); every call goes through the window's UI-thread channel, so once
+// the window is gone the calls do nothing and the controls are never touched.
+class MainDlgThreadUi final : public IPackageWorkerUi, public IProgressBarUi {
+ public:
+  MainDlgThreadUi(std::shared_ptr<UiThreadChannel> channel, CStatic& label, CProgress& bar)
+      : m_channel(std::move(channel)), m_label(label), m_bar(bar) {}
+
+  void setStatusText(const std::wstring& text) override {
+    m_channel->runOnUiThread([&] { SetStatusText(m_label, text); });
+  }
+  void showWarningBox(const std::wstring& text, const std::wstring& caption) override {
+    m_channel->warningBox(text, caption);
+  }
+  bool setRange(int32_t nLower, int32_t nUpper) override {
+    return m_channel->runOnUiThread([&] { m_bar.SetRange32(nLower, nUpper); });
+  }
+  bool setPos(int32_t nPos) override {
+    return m_channel->runOnUiThread([&] {
+      m_bar.SetPos(nPos);
+      m_bar.RedrawWindow();
+    });
+  }
+
+ private:
+  std::shared_ptr<UiThreadChannel> m_channel;
+  CStatic& m_label;
+  CProgress& m_bar;
+};
+
+MainDlg::MainDlg(const LaunchOptions& options, const DownloadConfig& config)
+    : CDialogEx(IDD_MAIN_DIALOG), m_options(options), m_config(config), m_htmlView(options, config) {}
+
+MainDlg::~MainDlg() = default;
+
+void MainDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialogEx::DoDataExchange(pDX);
+  DDX_Control(pDX, IDC_BTN_CLOSE, m_btnClose);
+  DDX_Control(pDX, IDC_BTN_MIN, m_btnMin);
+  DDX_Control(pDX, IDC_PROGRESS, m_progress);
+  DDX_Control(pDX, IDC_STATUS_TEXT, m_statusText);
+}
+
+bool MainDlg::OnInitDialog() {
+  CDialogEx::OnInitDialog();
+  SetIcon(IDI_MAIN_ICON, true);
+  SetIcon(IDI_MAIN_ICON, false);
+  SetWindowText(LoadResourceText(IDS_GAME_TITLE));
+
+  LoadPngResource(&m_btnMin.m_image, IDB_PNG_MINIMIZE);
+  m_btnMin.MoveWindow(1033, 98, 27, 27, false);
+  LoadPngResource(&m_btnClose.m_image, IDB_PNG_CLOSE);
+  m_btnClose.MoveWindow(1073, 95, 39, 39, false);
+  m_progress.MoveWindow(523, 640, 556, 8, true);
+
+  m_bgBitmap = CPicture::FromBytes(LoadResourceBytes(IDB_PNG_BACKGROUND, "PNG"));
+  LoadPngResource(&m_bgImage, IDB_PNG_BACKGROUND);
+  CRgn region;
+  region.CreateFromRects(AlphaRowRuns(m_bgImage, kShapeAlpha));
+
+  // Centred in the full-screen area on each axis where the window fits; else the edge stays.
+  const CRect window = GetWindowRect();
+  const CSize screen = GetFullScreenSize();
+  const int left = screen.cx > kWindowWidth ? (screen.cx - kWindowWidth) / 2 : window.left;
+  const int top = screen.cy > kWindowHeight ? (screen.cy - kWindowHeight) / 2 : window.top;
+  SetWindowPos(ZOrder::TopMost, 0, 0, 0, 0, kSwpNoSize | kSwpNoMove);
+  MoveWindow(left, top, kWindowWidth, kWindowHeight, true);
+  SetWindowRgn(std::move(region), true);
+
+  // The login view takes the place of placeholder 1009; without it the window goes on.
+  m_htmlView.CreateFromPlaceholder(this);
+
+  if (!isGameInstalled(m_config.m_strPath)) {
+    StartPackageWork();
+    m_statusText.SetWindowText(kStatusDownloading);
+    m_progress.SetPos(0);
+  } else {
+    m_statusText.SetWindowText(kStatusInstalled);
+    m_progress.SetRange32(0, 100);
+    m_progress.SetPos(100);
+    g_downloadFinished = true;
+  }
+  return true;
+}
+
+void MainDlg::StartPackageWork() {
+  auto threadUi = std::make_shared<MainDlgThreadUi>(GetUiThreadChannel(), m_statusText, m_progress);
+  // The threads are never joined: each keeps what it uses alive for itself.
+  std::thread([threadUi, config = m_config] { DownloadThreadProc(config, *threadUi); }).detach();
+  std::thread([threadUi] { ProgressThreadProc(*threadUi); }).detach();
+}
+
+void MainDlg::OnClose() {
+  if (!g_downloadFinished) {
+    AfxWarningBox(kCloseRefusedText, kCloseRefusedCaption);
+    return;
+  }
+  DeleteNotifyIcon(IDI_MAIN_ICON);
+  DestroyWindow();
+  sendCloseNotice(m_options.m_nWinId);
+}
+
+// Enter and Escape take the close button's way out: the guard holds, the client is told.
+void MainDlg::OnOK() {
+  OnClose();
+}
+
+void MainDlg::OnCancel() {
+  OnClose();
+}
+
+void MainDlg::OnCommand(int nID, int nCode) {
+  if (nCode != kBnClicked) return;
+  if (nID == IDC_BTN_MIN) ShowWindow(ShowCmd::Minimize);
+  if (nID == IDC_BTN_CLOSE) OnClose();
+}
+
+bool MainDlg::OnEraseBkgnd(CDC* pDC) {
+  if (m_bgBitmap == nullptr) return false;
+  const CRect window = GetWindowRect();
+  pDC->DrawPicture(*m_bgBitmap, window.Width(), window.Height());
+  return false;
+}
+
+HitTest MainDlg::OnNcHitTest(CPoint) {
+  return HitTest::Caption;
+}
+
+CtlColorBrush MainDlg::OnCtlColor(CDC* pDC, CWnd* pWnd) {
+  if (pWnd->GetDlgCtrlID() != IDC_STATUS_TEXT) return CDialogEx::OnCtlColor(pDC, pWnd);
+  pDC->SetTextColor(MakeRgb(0, 0, 0));
+  pDC->SetBkModeTransparent(true);
+  return CtlColorBrush::Null;
+}
+
+bool MainDlg::OnCopyData(uint32_t, std::span<const uint8_t>) {
+  logLine(LOG_INFO, "OnWnNotifygame ");
+  return false;
+}
+
+void runMainDialog(const LaunchOptions& options, const DownloadConfig& config) {
+  MainDlg dialog(options, config);
+  dialog.DoModal();
+}

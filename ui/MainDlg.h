@@ -1,0 +1,50 @@
+// The launcher's only window: a borderless dialog shaped by its background picture, with
+// minimise and close buttons, a status label, a progress bar and the login page. It installs a missing game through the package worker.
+#pragma once
+
+#include <memory>
+
+#include "app/CommandLine.h"
+#include "delivery/CfgCheck.h"
+#include "framework/CDialogEx.h"
+#include "framework/CImage.h"
+#include "ui/BaseHtmlView.h"
+#include "ui/PicButton.h"
+
+class MainDlgThreadUi;
+
+class MainDlg : public CDialogEx {
+ public:
+  MainDlg(const LaunchOptions& options, const DownloadConfig& config);
+  ~MainDlg() override;
+
+ protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(CDataExchange* pDX) override;
+  void OnOK() override;
+  void OnCancel() override;
+  bool OnEraseBkgnd(CDC* pDC) override;
+  HitTest OnNcHitTest(CPoint point) override;
+  CtlColorBrush OnCtlColor(CDC* pDC, CWnd* pWnd) override;
+  void OnCommand(int nID, int nCode) override;
+  bool OnCopyData(uint32_t dwData, std::span<const uint8_t> data) override;
+
+ private:
+  // The close button: refused while the package work runs; else the window goes and the
+  // channel client is told.
+  void OnClose();
+  void StartPackageWork();
+
+  const LaunchOptions& m_options;
+  const DownloadConfig& m_config;
+  CImage m_bgImage;
+  CBaseHtmlView m_htmlView;
+  CPicButton m_btnClose;
+  CPicButton m_btnMin;
+  CProgress m_progress;
+  CStatic m_statusText;
+  std::unique_ptr<CPicture> m_bgBitmap;
+};
+
+// Runs the main dialog modally; returns when it has ended.
+void runMainDialog(const LaunchOptions& options, const DownloadConfig& config);

@@ -1,0 +1,20 @@
+// The progress thread: polls the package worker's transfer counters and moves the bar.
+#pragma once
+
+#include <cstdint>
+
+// What the progress thread asks of the window; each call is carried out on the UI
+// thread. False once the window is gone.
+class IProgressBarUi {
+ public:
+  virtual ~IProgressBarUi() = default;
+  virtual bool setRange(int32_t nLower, int32_t nUpper) = 0;
+  // Sets the position and has the bar repaint itself at once.
+  virtual bool setPos(int32_t nPos) = 0;
+};
+
+// After 1000 ms, every 200 ms: once both counters are non-zero, the first sample sets the
+// range 0 … m_ultotal, each sample moves the bar to m_ulnow and logs it. Ends when
+// m_ulnow reaches m_ultotal, after the sample taken once the worker has ended
+// (g_downloadFinished), or when the window is gone. Returns 1.
+unsigned ProgressThreadProc(IProgressBarUi& bar);
