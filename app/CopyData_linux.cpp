@@ -9,8 +9,6 @@
 namespace {
 
 constexpr char kCopyDataAtom[] = "_KVR_COPYDATA";
-// A live window that never takes the record must not hold the sender forever.
-constexpr std::chrono::milliseconds kTakeTimeout{2000};
 
 // Xlib reports protocol errors to one process-wide handler, whose default ends the process.
 // While a record is sent, errors of the sender's own connection are trapped; every other
@@ -61,7 +59,7 @@ size_t maxPropertyBytes(Display* display) {
 }
 
 bool waitUntilTaken(Display* display, Window sender, Atom property) {
-  const auto deadline = std::chrono::steady_clock::now() + kTakeTimeout;
+  const auto deadline = std::chrono::steady_clock::now() + kCopyDataTimeout;
   for (;;) {
     while (XPending(display) > 0) {
       XEvent event;

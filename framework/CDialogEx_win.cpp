@@ -81,6 +81,9 @@ INT_PTR CALLBACK WndAccess::dialogProc(HWND hWnd, UINT message, WPARAM wParam, L
     case WM_NCDESTROY:
       RemovePropW(hWnd, L"KvrCWnd");
       impl.hWnd = nullptr;
+      // Destroyed inside a sent message, the modal loop would sleep in GetMessageW until
+      // some posted message came: wake it.
+      PostMessageW(nullptr, WM_NULL, 0, 0);
       return TRUE;
     default:
       return FALSE;

@@ -10,6 +10,10 @@ void onResponse(GtkDialog*, gint, gpointer loop) {
 }  // namespace
 
 void AfxWarningBox(const std::wstring& text, const std::wstring& caption) {
+  runWarningBox(text, caption, nullptr);
+}
+
+void runWarningBox(const std::wstring& text, const std::wstring& caption, GtkWidget** shown) {
   ensureToolkit();
   // No parent and not modal: like an ownerless Windows box, it leaves other windows usable;
   // the call returns when it is dismissed, as MessageBoxW does.
@@ -21,7 +25,9 @@ void AfxWarningBox(const std::wstring& text, const std::wstring& caption) {
   g_signal_connect(box, "response", G_CALLBACK(onResponse), loop);
   g_signal_connect_swapped(box, "destroy", G_CALLBACK(g_main_loop_quit), loop);
   gtk_widget_show_all(box);
+  if (shown != nullptr) *shown = box;
   g_main_loop_run(loop);
+  if (shown != nullptr) *shown = nullptr;
   g_signal_handlers_disconnect_by_data(box, loop);
   gtk_widget_destroy(box);
   g_object_unref(box);

@@ -3,7 +3,6 @@
 #include <mutex>
 #include <thread>
 
-#include "framework/MessageBox.h"
 #include "framework/UiThreadChannel.h"
 #include "framework/WndImpl_linux.h"
 
@@ -54,6 +53,7 @@ void releaseTask(gpointer data) {
 struct UiThreadChannel::Impl {
   std::shared_ptr<State> state = std::make_shared<State>();
   std::thread::id uiThread = std::this_thread::get_id();
+  GtkWidget* box = nullptr;  // a box shown for another thread; UI thread only
 };
 
 UiThreadChannel::UiThreadChannel() : m_impl(std::make_unique<Impl>()) {}
@@ -99,10 +99,13 @@ bool UiThreadChannel::runOnUiThread(const std::function<void()>& fn) {
 void UiThreadChannel::warningBox(const std::wstring& text, const std::wstring& caption) {
   // GTK belongs to the UI thread: the box is shown there, and the caller waits until it is
   // dismissed. The UI thread keeps turning meanwhile (the box runs a loop of its own).
-  runOnUiThread([&] { AfxWarningBox(text, caption); });
+  runOnUiThread([&] { runWarningBox(text, caption, &m_impl->box); });
 }
 
 void UiThreadChannel::close() {
+  // A box shown for another thread belongs to the window's time: it goes with it, and its
+  // caller stops waiting.
+  if (std::this_thread::get_id() == m_impl->uiThread && m_impl->box != nullptr) gtk_widget_destroy(m_impl->box);
   State& state = *m_impl->state;
   {
     std::lock_guard lock(state.mutex);

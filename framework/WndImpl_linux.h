@@ -87,5 +87,8 @@ class CairoDC : public CDC {
 
 // GTK on its X11 back end, started once on the UI thread.
 void ensureToolkit();
+// AfxWarningBox, with `*shown` pointing at the box while it is open (when not null).
+void runWarningBox(const std::wstring& text, const std::wstring& caption, GtkWidget** shown);
+
 // Wide text as GTK takes it (UTF-8).
 std::string utf8(const std::wstring& text);

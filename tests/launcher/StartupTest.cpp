@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <iterator>
@@ -16,6 +17,7 @@
 #include "TestDesktop.h"
 #include "TestFolder.h"
 #include "TitledWindow.h"
+#include "WindowClick.h"
 
 namespace fs = std::filesystem;
 
@@ -54,8 +56,28 @@ struct LauncherRun : testing::Test {
     removeTree(install.parent_path());
   }
 
-  ProcessResult run(const fs::path& program, const std::vector<std::string>& arguments = {}) {
-    return runProgram(program.string(), arguments);
+  // Runs the launcher and, once its window is up and the package work is over (the log's
+  // last line of the worker when `installs`), presses the window's close button as the
+  // player would.
+  ProcessResult run(const fs::path& program, const std::vector<std::string>& arguments = {}, bool installs = false) {
+    std::atomic<bool> ended{false};
+    std::thread player([&] {
+      auto nextClick = std::chrono::steady_clock::now();
+      while (!ended) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (std::chrono::steady_clock::now() < nextClick) continue;
+        if (installs) {
+          const std::vector<std::string> lines = launcherLines();
+          if (std::find(lines.begin(), lines.end(), "7z decode end2") == lines.end()) continue;
+        }
+        // The close button's middle; a refused press would open a box, so press once a while.
+        if (clickInWindow("Kavran", 1073 + 19, 95 + 19)) nextClick = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+      }
+    });
+    const ProcessResult result = runProgram(program.string(), arguments, 60000);
+    ended = true;
+    player.join();
+    return result;
   }
 
   // The launcher's own lines, without the header and the logger's start-up lines.
@@ -75,7 +97,7 @@ struct LauncherRun : testing::Test {
 TEST_F(LauncherRun, FirstStartInstallsCopiesAndLogs) {
   writeFile(configuration, configurationFor("./kvr/game"));
   writeFile(fs::u8path(fixtureFile("channel-kvr.7z")), readFile(fs::u8path(KVR_ARCHIVE_FIXTURES) / "nested.7z"));
-  const ProcessResult result = run(launcher);
+  const ProcessResult result = run(launcher, {}, true);
   ASSERT_TRUE(result.finished);
   EXPECT_EQ(result.exitCode, 0);
 

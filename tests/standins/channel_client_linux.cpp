@@ -1,6 +1,7 @@
 // Stand-in for the channel client: owns a top-level X11 window, prints its id, writes down
 // every copy-data record it receives and ends after the given time.
-//   channel_client RECORD_FILE TIME_LIMIT_MS
+//   channel_client RECORD_FILE TIME_LIMIT_MS [hang]
+// With "hang" it never answers: a client whose window has stopped responding.
 // It reads records the way the sender documents them (app/CopyData.h), independently of the
 // sender's code, as a real client would.
 #include <X11/Xlib.h>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "CopyDataRecord.h"
 
@@ -42,10 +44,11 @@ void takeRecord(Display* display, const XClientMessageEvent& message, const std:
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: channel_client RECORD_FILE TIME_LIMIT_MS\n");
+  if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "hang")) {
+    std::fprintf(stderr, "usage: channel_client RECORD_FILE TIME_LIMIT_MS [hang]\n");
     return 2;
   }
+  const bool hang = argc == 4;
   const std::string recordPath = argv[1];
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(std::strtoul(argv[2], nullptr, 10));
@@ -62,8 +65,9 @@ int main(int argc, char** argv) {
   std::printf("%lu\n", window);
   std::fflush(stdout);
 
+  if (hang) std::this_thread::sleep_until(deadline);
   for (;;) {
-    while (XPending(display) > 0) {
+    while (!hang && XPending(display) > 0) {
       XEvent event;
       XNextEvent(display, &event);
       if (event.type == ClientMessage && event.xclient.message_type == copyData &&

@@ -1,6 +1,7 @@
 // Stand-in for the channel client: owns a top-level window, prints its id, writes down every
 // copy-data record it receives and ends after the given time.
-//   channel_client RECORD_FILE TIME_LIMIT_MS
+//   channel_client RECORD_FILE TIME_LIMIT_MS [hang]
+// With "hang" its thread never takes a message: a client whose window has stopped responding.
 #include <windows.h>
 
 #include <cstdio>
@@ -38,8 +39,8 @@ LRESULT CALLBACK clientWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: channel_client RECORD_FILE TIME_LIMIT_MS\n");
+  if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "hang")) {
+    std::fprintf(stderr, "usage: channel_client RECORD_FILE TIME_LIMIT_MS [hang]\n");
     return 2;
   }
   g_recordPath = argv[1];
@@ -60,6 +61,10 @@ int main(int argc, char** argv) {
   std::printf("%ld\n", static_cast<long>(reinterpret_cast<INT_PTR>(hWnd)));
   std::fflush(stdout);
 
+  if (argc == 4) {
+    Sleep(timeLimitMs);
+    return 0;
+  }
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

@@ -1,0 +1,345 @@
+// The main window as the player meets it: a real dialog on the display, driven from a
+// second thread by real input, read from the window system and the screen.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <thread>
+
+#include "ChildProcess.h"
+#include "CopyDataRecord.h"
+#include "FixtureServers.h"
+#include "TestFolder.h"
+#include "WindowProbe.h"
+#include "app/ChannelClient.h"
+#include "app/CopyData.h"
+#include "app/LauncherLog.h"
+#include "delivery/ExtractPackage.h"
+#include "delivery/PackageWorker.h"
+#include "framework/UiPlatform.h"
+#include "resources/MainDialog.h"
+#include "ui/MainDlg.h"
+#include "util/Logger.h"
+#include "util/Utf8.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string kHost = "http://127.0.0.1:18480";
+constexpr CPoint kClose{1073 + 19, 95 + 19};
+
+// The main dialog, telling the test when it is up.
+class TestDlg : public MainDlg {
+ public:
+  using MainDlg::MainDlg;
+  std::promise<void> ready;
+  std::wstring initialLabel;
+
+ protected:
+  bool OnInitDialog() override {
+    const bool result = MainDlg::OnInitDialog();
+    initialLabel = GetDlgItem(IDC_STATUS_TEXT)->GetWindowText();
+    ready.set_value();
+    return result;
+  }
+};
+
+std::string quoted(const std::string& program) {
+  return "\"" + program + "\"";
+}
+
+struct MainWindow : testing::Test {
+  TestFolder folder;
+  LaunchOptions options;
+  DownloadConfig config{"./kvr/game", kHost + "/package/velmora/kvr.7z", "./kvr/kvr.7z"};
+  uintptr_t graphics = 0;
+
+  void SetUp() override {
+    fs::create_directories("kvr");
+    fs::copy_file(fs::u8path(KVR_TEST_CODEC_LIBRARY), fs::path(kCodecLibraryPath));
+    ILogManager& logs = ILogManager::instance();
+    logs.configFromText(kLauncherLogConfig);
+    logs.setLoggerEnabled(0, true);
+    logs.setLoggerDisplay(0, false);
+    mainLoggerId = 0;
+    ASSERT_TRUE(logs.start());
+    g_downloadFinished = false;
+    m_ulnow = 0;
+    m_ultotal = 0;
+    graphics = startGraphics();
+  }
+  void TearDown() override {
+    // The worker and the progress thread outlive the window: let them end first.
+    for (int i = 0; i < 600 && !g_downloadFinished; ++i) std::this_thread::sleep_for(50ms);
+    std::this_thread::sleep_for(300ms);
+    ILogManager::instance().stop();
+    stopGraphics(graphics);
+  }
+
+  void installGame() {
+    fs::create_directories("kvr/game");
+    writeFile("kvr/game/kvr.exe", "installed game");
+  }
+  static void serve(const std::string& archive) {
+    writeFile(fs::u8path(fixtureFile("channel-kvr.7z")), readFile(fs::u8path(KVR_ARCHIVE_FIXTURES) / archive));
+  }
+
+  // Runs the dialog on this thread while `driver` runs on another; the dialog is closed
+  // when the driver leaves it open.
+  void run(const std::function<void(TestDlg&)>& driver) {
+    TestDlg dialog(options, config);
+    std::thread driving([&] {
+      if (dialog.ready.get_future().wait_for(30s) == std::future_status::ready) {
+        std::this_thread::sleep_for(300ms);  // shown and painted
+        driver(dialog);
+        if (open(dialog)) {
+          ADD_FAILURE() << "the driver left the dialog open";
+          dialog.GetUiThreadChannel()->runOnUiThread([&] { dialog.DestroyWindow(); });
+        }
+      } else {
+        ADD_FAILURE() << "the dialog did not come up";
+      }
+    });
+    dialog.DoModal();
+    driving.join();
+  }
+
+  static std::wstring label(TestDlg& dialog) {
+    std::wstring text;
+    dialog.GetUiThreadChannel()->runOnUiThread([&] { text = dialog.GetDlgItem(IDC_STATUS_TEXT)->GetWindowText(); });
+    return text;
+  }
+  static std::pair<int32_t, int32_t> bar(TestDlg& dialog, int32_t* pos) {
+    std::pair<int32_t, int32_t> range;
+    dialog.GetUiThreadChannel()->runOnUiThread([&] {
+      auto* progress = static_cast<CProgressCtrl*>(dialog.GetDlgItem(IDC_PROGRESS));
+      progress->GetRange(range.first, range.second);
+      *pos = progress->GetPos();
+    });
+    return range;
+  }
+  static bool open(TestDlg& dialog) { return dialog.GetUiThreadChannel()->isOpen(); }
+  static bool waitClosed(TestDlg& dialog, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (open(dialog) && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(20ms);
+    return !open(dialog);
+  }
+
+  std::vector<std::string> stopAndReadLines() {
+    ILogManager::instance().stop();
+    std::vector<std::string> lines;
+    for (const fs::path& file : filesBelow("kvr/logs"))
+      for (const std::string& line : splitCrLf(readFile(file))) {
+        const size_t info = line.find(" LOG_INFO ");
+        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
+      }
+    return lines;
+  }
+};
+
+// A pixel of the background with exactly this alpha, away from the window's controls.
+CPoint backgroundPixelWithAlpha(uint8_t alpha) {
+  CImage background;
+  LoadPngResource(&background, IDB_PNG_BACKGROUND);
+  for (int y = 0; y < background.GetHeight(); ++y)
+    for (int x = 0; x < 400; ++x)
+      if (background.GetBits()[static_cast<ptrdiff_t>(y) * background.GetPitch() + x * 4 + 3] == alpha) return {x, y};
+  return {-1, -1};
+}
+
+}  // namespace
+
+TEST_F(MainWindow, GamePresentShapeAndLook) {
+  installGame();
+  const CPoint cut = backgroundPixelWithAlpha(119);
+  const CPoint kept = backgroundPixelWithAlpha(120);
+  ASSERT_GE(cut.x, 0);
+  ASSERT_GE(kept.x, 0);
+  Backdrop backdrop;
+  run([&](TestDlg& dialog) {
+    const WindowFacts facts = windowFacts(dialog);
+    const CSize screen = GetFullScreenSize();
+    EXPECT_EQ(facts.rect, (CRect{(screen.cx - 1280) / 2, (screen.cy - 725) / 2, (screen.cx - 1280) / 2 + 1280,
+                                 (screen.cy - 725) / 2 + 725}));
+    EXPECT_EQ(facts.title, "Kavran");
+    EXPECT_TRUE(facts.topMost);
+    EXPECT_TRUE(facts.hasIcon);
+    EXPECT_EQ(label(dialog), L"下载完成");
+    int32_t pos = 0;
+    EXPECT_EQ(bar(dialog, &pos), std::make_pair(0, 100));
+    EXPECT_EQ(pos, 100);
+    EXPECT_TRUE(g_downloadFinished);
+
+    const auto at = [&](CPoint point) { return CPoint{facts.rect.left + point.x, facts.rect.top + point.y}; };
+    // The full bar in its colour, the cut-away pixel showing what lies behind.
+    EXPECT_EQ(screenPixel(at({523 + 3, 640 + 4})), (Rgb{138, 206, 249}));
+    EXPECT_EQ(screenPixel(at({523 + 552, 640 + 4})), (Rgb{138, 206, 249}));
+    EXPECT_EQ(screenPixel(at(cut)), Backdrop::kColour);
+    EXPECT_NE(screenPixel(at(kept)), Backdrop::kColour);
+    // A click on the cut-away pixel reaches the window behind; one on the kept pixel does not.
+    clickAt(at(cut));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(backdrop.clicks(), 1);
+    clickAt(at(kept));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(backdrop.clicks(), 1);
+
+    clickAt(at(kClose));
+    EXPECT_TRUE(waitClosed(dialog, 3s)) << "the game is there: close closes at once";
+  });
+  EXPECT_TRUE(stopAndReadLines().empty()) << "no progress thread, no worker";
+}
+
+TEST_F(MainWindow, DraggingThePictureMovesTheWindow) {
+  installGame();
+  run([&](TestDlg& dialog) {
+    const CRect before = windowFacts(dialog).rect;
+    dragFrom({before.left + 300, before.top + 300}, {before.left + 260, before.top + 250});
+    std::this_thread::sleep_for(300ms);
+    const CRect after = windowFacts(dialog).rect;
+    EXPECT_EQ(after.left, before.left - 40);
+    EXPECT_EQ(after.top, before.top - 50);
+    clickAt({after.left + kClose.x, after.top + kClose.y});
+    EXPECT_TRUE(waitClosed(dialog, 3s));
+  });
+}
+
+// The close notice reaches the channel client when it gave a window id, and only then.
+TEST_F(MainWindow, CloseTellsTheChannelClient) {
+  installGame();
+  for (const bool withClient : {true, false}) {
+    SCOPED_TRACE(withClient ? "--winid of the client" : "no --winid");
+    ChildProcess client(quoted(KVR_CHANNEL_CLIENT) + " records.txt 20000");
+    ASSERT_TRUE(client.started());
+    const std::optional<std::string> idLine = client.readLine(30s);
+    ASSERT_TRUE(idLine);
+    options.m_nWinId = withClient ? static_cast<int32_t>(std::strtol(idLine->c_str(), nullptr, 10)) : 0;
+    run([&](TestDlg& dialog) {
+      const CRect rect = windowFacts(dialog).rect;
+      clickAt({rect.left + kClose.x, rect.top + kClose.y});
+      EXPECT_TRUE(waitClosed(dialog, 5s));
+    });
+    const std::vector<uint8_t> notice = closeNoticePayload();
+    EXPECT_EQ(fs::exists("records.txt") ? readFile("records.txt") : "",
+              withClient ? formatCopyDataRecord(1, options.m_nWinId, notice.data(), notice.size()) + "\n" : "");
+    fs::remove("records.txt");
+  }
+}
+
+// A client whose window no longer answers holds the close for the bound only.
+TEST_F(MainWindow, HungChannelClientDoesNotHoldTheClose) {
+  installGame();
+  ChildProcess client(quoted(KVR_CHANNEL_CLIENT) + " records.txt 15000 hang");
+  ASSERT_TRUE(client.started());
+  const std::optional<std::string> idLine = client.readLine(30s);
+  ASSERT_TRUE(idLine);
+  options.m_nWinId = static_cast<int32_t>(std::strtol(idLine->c_str(), nullptr, 10));
+  std::chrono::steady_clock::time_point clicked;
+  run([&](TestDlg& dialog) {
+    const CRect rect = windowFacts(dialog).rect;
+    clicked = std::chrono::steady_clock::now();
+    clickAt({rect.left + kClose.x, rect.top + kClose.y});
+    EXPECT_TRUE(waitClosed(dialog, 3s));
+  });
+  EXPECT_LT(std::chrono::steady_clock::now() - clicked, kCopyDataTimeout + 2s);
+}
+
+// Any copy-data record from another process: one log line, nothing else.
+TEST_F(MainWindow, CopyDataIsLoggedOnce) {
+  installGame();
+  run([&](TestDlg& dialog) {
+    ChildProcess sender(quoted(KVR_SEND_COPYDATA) + " " + windowId(dialog) + " 77 anything");
+    ASSERT_TRUE(sender.started());
+    EXPECT_EQ(sender.wait(20s), 0);
+    EXPECT_TRUE(open(dialog));
+    const CRect rect = windowFacts(dialog).rect;
+    clickAt({rect.left + kClose.x, rect.top + kClose.y});
+    EXPECT_TRUE(waitClosed(dialog, 3s));
+  });
+  const std::vector<std::string> lines = stopAndReadLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "OnWnNotifygame "), 1) << lines.size();
+}
+
+const std::wstring kCaption = L"提示";
+const std::wstring kRefused = L"游戏正在下载，请稍后关闭";
+const std::wstring kFailed = L"下载出错请重新打开";
+
+// A missing game: the worker installs it while the bar moves and the label follows; the
+// close button refuses while the work runs and closes once it is over.
+TEST_F(MainWindow, GameMissingInstallsWithTheCloseGuarded) {
+  serve("nested.7z");
+  run([&](TestDlg& dialog) {
+    std::vector<std::wstring> labels{dialog.initialLabel};
+    int32_t lastPos = 0;
+    bool guardSeen = false;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      const std::wstring text = label(dialog);
+      if (labels.back() != text) labels.push_back(text);
+      bar(dialog, &lastPos);
+      // Installing lasts at least 2 s: time for the close button's refusal.
+      if (!guardSeen && text == L"正在安装...") {
+        const CRect rect = windowFacts(dialog).rect;
+        clickAt({rect.left + kClose.x, rect.top + kClose.y});
+        EXPECT_TRUE(waitForBox(dialog, kCaption, kRefused, 5s));
+        EXPECT_TRUE(dismissBox(dialog, kCaption, kRefused));
+        EXPECT_TRUE(open(dialog)) << "the window stays";
+        guardSeen = true;
+      }
+      if (g_downloadFinished && text == L"下载完成") break;
+      std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_TRUE(guardSeen);
+    EXPECT_EQ(labels, (std::vector<std::wstring>{L"下载中", L"正在安装...", L"下载完成"}));
+    int32_t pos = 0;
+    const auto range = bar(dialog, &pos);
+    EXPECT_GT(range.second, 0);
+    EXPECT_EQ(pos, range.second) << "the bar is full after the whole package";
+    EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
+    const CRect rect = windowFacts(dialog).rect;
+    clickAt({rect.left + kClose.x, rect.top + kClose.y});
+    EXPECT_TRUE(waitClosed(dialog, 3s)) << "after the work, close closes";
+  });
+}
+
+// A failed transfer: the error box; while it is open the work is not over, so Escape and
+// Enter take the close button's way and are refused too.
+TEST_F(MainWindow, FailedTransferShowsTheErrorBoxAndKeysAreGuarded) {
+  config.m_strGamePath = "http://127.0.0.1:1/package/velmora/kvr.7z";
+  run([&](TestDlg& dialog) {
+    ASSERT_TRUE(waitForBox(dialog, kCaption, kFailed, 30s));
+    EXPECT_FALSE(g_downloadFinished) << "the flag goes up once the box is dismissed";
+    for (const Key key : {Key::Escape, Key::Enter}) {
+      pressKey(dialog, key);
+      EXPECT_TRUE(waitForBox(dialog, kCaption, kRefused, 5s));
+      EXPECT_TRUE(dismissBox(dialog, kCaption, kRefused));
+      EXPECT_TRUE(open(dialog));
+    }
+    EXPECT_TRUE(dismissBox(dialog, kCaption, kFailed));
+    for (int i = 0; i < 100 && !g_downloadFinished; ++i) std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(g_downloadFinished);
+    EXPECT_EQ(label(dialog), L"下载中");
+    pressKey(dialog, Key::Escape);
+    EXPECT_TRUE(waitClosed(dialog, 3s)) << "after the work, Escape closes like the close button";
+  });
+}
+
+// The window ends while the worker still runs (its error box open): the worker's later
+// calls find no window, and nothing crashes or waits for ever.
+TEST_F(MainWindow, WorkerOutlivesTheWindow) {
+  config.m_strGamePath = "http://127.0.0.1:1/package/velmora/kvr.7z";
+  run([&](TestDlg& dialog) {
+    ASSERT_TRUE(waitForBox(dialog, kCaption, kFailed, 30s));
+    dialog.GetUiThreadChannel()->runOnUiThread([&] { dialog.DestroyWindow(); });
+  });
+  // On Windows the ownerless box lives on the worker's thread until it is dismissed; on
+  // GTK it went with the window.
+  dismissOrphanBox(kCaption, kFailed);
+  for (int i = 0; i < 200 && !g_downloadFinished; ++i) std::this_thread::sleep_for(20ms);
+  EXPECT_TRUE(g_downloadFinished);
+}
