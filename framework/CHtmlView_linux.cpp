@@ -73,15 +73,17 @@ struct CHtmlView::Impl {
   explicit Impl(CHtmlView& owner) : view(owner) {}
 
   ~Impl() {
-    // Disconnect handlers to avoid callbacks into a view that is gone.
+    disconnect();
+    if (web != nullptr) g_object_unref(web);
+  }
+
+  // Disconnect handlers to avoid callbacks into a view whose window is gone.
+  void disconnect() {
     if (manager != nullptr) {
       g_signal_handlers_disconnect_by_data(manager, this);
       for (const auto& method : methods) g_signal_handlers_disconnect_by_data(manager, method.get());
     }
-    if (web != nullptr) {
-      g_signal_handlers_disconnect_by_data(web, this);
-      g_object_unref(web);
-    }
+    if (web != nullptr) g_signal_handlers_disconnect_by_data(web, this);
   }
 
   static gboolean onScriptMethod(WebKitUserContentManager*, JSCValue* argument, WebKitScriptMessageReply* reply,
@@ -213,4 +215,6 @@ void CHtmlView::BeforeNavigate2(const std::wstring&, bool&) {}
 
 void CHtmlView::OnDocumentComplete(const std::wstring&) {}
 
-void CHtmlView::OnDestroy() {}
+void CHtmlView::OnDestroy() {
+  m_impl->disconnect();
+}

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ScriptBridge.h"
-#include "TextConvert.h"
+#include "Utf8.h"
 
 struct RecordingSystem : WebViewSystem {
   std::vector<std::string> calls;
@@ -30,9 +30,9 @@ struct RecordingSystem : WebViewSystem {
   }
   void Report(const std::string& type) override { calls.push_back("report " + type); }
   void ShowWarningBox(const std::wstring& text, const std::wstring& caption) override {
-    calls.push_back("box " + ToAnsi(text) + " | " + ToAnsi(caption));
+    calls.push_back("box " + toUtf8(text) + " | " + toUtf8(caption));
   }
-  void OpenInDefaultBrowser(const std::wstring& url) override { calls.push_back("open " + ToAnsi(url)); }
+  void OpenInDefaultBrowser(const std::wstring& url) override { calls.push_back("open " + toUtf8(url)); }
 
   size_t count(const std::string& call) const {
     size_t n = 0;

@@ -97,8 +97,8 @@ TEST(LoginToken, Conversion) {
 }
 
 TEST_F(BridgeRun, Decisions) {
-  const std::string kMissing = "box " + ToAnsi(kGameMissingText) + " | " + ToAnsi(kGameMissingCaption);
-  const std::string kFailed = "box " + ToAnsi(kGameStartFailedText) + " | " + ToAnsi(kGameStartFailedCaption);
+  const std::string kMissing = "box 游戏正在下载 | 来自网页的消息";
+  const std::string kFailed = "box 游戏启动失败，请重新打开 | 提示";
   const std::string kLine = "./kvr/game/kvr.exe dGVzdA== -5 4242 end";
   struct Case {
     const char* name;
