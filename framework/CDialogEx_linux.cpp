@@ -192,9 +192,8 @@ CDialogEx::~CDialogEx() {
 }
 
 intptr_t CDialogEx::DoModal() {
-  ensureToolkit();
   const DialogTemplate* dialogTemplate = FindDialogTemplate(m_nIDTemplate);
-  if (dialogTemplate == nullptr || IsWindow()) return -1;
+  if (!ensureToolkit() || dialogTemplate == nullptr || IsWindow()) return -1;
   Impl& impl = WndAccess::impl(*this);
 
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);

@@ -29,13 +29,13 @@ gboolean onChildDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
 
 }  // namespace
 
-void ensureToolkit() {
+bool ensureToolkit() {
   static const bool started = [] {
     // The channel client and the single-instance check speak X11.
     gdk_set_allowed_backends("x11");
-    return gtk_init_check(nullptr, nullptr);
+    return gtk_init_check(nullptr, nullptr) != FALSE;
   }();
-  (void)started;
+  return started;
 }
 
 std::string utf8(const std::wstring& text) {
@@ -295,7 +295,7 @@ void CWnd::DeleteNotifyIcon(unsigned) {
 }
 
 CSize GetFullScreenSize() {
-  ensureToolkit();
+  if (!ensureToolkit()) return {};
   GdkDisplay* display = gdk_display_get_default();
   GdkMonitor* monitor = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
   if (monitor == nullptr && display != nullptr) monitor = gdk_display_get_monitor(display, 0);

@@ -14,7 +14,7 @@ void AfxWarningBox(const std::wstring& text, const std::wstring& caption) {
 }
 
 void runWarningBox(const std::wstring& text, const std::wstring& caption, GtkWidget** shown) {
-  ensureToolkit();
+  if (!ensureToolkit()) return;
   // No parent and not modal: like an ownerless Windows box, it leaves other windows usable;
   // the call returns when it is dismissed, as MessageBoxW does.
   GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_DESTROY_WITH_PARENT, GTK_MESSAGE_WARNING, GTK_BUTTONS_OK,

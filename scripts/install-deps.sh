@@ -15,8 +15,8 @@ native_packages=(
   googletest libgtest-dev libbenchmark-dev libspdlog-dev
   libcurl4-openssl-dev nlohmann-json3-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev libx11-dev
-  p7zip-full 7zip libarchive-tools curl openssl python3 time xvfb xauth x11-utils xdotool imagemagick tzdata
-  python3-pil fonts-dejavu-core fonts-wqy-microhei libxtst-dev
+  p7zip-full 7zip libarchive-tools curl openssl python3 time xvfb xauth x11-utils tzdata
+  python3-pil fonts-dejavu-core fonts-wqy-microhei libxtst-dev xdotool imagemagick x11-apps
   dpkg-dev
 )
 win32_packages=(
