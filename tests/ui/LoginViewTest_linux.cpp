@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "FixtureServers.h"
 #include "LoginView.h"
 #include "TestFolder.h"
+#include "WindowProbe.h"
 #include "app/LauncherLog.h"
 #include "delivery/PackageWorker.h"
 #include "framework/WndNative_linux.h"
@@ -112,9 +114,13 @@ TEST_F(LoginViewPage, PageFramesLinksAndLogIn) {
     EXPECT_TRUE(waitOnUi(d, [&] { return system.count("box 游戏正在下载 | 来自网页的消息") == 1; }));
     EXPECT_TRUE(waitOnUi(d, [&] { return d.m_view.documents.size() == 7; })) << "reloaded";
 
-    // Installed: the game starts and the owner goes.
+    // Installed: Enter in the form's field (real key input) logs in; the page has the key
+    // before the dialog, whose Enter would close it. The game starts and the owner goes.
     g_downloadFinished = true;
-    runScript(d, "document.getElementById('login').click();");
+    runScript(d, "document.getElementById('account').focus();");
+    onUi(d, [&] { gtk_widget_grab_focus(GetNativeWidget(d.m_view)); });
+    std::this_thread::sleep_for(200ms);
+    pressKey(d, Key::Enter);
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (d.GetUiThreadChannel()->isOpen() && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(50ms);
