@@ -353,6 +353,54 @@ class BrowserSite final : public IOleClientSite,
 
 #pragma GCC diagnostic pop
 
+constexpr wchar_t kViewProperty[] = L"KvrHtmlView";
+
+// Keys typed into a page belong to the browser. The dialog's modal loop hands every
+// message to IsDialogMessage, which would make Enter in the page's form the dialog's OK and
+// Tab leave the page; so, while views exist, a message hook of the UI thread gives the
+// control its accelerators first and dispatches every other key for it directly.
+HHOOK g_keyHook = nullptr;
+int g_hostedViews = 0;
+
+// The control of the view whose window holds `hWnd`, if any.
+IWebBrowser2* browserHolding(HWND hWnd) {
+  for (; hWnd != nullptr; hWnd = GetAncestor(hWnd, GA_PARENT))
+    if (auto* browser = static_cast<IWebBrowser2*>(GetPropW(hWnd, kViewProperty))) return browser;
+  return nullptr;
+}
+
+LRESULT CALLBACK keyHook(int code, WPARAM wParam, LPARAM lParam) {
+  auto* msg = reinterpret_cast<MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) {
+    if (IWebBrowser2* browser = browserHolding(msg->hwnd)) {
+      IOleInPlaceActiveObject* active = nullptr;
+      HRESULT translated = S_FALSE;
+      if (SUCCEEDED(browser->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&active)))) {
+        translated = active->TranslateAccelerator(msg);
+        active->Release();
+      }
+      if (translated != S_OK) {
+        TranslateMessage(msg);
+        DispatchMessageW(msg);
+      }
+      msg->message = WM_NULL;  // handled: the loop's own dispatch does nothing
+    }
+  }
+  return CallNextHookEx(g_keyHook, code, wParam, lParam);
+}
+
+void hostedViewAdded() {
+  if (g_hostedViews++ == 0)
+    g_keyHook = SetWindowsHookExW(WH_GETMESSAGE, keyHook, nullptr, GetCurrentThreadId());
+}
+
+void hostedViewRemoved() {
+  if (--g_hostedViews == 0 && g_keyHook != nullptr) {
+    UnhookWindowsHookEx(g_keyHook);
+    g_keyHook = nullptr;
+  }
+}
+
 bool registerHostClass() {
   static const bool registered = [] {
     WNDCLASSEXW wc{};
@@ -370,6 +418,7 @@ bool registerHostClass() {
 
 struct CHtmlView::Impl {
   CHtmlView& view;
+  HWND host = nullptr;
   IOleObject* ole = nullptr;
   IWebBrowser2* browser = nullptr;
   BrowserSite* site = nullptr;
@@ -382,6 +431,11 @@ struct CHtmlView::Impl {
   ~Impl() { teardown(); }
 
   void teardown() {
+    if (host != nullptr) {
+      RemovePropW(host, kViewProperty);
+      host = nullptr;
+      hostedViewRemoved();
+    }
     if (events != nullptr) {
       events->Unadvise(cookie);
       events->Release();
@@ -462,6 +516,9 @@ bool CHtmlView::Create(CWnd* pParent, const CRect& rect, int nID, bool bVisible)
     DestroyWindow();
     return false;
   }
+  impl.host = host;
+  SetPropW(host, kViewProperty, impl.browser);
+  hostedViewAdded();
   IConnectionPointContainer* container = nullptr;
   if (SUCCEEDED(ole->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)))) {
     if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &impl.events)) &&

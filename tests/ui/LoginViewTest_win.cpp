@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "LoginView.h"
 #include "TestFolder.h"
@@ -270,6 +272,22 @@ TEST_F(LoginViewControl, HooksAndScriptObject) {
   const std::vector<std::string> lines = stopAndReadLines();
   EXPECT_NE(std::find(lines.begin(), lines.end(), "popup url refused:file:///C:/windows/notepad.exe"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "popup url refused:ms-settings:privacy"), lines.end());
+}
+
+// Enter typed into the page is the page's: the dialog manager never makes it the dialog's OK.
+TEST_F(LoginViewControl, KeysInThePageAreThePages) {
+  ViewDialog dialog(options, config, system);
+  runWithDriver(dialog, [&](ViewDialog& d) {
+    onUi(d, [&] {
+      const HWND page = GetWindow(GetNativeWindow(d.m_view), GW_CHILD);
+      ASSERT_NE(page, nullptr) << "the control's own window";
+      SetFocus(page);
+      PostMessageW(page, WM_KEYDOWN, VK_RETURN, 1);
+      PostMessageW(page, WM_KEYUP, VK_RETURN, 0xC0000001);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(d.GetUiThreadChannel()->isOpen()) << "Enter in the page ended the dialog";
+  });
 }
 
 TEST_F(LoginViewControl, NoPlaceholderNoBrowser) {
