@@ -1,5 +1,7 @@
 // Operations of the web view piece that start-up calls at its fixed place.
 #pragma once
 
-// Writes the embedded browser's rendering mode for the launcher (before the log starts).
+// Writes the embedded browser's rendering mode for the running executable (before the log
+// starts): the value FEATURE_BROWSER_EMULATION = 11001 under HKEY_LOCAL_MACHINE, named
+// after the executable's file name. Failures are silent.
 void SetBrowserEmulation();

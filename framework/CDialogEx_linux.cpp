@@ -113,6 +113,10 @@ gboolean onDialogPress(GtkWidget* widget, GdkEventButton* event, gpointer) {
 gboolean onDialogKey(GtkWidget* widget, GdkEventKey* event, gpointer) {
   auto* dialog = static_cast<CDialogEx*>(WndAccess::fromWidget(widget));
   if (dialog == nullptr) return FALSE;
+  // The focused child has the key first, as the browser control has it inside a Windows
+  // dialog: Enter in the login page's form logs in instead of ending the dialog. A key the
+  // page leaves alone comes back here from the web view, and then it is the dialog's.
+  if (gtk_window_propagate_key_event(GTK_WINDOW(widget), event)) return TRUE;
   switch (event->keyval) {
     case GDK_KEY_Escape:
       WndAccess::cancel(*dialog);

@@ -13,7 +13,10 @@ constexpr char kWndKey[] = "kvr-cwnd";
 
 // A child's widget has gone with its dialog: its object no longer has a window.
 void onChildDestroyed(GtkWidget* widget, gpointer) {
-  if (CWnd* wnd = WndAccess::fromWidget(widget)) WndAccess::impl(*wnd).widget = nullptr;
+  CWnd* wnd = WndAccess::fromWidget(widget);
+  if (wnd == nullptr) return;
+  WndAccess::destroy(*wnd);
+  WndAccess::impl(*wnd).widget = nullptr;
 }
 
 gboolean onChildDraw(GtkWidget* widget, cairo_t* cr, gpointer) {

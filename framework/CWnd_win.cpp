@@ -47,6 +47,9 @@ LRESULT CALLBACK WndAccess::subclassProc(HWND hWnd, UINT message, WPARAM wParam,
     case WM_PAINT:
       wnd->OnPaint();
       return 0;
+    case WM_DESTROY:
+      wnd->OnDestroy();
+      return CallWindowProcW(oldProc, hWnd, message, wParam, lParam);
     case WM_NCDESTROY: {
       SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc));
       RemovePropW(hWnd, kWndProperty);

@@ -1,22 +1,34 @@
 #!/usr/bin/env bash
 # Sets up a fresh machine, builds the native launcher and runs its main job against
-# the local channel: a package host serving the download configuration and a real
-# game package (holding the stand-in game), and the HTTPS telemetry collector, on the
-# default profile's loopback addresses. The launcher runs with a fresh HOME, so its
-# install folder ($HOME/Games/velmora/kvr) starts empty.
+# the local channel: a package host serving the download configuration, a real game
+# package (holding the stand-in game) and the login page, and the HTTPS telemetry
+# collector, on the default profile's loopback addresses. The launcher runs with a fresh
+# HOME, so its install folder ($HOME/Games/velmora/kvr) starts empty.
+#
+# On a display the player sees the download and the login page and logs in. Without one
+# the launcher runs on a virtual display (Xvfb): the script waits for the page and the
+# installed game, saves a screenshot of the window and clicks the log-in button itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-echo "== setting up: the native launcher's packages (Windows tools are only for the tests)"
-bash scripts/install-deps.sh --native
-echo "== building the native launcher"
-cmake --preset native >/dev/null
-cmake --build --preset native --target kvr_velmora kvr_standin
 build=$root/build/native
+
+if [ "${1:-}" != --run ]; then
+  echo "== setting up: the native launcher's packages (Windows tools are only for the tests)"
+  bash scripts/install-deps.sh --native
+  echo "== building the native launcher"
+  cmake --preset native >/dev/null
+  cmake --build --preset native --target kvr_velmora kvr_standin
+  if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" bash "$0" --run
+  fi
+fi
 
 state=$(mktemp -d /tmp/kvr-local-channel.XXXXXX)
 fixtures=$root/tests/fixtures
+launcher_pid=
 stop_channel() {
+  if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then kill "$launcher_pid"; fi
   python3 "$fixtures/background.py" stop package_host "$state" || true
   python3 "$fixtures/background.py" stop collector "$state" || true
 }
@@ -35,39 +47,22 @@ python3 "$fixtures/background.py" start package_host "$state" python3 "$fixtures
 python3 "$fixtures/background.py" start collector "$state" python3 "$fixtures/collector.py" \
   --port 18443 --ca-dir "$build/local-ca" --record "$state/events.txt"
 
-install="$state/home/Games/velmora/kvr"
-# The launcher shows its window. On a display the player watches the install and closes
-# the window; without one it runs on a virtual display, where this script waits for the
-# install, saves a picture of the screen and presses the window's close button.
-if [ -n "${DISPLAY:-}" ]; then
-  echo "== running the launcher (HOME=$state/home): close its window when the install is done"
-  status=0
-  HOME="$state/home" "$build/app/kvr_velmora" --winid=0 --fromc=local --tokenc=dev || status=$?
+echo "== running the launcher (HOME=$state/home, DISPLAY=$DISPLAY)"
+status=0
+if [ "${1:-}" = --run ]; then
+  HOME="$state/home" "$build/app/kvr_velmora" --winid=0 --fromc=local --tokenc=dev &
+  launcher_pid=$!
+  screenshot=$build/login-window.png
+  bash "$root/tests/launcher/click_login.sh" "$state/events.txt" 0 "$state/home/Games/velmora/kvr/kvr/logs" \
+    "$screenshot"
+  echo "== screenshot of the window before the click: $screenshot"
+  wait "$launcher_pid" || status=$?
+  launcher_pid=
 else
-  echo "== running the launcher on a virtual display (HOME=$state/home)"
-  cat > "$state/player.sh" <<'PLAYER'
-#!/usr/bin/env bash
-# Runs the launcher, waits for the worker's last log line, saves the screen, closes the window.
-state=$1; shift
-HOME="$state/home" "$@" &
-launcher=$!
-for _ in $(seq 1 600); do
-  grep -qs "7z decode end2" "$state"/home/Games/velmora/kvr/kvr/logs/*/*.log "$state"/home/Games/velmora/kvr/kvr/logs/*.log && break
-  kill -0 "$launcher" 2>/dev/null || break
-  sleep 0.1
-done
-sleep 0.5
-xwd -root -silent | convert xwd:- "$state/window.png"
-window=$(xdotool search --name '^Kavran$' | head -n1)
-[ -n "$window" ] && xdotool mousemove --window "$window" 1092 114 click 1
-wait "$launcher"
-PLAYER
-  status=0
-  xvfb-run -a -s "-screen 0 1600x1000x24" bash "$state/player.sh" "$state" "$build/app/kvr_velmora" \
-    --winid=0 --fromc=local --tokenc=dev || status=$?
-  [ -f "$state/window.png" ] && cp "$state/window.png" "$root/build/native/launcher-window.png" &&
-    echo "== the window as it was: $root/build/native/launcher-window.png"
+  echo "== log in on the page once the download has finished"
+  HOME="$state/home" "$build/app/kvr_velmora" --winid=0 --fromc=local --tokenc=dev || status=$?
 fi
+install="$state/home/Games/velmora/kvr"
 echo "== exit code: $status"
 echo "== install folder: $install"
 (cd "$install" && find . -path ./kvr/logs -prune -o -type f -print | sort)
@@ -75,9 +70,15 @@ echo "== log"
 cat "$install"/kvr/logs/*.log
 echo "== events received by the collector"
 cut -d'&' -f1 "$state/events.txt"
-if [ -f "$install/kvr/game/kvr.exe" ]; then
-  echo "== the game is installed at $install/kvr/game/kvr.exe"
-else
+if [ ! -f "$install/kvr/game/kvr.exe" ]; then
   echo "== the game was not installed" >&2
   exit 1
 fi
+echo "== the game is installed at $install/kvr/game/kvr.exe"
+for _ in $(seq 50); do [ -s "$install/kvr_started.txt" ] && break; sleep 0.1; done
+if [ ! -f "$install/kvr_started.txt" ]; then
+  echo "== the game was not started" >&2
+  exit 1
+fi
+echo "== the game was started in $(sed -n 2p "$install/kvr_started.txt") with the command line:"
+sed -n 1p "$install/kvr_started.txt"

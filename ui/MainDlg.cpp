@@ -63,7 +63,7 @@ class MainDlgThreadUi final : public IPackageWorkerUi, public IProgressBarUi {
 };
 
 MainDlg::MainDlg(const LaunchOptions& options, const DownloadConfig& config)
-    : CDialogEx(IDD_MAIN_DIALOG), m_options(options), m_config(config) {}
+    : CDialogEx(IDD_MAIN_DIALOG), m_options(options), m_config(config), m_htmlView(options, config) {}
 
 MainDlg::~MainDlg() = default;
 
@@ -101,7 +101,8 @@ bool MainDlg::OnInitDialog() {
   MoveWindow(left, top, kWindowWidth, kWindowHeight, true);
   SetWindowRgn(std::move(region), true);
 
-  // The login view takes the place of placeholder 1009 here; it comes with the web view.
+  // The login view takes the place of placeholder 1009; without it the window goes on.
+  m_htmlView.CreateFromPlaceholder(this);
 
   if (!isGameInstalled(m_config.m_strPath)) {
     StartPackageWork();

@@ -1,6 +1,5 @@
 // The launcher's only window: a borderless dialog shaped by its background picture, with
-// minimise and close buttons, a status label, a progress bar and (with the web view) the
-// login page. It installs a missing game through the package worker.
+// minimise and close buttons, a status label, a progress bar and the login page. It installs a missing game through the package worker.
 #pragma once
 
 #include <memory>
@@ -9,6 +8,7 @@
 #include "delivery/CfgCheck.h"
 #include "framework/CDialogEx.h"
 #include "framework/CImage.h"
+#include "ui/BaseHtmlView.h"
 #include "ui/PicButton.h"
 
 class MainDlgThreadUi;
@@ -38,6 +38,7 @@ class MainDlg : public CDialogEx {
   const LaunchOptions& m_options;
   const DownloadConfig& m_config;
   CImage m_bgImage;
+  CBaseHtmlView m_htmlView;
   CPicButton m_btnClose;
   CPicButton m_btnMin;
   CProgress m_progress;

@@ -1,0 +1,220 @@
+// The browser is a WebKitGTK view. WebKit has no window.external and no per-frame load
+// event in its interface, so a user script injected into every frame provides both:
+//  - window.external.<name>(text) for each dispatch-map entry posts the text to a script
+//    message handler with a reply. WebKit's bridge is asynchronous: the page gets back a
+//    Promise that resolves to the method's boolean once it has run.
+//  - each document's "load" event (the page and every frame in it, nested ones and
+//    about:blank frames included, frames before the page that holds them) posts one
+//    document-complete message: one OnDocumentComplete per document, as the WebBrowser
+//    control fires DocumentComplete per frame.
+// New-window requests never open a WebKit view: the view OnNewWindow2 answers is handed the
+// request as its own navigation (BeforeNavigate2, then a load unless cancelled).
+#include <webkit2/webkit2.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/CHtmlView.h"
+#include "framework/WndNative_linux.h"
+#include "TextConvert.h"
+
+namespace {
+
+constexpr char kDocumentCompleteHandler[] = "kvrDocumentComplete";
+
+// The script that every frame runs at its start.
+std::string pageScript(std::span<const CHtmlView::DispatchEntry> methods) {
+  std::string script;
+  if (!methods.empty()) script += "window.external = window.external || {};\n";
+  for (const CHtmlView::DispatchEntry& entry : methods) {
+    const std::string name = ToAnsi(entry.name);
+    script += "window.external." + name + " = function (text) { return window.webkit.messageHandlers." + name +
+              ".postMessage(String(text)); };\n";
+  }
+  script += std::string("window.addEventListener('load', function () { window.webkit.messageHandlers.") +
+            kDocumentCompleteHandler + ".postMessage(String(location.href)); });\n";
+  return script;
+}
+
+std::wstring jsText(JSCValue* value) {
+  gchar* text = jsc_value_to_string(value);
+  std::wstring wide = FromAnsi(text != nullptr ? text : "");
+  g_free(text);
+  return wide;
+}
+
+}  // namespace
+
+struct HtmlViewAccess {
+  static void beforeNavigate(CHtmlView& view, const std::wstring& url, bool& bCancel) {
+    view.BeforeNavigate2(url, bCancel);
+  }
+  static CHtmlView* newWindow(CHtmlView& view, bool& bCancel) { return view.OnNewWindow2(bCancel); }
+  static void documentComplete(CHtmlView& view, const std::wstring& url) { view.OnDocumentComplete(url); }
+  static bool external(CHtmlView& view) { return view.OnGetExternal(); }
+  static std::span<const CHtmlView::DispatchEntry> dispatchMap(const CHtmlView& view) {
+    return view.GetDispatchMap();
+  }
+};
+
+struct CHtmlView::Impl {
+  CHtmlView& view;
+  WebKitWebView* web = nullptr;  // our own reference, so the object outlives its widget's destruction
+  WebKitUserContentManager* manager = nullptr;
+  bool silent = false;
+
+  // One script method: which entry of the dispatch map a message handler serves.
+  struct Method {
+    Impl* impl;
+    size_t index;
+  };
+  std::vector<std::unique_ptr<Method>> methods;
+
+  explicit Impl(CHtmlView& owner) : view(owner) {}
+
+  ~Impl() {
+    disconnect();
+    if (web != nullptr) g_object_unref(web);
+  }
+
+  // Disconnect handlers to avoid callbacks into a view whose window is gone.
+  void disconnect() {
+    if (manager != nullptr) {
+      g_signal_handlers_disconnect_by_data(manager, this);
+      for (const auto& method : methods) g_signal_handlers_disconnect_by_data(manager, method.get());
+    }
+    if (web != nullptr) g_signal_handlers_disconnect_by_data(web, this);
+  }
+
+  static gboolean onScriptMethod(WebKitUserContentManager*, JSCValue* argument, WebKitScriptMessageReply* reply,
+                                 gpointer data) {
+    auto* method = static_cast<Method*>(data);
+    CHtmlView& view = method->impl->view;
+    const auto entry = HtmlViewAccess::dispatchMap(view)[method->index];
+    // The method may destroy the windows (the view's own among them) before it returns;
+    // the reply and the argument's context stay referenced until the answer is given.
+    webkit_script_message_reply_ref(reply);
+    JSCContext* context = JSC_CONTEXT(g_object_ref(jsc_value_get_context(argument)));
+    const bool result = entry.method(view, jsText(argument));
+    JSCValue* answer = jsc_value_new_boolean(context, result);
+    webkit_script_message_reply_return_value(reply, answer);
+    g_object_unref(answer);
+    g_object_unref(context);
+    webkit_script_message_reply_unref(reply);
+    return TRUE;
+  }
+
+  static void onDocumentComplete(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    HtmlViewAccess::documentComplete(impl->view, jsText(webkit_javascript_result_get_js_value(result)));
+  }
+
+  static gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                                 gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+      // What the view cannot show is dropped, never downloaded.
+      if (webkit_response_policy_decision_is_mime_type_supported(WEBKIT_RESPONSE_POLICY_DECISION(decision)))
+        return FALSE;
+      webkit_policy_decision_ignore(decision);
+      return TRUE;
+    }
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;  // a new window: "create" follows
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    bool bCancel = false;
+    HtmlViewAccess::beforeNavigate(impl->view, FromAnsi(uri != nullptr ? uri : ""), bCancel);
+    if (!bCancel) return FALSE;
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+  }
+
+  static GtkWidget* onCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    const std::wstring url = FromAnsi(uri != nullptr ? uri : "");
+    bool bCancel = false;
+    CHtmlView* target = HtmlViewAccess::newWindow(impl->view, bCancel);
+    if (target != nullptr && !bCancel) {
+      bool bTargetCancel = false;
+      HtmlViewAccess::beforeNavigate(*target, url, bTargetCancel);
+      if (!bTargetCancel) target->Navigate2(url);
+    }
+    return nullptr;
+  }
+
+  static gboolean onScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer data) {
+    // Handled without showing anything: alerts return at once, confirms answer no.
+    return static_cast<Impl*>(data)->silent ? TRUE : FALSE;
+  }
+};
+
+CHtmlView::CHtmlView() : m_impl(std::make_unique<Impl>(*this)) {}
+
+CHtmlView::~CHtmlView() = default;
+
+bool CHtmlView::Create(CWnd* pParent, const CRect& rect, int nID, bool bVisible) {
+  if (pParent == nullptr || m_impl->web != nullptr) return false;
+  Impl& impl = *m_impl;
+  impl.manager = webkit_user_content_manager_new();
+  const std::span<const DispatchEntry> methods =
+      HtmlViewAccess::external(*this) ? GetDispatchMap() : std::span<const DispatchEntry>();
+  for (size_t i = 0; i < methods.size(); ++i) {
+    impl.methods.push_back(std::make_unique<Impl::Method>(Impl::Method{&impl, i}));
+    const std::string name = ToAnsi(methods[i].name);
+    g_signal_connect(impl.manager, ("script-message-with-reply-received::" + name).c_str(),
+                     G_CALLBACK(Impl::onScriptMethod), impl.methods.back().get());
+    webkit_user_content_manager_register_script_message_handler_with_reply(impl.manager, name.c_str(), nullptr);
+  }
+  g_signal_connect(impl.manager, (std::string("script-message-received::") + kDocumentCompleteHandler).c_str(),
+                   G_CALLBACK(Impl::onDocumentComplete), &impl);
+  webkit_user_content_manager_register_script_message_handler(impl.manager, kDocumentCompleteHandler);
+  WebKitUserScript* script =
+      webkit_user_script_new(pageScript(methods).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  webkit_user_content_manager_add_script(impl.manager, script);
+  webkit_user_script_unref(script);
+
+  GtkWidget* widget = webkit_web_view_new_with_user_content_manager(impl.manager);
+  impl.web = WEBKIT_WEB_VIEW(g_object_ref_sink(widget));
+  g_signal_connect(impl.web, "decide-policy", G_CALLBACK(Impl::onDecidePolicy), &impl);
+  g_signal_connect(impl.web, "create", G_CALLBACK(Impl::onCreate), &impl);
+  g_signal_connect(impl.web, "script-dialog", G_CALLBACK(Impl::onScriptDialog), &impl);
+
+  // Only a dialog holds children at pixel positions; a view made inside a view stays hidden
+  // and detached, as a hidden child would.
+  if (GetChildContainer(*pParent) != nullptr) {
+    AttachNativeWidget(*this, widget, *pParent, nID, rect);
+    if (bVisible) gtk_widget_show(widget);
+  }
+  return true;
+}
+
+void CHtmlView::Navigate2(const std::wstring& url) {
+  if (m_impl->web != nullptr) webkit_web_view_load_uri(m_impl->web, ToAnsi(url).c_str());
+}
+
+void CHtmlView::Navigate(const std::wstring& url) {
+  Navigate2(url);
+}
+
+void CHtmlView::SetSilent(bool bSilent) {
+  m_impl->silent = bSilent;
+}
+
+bool CHtmlView::HasBrowser() const {
+  return m_impl->web != nullptr;
+}
+
+CHtmlView* CHtmlView::OnNewWindow2(bool&) {
+  return nullptr;
+}
+
+void CHtmlView::BeforeNavigate2(const std::wstring&, bool&) {}
+
+void CHtmlView::OnDocumentComplete(const std::wstring&) {}
+
+void CHtmlView::OnDestroy() {
+  m_impl->disconnect();
+}

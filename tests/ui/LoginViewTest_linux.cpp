@@ -1,0 +1,154 @@
+// The login view with the real engine: the local channel's login page, its frame and links,
+// and window.external.AppLogin called by the page's own button.
+#include <webkit2/webkit2.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "FixtureServers.h"
+#include "LoginView.h"
+#include "TestFolder.h"
+#include "WindowProbe.h"
+#include "app/LauncherLog.h"
+#include "delivery/PackageWorker.h"
+#include "framework/WndNative_linux.h"
+#include "resources/StringTable.h"
+#include "util/Logger.h"
+#include "util/Resources.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Runs page script in the view; a click from script is as good as the player's here.
+void runScript(ViewDialog& dialog, const char* script) {
+  onUi(dialog, [&] {
+    webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(GetNativeWidget(dialog.m_view)), script, -1, nullptr,
+                                        nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+bool endsWith(const std::wstring& text, const std::wstring& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+struct LoginViewPage : testing::Test {
+  TestFolder folder;
+  LaunchOptions options;
+  DownloadConfig config{"./kvr/game", "", ""};
+  RecordingSystem system;
+  const std::wstring loginUrl = LoadResourceText(IDS_LOGIN_URL);
+
+  void SetUp() override {
+    options.m_nWinId = 77;
+    ILogManager& logs = ILogManager::instance();
+    logs.configFromText(kLauncherLogConfig);
+    logs.setLoggerEnabled(0, true);
+    logs.setLoggerDisplay(0, false);
+    mainLoggerId = 0;
+    ASSERT_TRUE(logs.start());
+    g_downloadFinished = false;
+  }
+  void TearDown() override { ILogManager::instance().stop(); }
+
+  std::vector<std::string> stopAndReadLines() {
+    ILogManager::instance().stop();
+    std::vector<std::string> lines;
+    for (const auto& file : filesBelow("kvr/logs"))
+      for (const std::string& line : splitCrLf(readFile(file))) {
+        const size_t info = line.find(" LOG_INFO ");
+        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
+      }
+    return lines;
+  }
+};
+
+}  // namespace
+
+TEST_F(LoginViewPage, PageFramesLinksAndLogIn) {
+  ViewDialog dialog(options, config, system);
+  const CBaseHtmlView* firstPopup = nullptr;
+  runWithDriver(dialog, [&](ViewDialog& d) {
+    // The page and its frame each complete once, frame first, and each raises the owner.
+    ASSERT_TRUE(waitOnUi(d, [&] { return system.count("report web_load") >= 2; })) << "the page did not load";
+    onUi(d, [&] {
+      EXPECT_TRUE(d.m_bCreated);
+      ASSERT_FALSE(d.m_view.navigations.empty());
+      EXPECT_EQ(d.m_view.navigations.front(), loginUrl);
+      ASSERT_EQ(d.m_view.documents.size(), 2u);
+      EXPECT_TRUE(endsWith(d.m_view.documents[0], L"/kvr/login/notice.html"));
+      EXPECT_EQ(d.m_view.documents[1], loginUrl);
+      EXPECT_TRUE(gtk_widget_get_visible(GetNativeWidget(d)));
+    });
+
+    // Two new-window requests: one popup view, two calls of the default browser. Not a web
+    // address: refused. (Script may open windows only with this setting; a click would not need it.)
+    onUi(d, [&] {
+      webkit_settings_set_javascript_can_open_windows_automatically(
+          webkit_web_view_get_settings(WEBKIT_WEB_VIEW(GetNativeWidget(d.m_view))), TRUE);
+    });
+    runScript(d, "document.getElementById('help').click();");
+    ASSERT_TRUE(waitOnUi(d, [&] { return d.m_view.m_pPopupView != nullptr; }));
+    onUi(d, [&] { firstPopup = d.m_view.m_pPopupView.get(); });
+    runScript(d, "document.getElementById('help').click(); window.open('file:///etc/passwd');");
+    const std::string opened = "open http://127.0.0.1:18480/kvr/login/notice.html";
+    EXPECT_TRUE(waitOnUi(d, [&] { return system.count(opened) == 2; }));
+    onUi(d, [&] {
+      EXPECT_EQ(d.m_view.m_pPopupView.get(), firstPopup);
+      EXPECT_FALSE(d.m_view.m_bOpenExternal);
+      EXPECT_TRUE(d.m_view.m_pPopupView->m_bOpenExternal);
+      EXPECT_EQ(d.m_view.documents.size(), 2u) << "the login view stays on its page";
+    });
+
+    // A plain link navigates inside the view; nothing goes to the default browser.
+    runScript(d, "document.getElementById('news').click();");
+    EXPECT_TRUE(waitOnUi(d, [&] { return d.m_view.documents.size() == 3; }));
+    onUi(d, [&] { EXPECT_TRUE(endsWith(d.m_view.navigations.back(), L"/kvr/login/notice.html")); });
+    runScript(d, "location.href = 'index.php';");
+    EXPECT_TRUE(waitOnUi(d, [&] { return d.m_view.documents.size() == 5; }));
+
+    // Logging in while the package work runs: the box, the page loaded again, no start.
+    runScript(d, "document.getElementById('login').click();");
+    EXPECT_TRUE(waitOnUi(d, [&] { return system.count("box 游戏正在下载 | 来自网页的消息") == 1; }));
+    EXPECT_TRUE(waitOnUi(d, [&] { return d.m_view.documents.size() == 7; })) << "reloaded";
+
+    // Installed: Enter in the form's field (real key input) logs in; the page has the key
+    // before the dialog, whose Enter would close it. The game starts and the owner goes.
+    g_downloadFinished = true;
+    runScript(d, "document.getElementById('account').focus();");
+    onUi(d, [&] { gtk_widget_grab_focus(GetNativeWidget(d.m_view)); });
+    std::this_thread::sleep_for(200ms);
+    pressKey(d, Key::Enter);
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (d.GetUiThreadChannel()->isOpen() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(d.GetUiThreadChannel()->isOpen()) << "the owner was not destroyed";
+  });
+
+  const auto start = std::find_if(system.calls.begin(), system.calls.end(),
+                                  [](const std::string& call) { return call.rfind("start ", 0) == 0; });
+  ASSERT_NE(start, system.calls.end());
+  EXPECT_EQ(start->rfind("start ./kvr/game/kvr.exe | ./kvr/game/kvr.exe cGxheWVyMQ== 77 ", 0), 0u) << *start;
+  EXPECT_NE(start->find(" end"), std::string::npos);
+  EXPECT_EQ(start->find(" 77 0 end"), std::string::npos) << "the owner's window id is in field 4";
+  ASSERT_LT(start + 1, system.calls.end());
+  EXPECT_EQ(*(start + 1), "report game_start");
+  EXPECT_EQ(system.count("report game_start"), 1u);
+  const std::vector<std::string> lines = stopAndReadLines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "popup url refused:file:///etc/passwd"), lines.end());
+}
+
+TEST_F(LoginViewPage, NoPlaceholderNoBrowser) {
+  ViewDialog dialog(options, config, system, false);
+  runWithDriver(dialog, [&](ViewDialog& d) {
+    onUi(d, [&] {
+      EXPECT_FALSE(d.m_bCreated);
+      EXPECT_FALSE(d.m_view.HasBrowser());
+      EXPECT_TRUE(d.m_view.navigations.empty());
+      EXPECT_EQ(d.m_view.m_pOwner, &d);
+    });
+  });
+  EXPECT_TRUE(system.calls.empty());
+}

@@ -1,0 +1,4 @@
+#include "LaunchServices.h"
+
+// WebKitGTK reads no rendering-mode setting: there is nothing to write.
+void SetBrowserEmulation() {}

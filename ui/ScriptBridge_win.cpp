@@ -1,0 +1,49 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "ScriptBridge.h"
+
+std::optional<std::string> WebViewSystem::ToOem(std::wstring_view text) {
+  if (text.empty()) return std::string();
+  if (text.size() > 0x3FFFFFFF) return std::nullopt;
+  const int units = static_cast<int>(text.size());
+  const int needed = WideCharToMultiByte(CP_OEMCP, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return std::nullopt;
+  std::string result(static_cast<size_t>(needed), '\0');
+  if (WideCharToMultiByte(CP_OEMCP, 0, text.data(), units, result.data(), needed, nullptr, nullptr) != needed)
+    return std::nullopt;
+  return result;
+}
+
+ProcessStartResult WebViewSystem::StartProcess(const std::string& program, const std::string& cmdline) {
+  std::vector<char> szCmdline(cmdline.begin(), cmdline.end());
+  szCmdline.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ProcessStartResult result;
+  if (CreateProcessA(program.c_str(), szCmdline.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                     nullptr, nullptr, &startup, &info)) {
+    // The launcher neither waits for the game nor reads its exit code.
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    result.started = true;
+    return result;
+  }
+  result.error = GetLastError();
+  char* message = nullptr;
+  if (FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, result.error, 0, reinterpret_cast<char*>(&message), 0, nullptr) != 0) {
+    result.errorText = message;
+    while (!result.errorText.empty() && (result.errorText.back() == '\n' || result.errorText.back() == '\r'))
+      result.errorText.pop_back();
+  }
+  LocalFree(message);
+  return result;
+}
+
+void WebViewSystem::OpenInDefaultBrowser(const std::wstring& url) {
+  ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
