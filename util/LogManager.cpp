@@ -28,7 +28,10 @@ constexpr size_t kWakeWriterAt = 128;
 // one record at a time.
 struct ThreadRecord {
   LogRecord* record = nullptr;
-  ~ThreadRecord() { delete record; }
+  ~ThreadRecord() {
+    delete record;
+    record = nullptr;  // a line logged later in this thread's exit takes a fresh record
+  }
 };
 thread_local ThreadRecord t_record;
 
