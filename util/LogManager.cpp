@@ -22,6 +22,8 @@ constexpr auto kIdlePoll = std::chrono::milliseconds(50);
 // A backlog this long wakes an idle writer before its poll is due, so that a burst
 // is drained early rather than at the next poll.
 constexpr size_t kWakeWriterAt = 128;
+// The writer hands written slots back in batches, one atomic exchange for many.
+constexpr size_t kSlotBatch = 64;
 
 // Each thread composes its lines in one record of its own, kept warm in its cache and
 // never touched by another thread; the pool serves only a thread that holds more than
@@ -35,22 +37,54 @@ struct ThreadRecord {
 };
 thread_local ThreadRecord t_record;
 
-QueuedLine* newQueuedLine(size_t textLength) {
-  auto* line = new (::operator new(sizeof(QueuedLine) + textLength + 1)) QueuedLine;
-  line->text = reinterpret_cast<char*>(line + 1);
-  return line;
-}
-
-void deleteQueuedLine(QueuedLine* line) {
-  ::operator delete(line);
-}
+// Most lines fit a fixed slot; slots go round between the writers and the producing
+// threads without a lock and without the allocator. A longer line is allocated to its
+// size and freed once written.
+constexpr size_t kSlotSize = 256;
 
 void deleteQueuedLines(QueuedLine* line) {
   while (line != nullptr) {
     QueuedLine* next = line->next;
-    deleteQueuedLine(line);
+    ::operator delete(line);
     line = next;
   }
+}
+
+// Slots written by any writer; a producing thread takes the whole list when its own
+// cache runs dry (taking all at once leaves no room for the ABA problem).
+struct FreeSlots {
+  std::atomic<QueuedLine*> head{nullptr};
+  ~FreeSlots() { deleteQueuedLines(head.exchange(nullptr)); }
+};
+FreeSlots g_freeSlots;
+
+struct ThreadSlots {
+  QueuedLine* head = nullptr;
+  ~ThreadSlots() {
+    deleteQueuedLines(head);
+    head = nullptr;
+  }
+};
+thread_local ThreadSlots t_slots;
+
+QueuedLine* newQueuedLine(size_t textLength) {
+  const size_t size = sizeof(QueuedLine) + textLength + 1;
+  QueuedLine* line = nullptr;
+  if (size <= kSlotSize) {
+    if (t_slots.head == nullptr && g_freeSlots.head.load(std::memory_order_relaxed) != nullptr)
+      t_slots.head = g_freeSlots.head.exchange(nullptr, std::memory_order_acquire);
+    line = t_slots.head;
+    if (line != nullptr)
+      t_slots.head = line->next;
+    else
+      line = new (::operator new(kSlotSize)) QueuedLine;
+    line->inSlot = true;
+  } else {
+    line = new (::operator new(size)) QueuedLine;
+    line->inSlot = false;
+  }
+  line->text = reinterpret_cast<char*>(line + 1);
+  return line;
 }
 
 std::string processNameFrom(const std::string& executable) {
@@ -93,6 +127,7 @@ LogManager::~LogManager() {
   for (int32_t id = 0; id < LOGGER_MAX; ++id) closeLogger(id);
   deleteQueuedLines(m_sharedHead.exchange(nullptr));
   deleteQueuedLines(m_writerQueue);
+  deleteQueuedLines(m_writtenSlots);
   releasePool();
 }
 
@@ -218,6 +253,30 @@ void LogManager::enqueue(QueuedLine* line) {
   do {
     line->next = head;
   } while (!m_sharedHead.compare_exchange_weak(head, line, std::memory_order_release, std::memory_order_relaxed));
+}
+
+void LogManager::releaseLine(QueuedLine* line) {
+  if (!line->inSlot) {
+    ::operator delete(line);
+    return;
+  }
+  if (m_writtenSlots == nullptr) m_writtenSlotsTail = line;
+  line->next = m_writtenSlots;
+  m_writtenSlots = line;
+  if (++m_writtenSlotCount >= kSlotBatch) returnSlots();
+}
+
+// Hands the written slots to the producing threads in one push.
+void LogManager::returnSlots() {
+  if (m_writtenSlots == nullptr) return;
+  QueuedLine* head = g_freeSlots.head.load(std::memory_order_relaxed);
+  do {
+    m_writtenSlotsTail->next = head;
+  } while (!g_freeSlots.head.compare_exchange_weak(head, m_writtenSlots, std::memory_order_release,
+                                                   std::memory_order_relaxed));
+  m_writtenSlots = nullptr;
+  m_writtenSlotsTail = nullptr;
+  m_writtenSlotCount = 0;
 }
 
 // Takes every line pushed so far into the writer queue, oldest first; false when none.
@@ -533,7 +592,10 @@ void LogManager::run() {
   time_t lastReload = time(nullptr);
   for (;;) {
     for (;;) {
-      if (m_writerQueue == nullptr && !takeShared()) break;
+      if (m_writerQueue == nullptr && !takeShared()) {
+        returnSlots();
+        break;
+      }
       QueuedLine* record = m_writerQueue;
       m_writerQueue = record->next;
       writeRecord(record, unflushed);
@@ -569,27 +631,27 @@ void LogManager::run() {
 void LogManager::writeRecord(QueuedLine* record, uint32_t* unflushed) {
   const int32_t id = record->loggerId;
   if (!validId(id)) {
-    deleteQueuedLine(record);
+    releaseLine(record);
     return;
   }
   if (record->kind != RECORD_LINE) {
     applySettingChange(id, record->kind, record->kindValue,
                        std::string(record->text, static_cast<size_t>(record->textLength)));
     closeLogger(id);  // the next line opens a file with the new settings
-    deleteQueuedLine(record);
+    releaseLine(record);
     return;
   }
   m_totalPopped.fetch_add(1, std::memory_order_relaxed);
   LoggerState& logger = m_loggers[id];
   if (!logger.enable || record->level < logger.level) {
-    deleteQueuedLine(record);
+    releaseLine(record);
     return;
   }
   const size_t length = static_cast<size_t>(record->textLength);
   if (logger.display) printColored(record->text, length, record->level);
   if (logger.outfile) {
     if (!openLogger(*record)) {
-      deleteQueuedLine(record);
+      releaseLine(record);
       return;
     }
     if (logger.file != nullptr && length != 0 && fwrite(record->text, 1, length, logger.file) < length)
@@ -599,7 +661,7 @@ void LogManager::writeRecord(QueuedLine* record, uint32_t* unflushed) {
   }
   m_totalWritten.fetch_add(1, std::memory_order_relaxed);
   m_totalWrittenBytes.fetch_add(length, std::memory_order_relaxed);
-  deleteQueuedLine(record);
+  releaseLine(record);
 }
 
 // ---- files ---------------------------------------------------------------------------

@@ -28,7 +28,8 @@ struct QueuedLine {
   uint32_t milliseconds;
   uint32_t threadId;
   int32_t textLength;
-  char* text;  // the bytes right behind this header, text length plus a terminating zero
+  bool inSlot;  // a recycled fixed-size slot, else allocated to its text
+  char* text;   // the bytes right behind this header, text length plus a terminating zero
 };
 
 struct LoggerState {
@@ -114,6 +115,8 @@ class LogManager : public ThreadHelper, public ILogManager {
   void logLoggerSummary(int32_t id);
   void enqueue(QueuedLine* line);
   bool takeShared();
+  void releaseLine(QueuedLine* line);
+  void returnSlots();
   void writeRecord(QueuedLine* record, uint32_t* unflushed);
   void idleWait();
   void releasePool();
@@ -147,6 +150,9 @@ class LogManager : public ThreadHelper, public ILogManager {
   std::atomic<bool> m_writerIdle{false};
 
   alignas(256) QueuedLine* m_writerQueue = nullptr;  // taken from the shared queue, oldest first
+  QueuedLine* m_writtenSlots = nullptr;  // written slots on their way back to the producers
+  QueuedLine* m_writtenSlotsTail = nullptr;
+  size_t m_writtenSlotCount = 0;
   std::atomic<uint64_t> m_totalPopped{0};
   std::atomic<uint64_t> m_totalWritten{0};
   std::atomic<uint64_t> m_totalWrittenBytes{0};
