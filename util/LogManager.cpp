@@ -22,7 +22,7 @@ constexpr auto kIdlePoll = std::chrono::milliseconds(50);
 // A backlog this long wakes an idle writer before its poll is due, so that a burst
 // is drained early rather than at the next poll.
 constexpr size_t kWakeWriterAt = 128;
-// The writer hands written slots back in batches, one atomic exchange for many.
+// The writer hands written slots back in batches, one atomic push for many.
 constexpr size_t kSlotBatch = 64;
 
 // Each thread composes its lines in one record of its own, kept warm in its cache and
