@@ -25,21 +25,8 @@ constexpr size_t kWakeWriterAt = 128;
 // The writer hands written slots back in batches, one atomic push for many.
 constexpr size_t kSlotBatch = 64;
 
-// Each thread composes its lines in one record of its own, kept warm in its cache and
-// never touched by another thread; the pool serves only a thread that holds more than
-// one record at a time.
-struct ThreadRecord {
-  LogRecord* record = nullptr;
-  ~ThreadRecord() {
-    delete record;
-    record = nullptr;  // a line logged later in this thread's exit takes a fresh record
-  }
-};
-thread_local ThreadRecord t_record;
-
-// Most lines fit a fixed slot; slots go round between the writers and the producing
-// threads without a lock and without the allocator. A longer line is allocated to its
-// size and freed once written.
+// Most lines fit a fixed slot, recycled without the allocator; a longer line is
+// allocated to its size and freed once written.
 constexpr size_t kSlotSize = 256;
 
 void deleteQueuedLines(QueuedLine* line) {
@@ -48,43 +35,6 @@ void deleteQueuedLines(QueuedLine* line) {
     ::operator delete(line);
     line = next;
   }
-}
-
-// Slots written by any writer; a producing thread takes the whole list when its own
-// cache runs dry (taking all at once leaves no room for the ABA problem).
-struct FreeSlots {
-  std::atomic<QueuedLine*> head{nullptr};
-  ~FreeSlots() { deleteQueuedLines(head.exchange(nullptr)); }
-};
-FreeSlots g_freeSlots;
-
-struct ThreadSlots {
-  QueuedLine* head = nullptr;
-  ~ThreadSlots() {
-    deleteQueuedLines(head);
-    head = nullptr;
-  }
-};
-thread_local ThreadSlots t_slots;
-
-QueuedLine* newQueuedLine(size_t textLength) {
-  const size_t size = sizeof(QueuedLine) + textLength + 1;
-  QueuedLine* line = nullptr;
-  if (size <= kSlotSize) {
-    if (t_slots.head == nullptr && g_freeSlots.head.load(std::memory_order_relaxed) != nullptr)
-      t_slots.head = g_freeSlots.head.exchange(nullptr, std::memory_order_acquire);
-    line = t_slots.head;
-    if (line != nullptr)
-      t_slots.head = line->next;
-    else
-      line = new (::operator new(kSlotSize)) QueuedLine;
-    line->inSlot = true;
-  } else {
-    line = new (::operator new(size)) QueuedLine;
-    line->inSlot = false;
-  }
-  line->text = reinterpret_cast<char*>(line + 1);
-  return line;
 }
 
 std::string processNameFrom(const std::string& executable) {
@@ -134,9 +84,8 @@ LogManager::~LogManager() {
 // ---- records -------------------------------------------------------------------------
 
 LogRecord* LogManager::newRecord(int32_t id, int32_t level) {
-  LogRecord* record = t_record.record;
-  t_record.record = nullptr;
-  if (record == nullptr && m_poolSize.load(std::memory_order_relaxed) > 0) {
+  LogRecord* record = nullptr;
+  if (m_poolSize.load(std::memory_order_relaxed) > 0) {
     std::lock_guard<LockHelper> lock(m_poolLock);
     if (!m_pool.empty()) {
       record = m_pool.back();
@@ -165,10 +114,6 @@ LogRecord* LogManager::newRecord(int32_t id, int32_t level) {
 }
 
 void LogManager::freeRecord(LogRecord* record) {
-  if (t_record.record == nullptr) {
-    t_record.record = record;
-    return;
-  }
   if (m_poolSize.load(std::memory_order_relaxed) < kPoolMax) {
     std::lock_guard<LockHelper> lock(m_poolLock);
     m_pool.push_back(record);
@@ -183,6 +128,29 @@ void LogManager::releasePool() {
   for (LogRecord* record : m_pool) delete record;
   m_pool.clear();
   m_poolSize = 0;
+  deleteQueuedLines(m_freeSlots);
+  m_freeSlots = nullptr;
+  deleteQueuedLines(m_returnedSlots.exchange(nullptr));
+}
+
+QueuedLine* LogManager::newQueuedLine(size_t textLength) {
+  const size_t size = sizeof(QueuedLine) + textLength + 1;
+  QueuedLine* line = nullptr;
+  if (size <= kSlotSize) {
+    {
+      std::lock_guard<LockHelper> lock(m_poolLock);
+      if (m_freeSlots == nullptr) m_freeSlots = m_returnedSlots.exchange(nullptr, std::memory_order_acquire);
+      line = m_freeSlots;
+      if (line != nullptr) m_freeSlots = line->next;
+    }
+    if (line == nullptr) line = new (::operator new(kSlotSize)) QueuedLine;
+    line->inSlot = true;
+  } else {
+    line = new (::operator new(size)) QueuedLine;
+    line->inSlot = false;
+  }
+  line->text = reinterpret_cast<char*>(line + 1);
+  return line;
 }
 
 bool LogManager::acceptsLog(int32_t id, int32_t level) {
@@ -266,14 +234,15 @@ void LogManager::releaseLine(QueuedLine* line) {
   if (++m_writtenSlotCount >= kSlotBatch) returnSlots();
 }
 
-// Hands the written slots to the producing threads in one push.
+// Hands the written slots back in one push, without the pool lock: producers take the
+// whole returned list under that lock once their free list is empty.
 void LogManager::returnSlots() {
   if (m_writtenSlots == nullptr) return;
-  QueuedLine* head = g_freeSlots.head.load(std::memory_order_relaxed);
+  QueuedLine* head = m_returnedSlots.load(std::memory_order_relaxed);
   do {
     m_writtenSlotsTail->next = head;
-  } while (!g_freeSlots.head.compare_exchange_weak(head, m_writtenSlots, std::memory_order_release,
-                                                   std::memory_order_relaxed));
+  } while (!m_returnedSlots.compare_exchange_weak(head, m_writtenSlots, std::memory_order_release,
+                                                  std::memory_order_relaxed));
   m_writtenSlots = nullptr;
   m_writtenSlotsTail = nullptr;
   m_writtenSlotCount = 0;

@@ -120,6 +120,7 @@ class LogManager : public ThreadHelper, public ILogManager {
   void writeRecord(QueuedLine* record, uint32_t* unflushed);
   void idleWait();
   void releasePool();
+  QueuedLine* newQueuedLine(size_t textLength);
 
   std::atomic<bool> m_running{false};
   SemHelper m_startSem;
@@ -141,6 +142,9 @@ class LogManager : public ThreadHelper, public ILogManager {
   alignas(256) LockHelper m_poolLock;
   std::vector<LogRecord*> m_pool;
   std::atomic<size_t> m_poolSize{0};
+  QueuedLine* m_freeSlots = nullptr;  // slots for queued lines, under the pool lock
+  // Slots the writer has written, handed back without the lock; taken all at once.
+  std::atomic<QueuedLine*> m_returnedSlots{nullptr};
 
   alignas(256) LockHelper m_consoleLock;
 
