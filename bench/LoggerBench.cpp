@@ -3,7 +3,7 @@
 // one folder. One invocation measures one peer in one test and prints one "result"
 // line; "report" turns a file of such lines into medians and ratios.
 //
-//   kvr_logger_bench run --peer ours|spdlog|fwrite --test tput|burst|sustained
+//   kvr_logger_bench run --peer ours|spdlog|fwrite --test tput|burst|sustained|memory
 //                        --threads N --dir FOLDER [--lines N]
 //   kvr_logger_bench report RESULTS_FILE
 
@@ -49,6 +49,11 @@ constexpr char kPattern[] = "%Y-%m-%d %H:%M:%S.%e [%&] %* %v";
 constexpr int kBursts = 400;
 constexpr int kBurstCalls = 500;
 constexpr auto kBurstPeriod = std::chrono::microseconds(5000);
+
+// Memory test: one burst of this many lines as fast as one thread can make them, then
+// a second of idle before the resident set is read.
+constexpr uint64_t kMemoryBurstLines = 10000;
+constexpr auto kMemoryIdle = std::chrono::seconds(1);
 
 uint64_t nanosecondsBetween(Clock::time_point from, Clock::time_point to) {
   return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(to - from).count());
@@ -279,6 +284,7 @@ struct Measure {
   std::vector<uint32_t> latencies;  // nanoseconds per call, all threads
   uint64_t maxBacklog = 0;
   uint64_t callsOverMillisecond = 0;
+  uint64_t residentKib = 0;  // memory test: resident set after the burst and the idle second
 };
 
 // Median cost of one steady_clock pair around nothing: the floor under every sample.
@@ -377,6 +383,31 @@ Measure latency(BenchPeer& peer, uint32_t threads, uint64_t perThread, bool pace
   return measure;
 }
 
+// The process's resident set (VmRSS) in KiB; 0 when it cannot be read.
+uint64_t residentKib() {
+  FILE* status = fopen("/proc/self/status", "r");
+  if (status == nullptr) return 0;
+  char line[256];
+  unsigned long long kib = 0;
+  while (fgets(line, sizeof line, status) != nullptr)
+    if (sscanf(line, "VmRSS: %llu kB", &kib) == 1) break;
+  fclose(status);
+  return kib;
+}
+
+// One burst from the calling thread, then a second of idle; the resident set is read
+// before the peer is finished, so whatever it keeps between bursts is counted.
+Measure burstThenIdle(BenchPeer& peer, uint64_t lines) {
+  Measure measure;
+  const auto start = Clock::now();
+  for (uint64_t sequence = 0; sequence < lines; ++sequence) peer.log(0, sequence);
+  std::this_thread::sleep_for(kMemoryIdle);
+  measure.residentKib = residentKib();
+  peer.finish();
+  measure.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return measure;
+}
+
 uint32_t percentile(const std::vector<uint32_t>& sorted, double fraction) {
   const size_t index = std::min(sorted.size() - 1, static_cast<size_t>(fraction * static_cast<double>(sorted.size())));
   return sorted[index];
@@ -397,6 +428,7 @@ int runOne(const RunOptions& options) {
     return 2;
   }
   const std::string folder = options.folder + "/";
+  const uint64_t residentBefore = residentKib();  // before the peer makes its queue or pool
   std::unique_ptr<BenchPeer> peer;
   if (options.peer == "ours") {
     auto ours = std::make_unique<OursPeer>(folder);
@@ -429,6 +461,13 @@ int runOne(const RunOptions& options) {
     measure = latency(*peer, options.threads, perThread, true);
   } else if (options.test == "sustained") {
     measure = latency(*peer, options.threads, perThread, false);
+  } else if (options.test == "memory") {
+    if (options.threads != 1) {
+      fprintf(stderr, "the memory test runs on one thread\n");
+      return 2;
+    }
+    perThread = kMemoryBurstLines;
+    measure = burstThenIdle(*peer, perThread);
   } else {
     fprintf(stderr, "unknown test %s\n", options.test.c_str());
     return 2;
@@ -452,6 +491,9 @@ int runOne(const RunOptions& options) {
            percentile(all, 0.999), all.back(), static_cast<unsigned long long>(measure.callsOverMillisecond),
            static_cast<unsigned long long>(measure.maxBacklog));
   }
+  if (options.test == "memory")
+    printf(" rss=%llu rssgrowth=%lld", static_cast<unsigned long long>(measure.residentKib),
+           static_cast<long long>(measure.residentKib) - static_cast<long long>(residentBefore));
   printf("\n");
   return 0;
 }
@@ -581,13 +623,29 @@ int report(const std::string& path) {
       printf("   ours/fwrite\n");
     }
   }
+  const Cell* memoryOurs = cellOf("memory", 1, "ours");
+  if (memoryOurs != nullptr) {
+    printf("\nResident memory after a burst of %llu lines and %lld s of idle, KiB (goal: ours growth <= spdlog's)\n",
+           static_cast<unsigned long long>(kMemoryBurstLines), static_cast<long long>(kMemoryIdle.count()));
+    printf("%-8s %10s %12s\n", "peer", "resident", "growth");
+    for (const char* peer : peers) {
+      const Cell* cell = cellOf("memory", 1, peer);
+      if (cell != nullptr) printf("%-8s %10.0f %12.0f\n", peer, cell->med("rss"), cell->med("rssgrowth"));
+    }
+    const Cell* spd = cellOf("memory", 1, "spdlog");
+    printf("%-8s %10s %12s   ours/spdlog\n", "ratio",
+           ratioText(memoryOurs->med("rss"), spd ? spd->med("rss") : 0).c_str(),
+           ratioText(memoryOurs->med("rssgrowth"), spd ? spd->med("rssgrowth") : 0).c_str());
+    printf("growth: the resident set then minus the resident set before the peer was made (its queue, pool,\n"
+           "thread and file buffer included).\n");
+  }
   printf("\nbacklog: most records queued and not yet taken by our writer (sampled each ms); >=1ms: calls of 1 ms or more.\n");
   return 0;
 }
 
 int usage() {
   fprintf(stderr,
-          "usage: kvr_logger_bench run --peer ours|spdlog|fwrite --test tput|burst|sustained --threads N --dir FOLDER "
+          "usage: kvr_logger_bench run --peer ours|spdlog|fwrite --test tput|burst|sustained|memory --threads N --dir FOLDER "
           "[--lines N]\n"
           "       kvr_logger_bench report RESULTS_FILE\n");
   return 2;

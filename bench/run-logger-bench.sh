@@ -4,7 +4,8 @@
 # test once per peer, the peers' order rotating from round to round, then the medians
 # and ratios are printed. Exits non-zero when a run fails its line check.
 #
-# Environment: ROUNDS (5), LINES (2000000 per throughput run), BUILD_DIR
+# Environment: ROUNDS (5), LINES (2000000 per throughput run), TESTS (the tests to run,
+# "tput burst sustained memory"), BUILD_DIR
 # (/tmp/build-logger-bench), RESULTS (keep the raw result lines in this file).
 set -euo pipefail
 
@@ -23,7 +24,12 @@ results=${RESULTS:-$work/results.txt}
 : >"$results"
 
 peers=(ours spdlog fwrite)
-cells=("tput 1" "tput 2" "burst 1" "burst 2" "sustained 1" "sustained 2")
+# The memory test runs on one thread only.
+read -r -a tests <<<"${TESTS:-tput burst sustained memory}"
+cells=()
+for test in "${tests[@]}"; do
+  if [[ $test == memory ]]; then cells+=("memory 1"); else cells+=("$test 1" "$test 2"); fi
+done
 failures=0
 for ((round = 0; round < rounds; ++round)); do
   echo "round $((round + 1)) of $rounds" >&2

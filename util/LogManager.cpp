@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <new>
 
 #include "Console.h"
 #include "FileSystem.h"
@@ -19,10 +20,22 @@ constexpr size_t kBackPressureStart = 20000;
 constexpr auto kStartWait = std::chrono::milliseconds(3000);
 constexpr auto kIdlePoll = std::chrono::milliseconds(50);
 // A backlog this long wakes an idle writer before its poll is due, so that a burst
-// is drained while the pool can still serve it.
+// is drained early rather than at the next poll.
 constexpr size_t kWakeWriterAt = 128;
-// The writer hands written records back to the pool in batches, one lock for many.
-constexpr size_t kFreeBatch = 64;
+// The writer hands written slots back in batches, one atomic push for many.
+constexpr size_t kSlotBatch = 64;
+
+// Most lines fit a fixed slot, recycled without the allocator; a longer line is
+// allocated to its size and freed once written.
+constexpr size_t kSlotSize = 256;
+
+void deleteQueuedLines(QueuedLine* line) {
+  while (line != nullptr) {
+    QueuedLine* next = line->next;
+    ::operator delete(line);
+    line = next;
+  }
+}
 
 std::string processNameFrom(const std::string& executable) {
   if (executable.empty()) return "process";
@@ -62,9 +75,9 @@ LogManager::~LogManager() {
   else
     joinThread();
   for (int32_t id = 0; id < LOGGER_MAX; ++id) closeLogger(id);
-  for (LogRecord* record : m_sharedQueue) delete record;
-  for (LogRecord* record : m_writerQueue) delete record;
-  for (LogRecord* record : m_writerFree) delete record;
+  deleteQueuedLines(m_sharedHead.exchange(nullptr));
+  deleteQueuedLines(m_writerQueue);
+  deleteQueuedLines(m_writtenSlots);
   releasePool();
 }
 
@@ -115,6 +128,29 @@ void LogManager::releasePool() {
   for (LogRecord* record : m_pool) delete record;
   m_pool.clear();
   m_poolSize = 0;
+  deleteQueuedLines(m_freeSlots);
+  m_freeSlots = nullptr;
+  deleteQueuedLines(m_returnedSlots.exchange(nullptr));
+}
+
+QueuedLine* LogManager::newQueuedLine(size_t textLength) {
+  const size_t size = sizeof(QueuedLine) + textLength + 1;
+  QueuedLine* line = nullptr;
+  if (size <= kSlotSize) {
+    {
+      std::lock_guard<LockHelper> lock(m_poolLock);
+      if (m_freeSlots == nullptr) m_freeSlots = m_returnedSlots.exchange(nullptr, std::memory_order_acquire);
+      line = m_freeSlots;
+      if (line != nullptr) m_freeSlots = line->next;
+    }
+    if (line == nullptr) line = new (::operator new(kSlotSize)) QueuedLine;
+    line->inSlot = true;
+  } else {
+    line = new (::operator new(size)) QueuedLine;
+    line->inSlot = false;
+  }
+  line->text = reinterpret_cast<char*>(line + 1);
+  return line;
 }
 
 bool LogManager::acceptsLog(int32_t id, int32_t level) {
@@ -130,10 +166,7 @@ bool LogManager::acceptsLog(int32_t id, int32_t level) {
   unsigned rate = static_cast<unsigned>((queued * 100 - 2000000) / 20000);
   if (rate > 100) rate = 100;
   if (static_cast<unsigned>(rand() % 100) >= rate) return true;
-  if (rate > 50) {
-    std::lock_guard<LockHelper> lock(m_queueLock);
-    if (m_sharedQueue.size() <= kBackPressureStart) return true;
-  }
+  if (rate > 50 && m_sharedQueueSize.load() <= kBackPressureStart) return true;
   std::this_thread::sleep_for(std::chrono::milliseconds(rate));
   return true;
 }
@@ -161,18 +194,75 @@ bool LogManager::pushRecord(LogRecord* record, const char* file, int line) {
   end[2] = '\0';
   record->textLength += 2;
 
-  size_t queued;
-  {
-    std::lock_guard<LockHelper> lock(m_queueLock);
-    m_sharedQueue.push_back(record);
-    queued = m_sharedQueue.size();
-    m_sharedQueueSize.store(queued, std::memory_order_relaxed);
-    m_totalPushed.fetch_add(1, std::memory_order_relaxed);
-  }
+  QueuedLine* queuedLine = newQueuedLine(static_cast<size_t>(record->textLength));
+  queuedLine->loggerId = id;
+  queuedLine->kind = record->kind;
+  queuedLine->kindValue = record->kindValue;
+  queuedLine->level = record->level;
+  queuedLine->time = record->time;
+  queuedLine->milliseconds = record->milliseconds;
+  queuedLine->threadId = record->threadId;
+  queuedLine->textLength = record->textLength;
+  memcpy(queuedLine->text, record->text, static_cast<size_t>(record->textLength) + 1);
+  freeRecord(record);
+
+  const size_t queued = m_sharedQueueSize.fetch_add(1, std::memory_order_relaxed) + 1;
+  m_totalPushed.fetch_add(1, std::memory_order_relaxed);
+  enqueue(queuedLine);
   if (queued >= kWakeWriterAt && m_writerIdle.load(std::memory_order_relaxed) && m_writerIdle.exchange(false)) {
     std::lock_guard<std::mutex> lock(m_idleMutex);
     m_idleWake.notify_one();
   }
+  return true;
+}
+
+void LogManager::enqueue(QueuedLine* line) {
+  QueuedLine* head = m_sharedHead.load(std::memory_order_relaxed);
+  do {
+    line->next = head;
+  } while (!m_sharedHead.compare_exchange_weak(head, line, std::memory_order_release, std::memory_order_relaxed));
+}
+
+void LogManager::releaseLine(QueuedLine* line) {
+  if (!line->inSlot) {
+    ::operator delete(line);
+    return;
+  }
+  if (m_writtenSlots == nullptr) m_writtenSlotsTail = line;
+  line->next = m_writtenSlots;
+  m_writtenSlots = line;
+  if (++m_writtenSlotCount >= kSlotBatch) returnSlots();
+}
+
+// Hands the written slots back in one push, without the pool lock: producers take the
+// whole returned list under that lock once their free list is empty.
+void LogManager::returnSlots() {
+  if (m_writtenSlots == nullptr) return;
+  QueuedLine* head = m_returnedSlots.load(std::memory_order_relaxed);
+  do {
+    m_writtenSlotsTail->next = head;
+  } while (!m_returnedSlots.compare_exchange_weak(head, m_writtenSlots, std::memory_order_release,
+                                                  std::memory_order_relaxed));
+  m_writtenSlots = nullptr;
+  m_writtenSlotsTail = nullptr;
+  m_writtenSlotCount = 0;
+}
+
+// Takes every line pushed so far into the writer queue, oldest first; false when none.
+bool LogManager::takeShared() {
+  QueuedLine* newest = m_sharedHead.exchange(nullptr, std::memory_order_acquire);
+  if (newest == nullptr) return false;
+  size_t count = 0;
+  QueuedLine* oldest = nullptr;
+  while (newest != nullptr) {
+    QueuedLine* next = newest->next;
+    newest->next = oldest;
+    oldest = newest;
+    newest = next;
+    ++count;
+  }
+  m_writerQueue = oldest;
+  m_sharedQueueSize.fetch_sub(count, std::memory_order_relaxed);
   return true;
 }
 
@@ -289,15 +379,19 @@ bool LogManager::queueSettingChange(int32_t id, RecordKind kind, int32_t value, 
   }
   // While the writer runs, changes travel through the queue so that they apply between
   // lines, in order.
-  LogRecord* record = newRecord(id, LOG_DEBUG);
-  record->kind = kind;
-  record->kindValue = value;
-  memcpy(record->text, text.data(), text.size());
-  record->text[text.size()] = '\0';
-  record->textLength = static_cast<int32_t>(text.size());
-  std::lock_guard<LockHelper> lock(m_queueLock);
-  m_sharedQueue.push_back(record);
-  m_sharedQueueSize.store(m_sharedQueue.size(), std::memory_order_relaxed);
+  QueuedLine* change = newQueuedLine(text.size());
+  change->loggerId = id;
+  change->kind = kind;
+  change->kindValue = value;
+  change->level = LOG_DEBUG;
+  change->time = 0;
+  change->milliseconds = 0;
+  change->threadId = 0;
+  change->textLength = static_cast<int32_t>(text.size());
+  memcpy(change->text, text.data(), text.size());
+  change->text[text.size()] = '\0';
+  m_sharedQueueSize.fetch_add(1, std::memory_order_relaxed);
+  enqueue(change);
   return true;
 }
 
@@ -428,8 +522,7 @@ bool LogManager::stop() {
   m_idleWake.notify_all();
   joinThread();
   // Records pushed by producers that raced with the stop are dropped, never written.
-  for (LogRecord* record : m_sharedQueue) delete record;
-  m_sharedQueue.clear();
+  deleteQueuedLines(m_sharedHead.exchange(nullptr));
   m_sharedQueueSize = 0;
   releasePool();
   return true;
@@ -454,22 +547,6 @@ void LogManager::idleWait() {
   m_writerIdle = false;
 }
 
-void LogManager::recycle(LogRecord* record) {
-  m_writerFree.push_back(record);
-  if (m_writerFree.size() >= kFreeBatch) returnRecycled();
-}
-
-void LogManager::returnRecycled() {
-  size_t kept = 0;
-  if (m_poolSize.load(std::memory_order_relaxed) < kPoolMax) {
-    std::lock_guard<LockHelper> lock(m_poolLock);
-    while (kept < m_writerFree.size() && m_pool.size() < kPoolMax) m_pool.push_back(m_writerFree[kept++]);
-    m_poolSize.store(m_pool.size(), std::memory_order_relaxed);
-  }
-  for (size_t i = kept; i < m_writerFree.size(); ++i) delete m_writerFree[i];
-  m_writerFree.clear();
-}
-
 void LogManager::run() {
   {
     std::lock_guard<std::mutex> lock(m_idleMutex);
@@ -484,16 +561,12 @@ void LogManager::run() {
   time_t lastReload = time(nullptr);
   for (;;) {
     for (;;) {
-      if (m_writerQueue.empty()) {
-        returnRecycled();
-        if (m_sharedQueueSize.load(std::memory_order_relaxed) == 0) break;
-        std::lock_guard<LockHelper> lock(m_queueLock);
-        m_writerQueue.swap(m_sharedQueue);
-        m_sharedQueueSize.store(0, std::memory_order_relaxed);
-        continue;
+      if (m_writerQueue == nullptr && !takeShared()) {
+        returnSlots();
+        break;
       }
-      LogRecord* record = m_writerQueue.front();
-      m_writerQueue.pop_front();
+      QueuedLine* record = m_writerQueue;
+      m_writerQueue = record->next;
       writeRecord(record, unflushed);
     }
 
@@ -524,30 +597,30 @@ void LogManager::run() {
   }
 }
 
-void LogManager::writeRecord(LogRecord* record, uint32_t* unflushed) {
+void LogManager::writeRecord(QueuedLine* record, uint32_t* unflushed) {
   const int32_t id = record->loggerId;
   if (!validId(id)) {
-    recycle(record);
+    releaseLine(record);
     return;
   }
   if (record->kind != RECORD_LINE) {
     applySettingChange(id, record->kind, record->kindValue,
                        std::string(record->text, static_cast<size_t>(record->textLength)));
     closeLogger(id);  // the next line opens a file with the new settings
-    recycle(record);
+    releaseLine(record);
     return;
   }
   m_totalPopped.fetch_add(1, std::memory_order_relaxed);
   LoggerState& logger = m_loggers[id];
   if (!logger.enable || record->level < logger.level) {
-    recycle(record);
+    releaseLine(record);
     return;
   }
   const size_t length = static_cast<size_t>(record->textLength);
   if (logger.display) printColored(record->text, length, record->level);
   if (logger.outfile) {
     if (!openLogger(*record)) {
-      recycle(record);
+      releaseLine(record);
       return;
     }
     if (logger.file != nullptr && length != 0 && fwrite(record->text, 1, length, logger.file) < length)
@@ -557,7 +630,7 @@ void LogManager::writeRecord(LogRecord* record, uint32_t* unflushed) {
   }
   m_totalWritten.fetch_add(1, std::memory_order_relaxed);
   m_totalWrittenBytes.fetch_add(length, std::memory_order_relaxed);
-  recycle(record);
+  releaseLine(record);
 }
 
 // ---- files ---------------------------------------------------------------------------
@@ -583,7 +656,7 @@ bool LogManager::createDirectoryChain(const std::string& path) {
   return true;
 }
 
-bool LogManager::openLogger(const LogRecord& record) {
+bool LogManager::openLogger(const QueuedLine& record) {
   const int32_t id = record.loggerId;
   LoggerState& logger = m_loggers[id];
   if (!logger.enable || !logger.outfile || record.level < logger.level) return false;

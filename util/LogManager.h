@@ -16,6 +16,22 @@
 #include "Logger.h"
 #include "ThreadHelpers.h"
 
+// A finished line or setting change on its way to the writer: the record's fields and
+// a copy of only the text it uses, so a queued line costs its length and not 8 KiB.
+struct QueuedLine {
+  QueuedLine* next;
+  int32_t loggerId;
+  int32_t kind;
+  int32_t kindValue;
+  int32_t level;
+  int64_t time;
+  uint32_t milliseconds;
+  uint32_t threadId;
+  int32_t textLength;
+  bool inSlot;  // a recycled fixed-size slot, else allocated to its text
+  char* text;   // the bytes right behind this header, text length plus a terminating zero
+};
+
 struct LoggerState {
   std::string key;
   std::string name;
@@ -81,7 +97,7 @@ class LogManager : public ThreadHelper, public ILogManager {
   void setProcessName(std::string name) { m_processName = std::move(name); }
 
   // Internal steps, public for tests.
-  bool openLogger(const LogRecord& record);
+  bool openLogger(const QueuedLine& record);
   void closeLogger(int32_t id);
   static bool createDirectoryChain(const std::string& path);
 
@@ -97,11 +113,14 @@ class LogManager : public ThreadHelper, public ILogManager {
   void printColored(const char* text, size_t length, int32_t level);
   void logOwn(const char* message);
   void logLoggerSummary(int32_t id);
-  void writeRecord(LogRecord* record, uint32_t* unflushed);
+  void enqueue(QueuedLine* line);
+  bool takeShared();
+  void releaseLine(QueuedLine* line);
+  void returnSlots();
+  void writeRecord(QueuedLine* record, uint32_t* unflushed);
   void idleWait();
-  void recycle(LogRecord* record);  // writer side of freeRecord, batched
-  void returnRecycled();
   void releasePool();
+  QueuedLine* newQueuedLine(size_t textLength);
 
   std::atomic<bool> m_running{false};
   SemHelper m_startSem;
@@ -113,14 +132,19 @@ class LogManager : public ThreadHelper, public ILogManager {
   std::atomic<int32_t> m_lastId{0};
   LoggerState m_loggers[LOGGER_MAX];
 
-  alignas(256) LockHelper m_queueLock;
-  std::deque<LogRecord*> m_sharedQueue;
+  // The shared queue: producers push onto this list without a lock, newest first; the
+  // writer takes the whole list at once. The size is counted before a push, so it is
+  // never below the number of lines on the list.
+  alignas(256) std::atomic<QueuedLine*> m_sharedHead{nullptr};
   std::atomic<size_t> m_sharedQueueSize{0};
   std::atomic<uint64_t> m_totalPushed{0};
 
   alignas(256) LockHelper m_poolLock;
   std::vector<LogRecord*> m_pool;
   std::atomic<size_t> m_poolSize{0};
+  QueuedLine* m_freeSlots = nullptr;  // slots for queued lines, under the pool lock
+  // Slots the writer has written, handed back without the lock; taken all at once.
+  std::atomic<QueuedLine*> m_returnedSlots{nullptr};
 
   alignas(256) LockHelper m_consoleLock;
 
@@ -129,8 +153,10 @@ class LogManager : public ThreadHelper, public ILogManager {
   std::condition_variable m_idleWake;
   std::atomic<bool> m_writerIdle{false};
 
-  alignas(256) std::deque<LogRecord*> m_writerQueue;
-  std::vector<LogRecord*> m_writerFree;  // written records on their way back to the pool
+  alignas(256) QueuedLine* m_writerQueue = nullptr;  // taken from the shared queue, oldest first
+  QueuedLine* m_writtenSlots = nullptr;  // written slots on their way back to the producers
+  QueuedLine* m_writtenSlotsTail = nullptr;
+  size_t m_writtenSlotCount = 0;
   std::atomic<uint64_t> m_totalPopped{0};
   std::atomic<uint64_t> m_totalWritten{0};
   std::atomic<uint64_t> m_totalWrittenBytes{0};

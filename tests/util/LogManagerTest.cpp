@@ -202,6 +202,27 @@ TEST_F(LoggerFixture, LongMessagesAndSourceSuffix) {
   EXPECT_TRUE(lines[3].size() > 20 && lines[3].substr(lines[3].size() - 20) == "with suffix c.cpp:42") << lines[3];
 }
 
+TEST_F(LoggerFixture, LinesOfEveryLengthArriveExactly) {
+  // Queued lines are stored by their length; short and long ones, across every size a
+  // queued line may take, arrive byte for byte and in order.
+  ASSERT_TRUE(manager.start());
+  std::vector<std::string> messages;
+  for (size_t length = 1; length <= 600; ++length) {
+    messages.emplace_back(length, static_cast<char>('a' + length % 26));
+    log(messages.back());
+  }
+  ASSERT_TRUE(manager.stop());
+
+  const std::vector<std::string> lines = allLines();
+  ASSERT_EQ(lines.size(), messages.size() + 2);
+  for (size_t i = 0; i < messages.size(); ++i) {
+    const std::string& line = lines[i + 2];
+    const size_t level = line.find(" LOG_INFO ");
+    ASSERT_NE(level, std::string::npos) << line;
+    EXPECT_EQ(line.substr(level + 10), messages[i]);
+  }
+}
+
 TEST_F(LoggerFixture, LevelChangesWhileRunning) {
   ASSERT_TRUE(manager.start());
   EXPECT_FALSE(manager.acceptsLog(0, LOG_TRACE));
