@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "FixtureServers.h"
+#include "LauncherLogLines.h"
 #include "LoginView.h"
 #include "TestFolder.h"
 #include "WindowProbe.h"
-#include "app/LauncherLog.h"
 #include "delivery/PackageWorker.h"
 #include "framework/WndNative_linux.h"
 #include "resources/StringTable.h"
@@ -43,26 +43,10 @@ struct LoginViewPage : testing::Test {
 
   void SetUp() override {
     options.m_nWinId = 77;
-    ILogManager& logs = ILogManager::instance();
-    logs.configFromText(kLauncherLogConfig);
-    logs.setLoggerEnabled(0, true);
-    logs.setLoggerDisplay(0, false);
-    mainLoggerId = 0;
-    ASSERT_TRUE(logs.start());
+    ASSERT_TRUE(startLauncherLog());
     g_downloadFinished = false;
   }
   void TearDown() override { ILogManager::instance().stop(); }
-
-  std::vector<std::string> stopAndReadLines() {
-    ILogManager::instance().stop();
-    std::vector<std::string> lines;
-    for (const auto& file : filesBelow("kvr/logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
-      }
-    return lines;
-  }
 };
 
 }  // namespace

@@ -14,9 +14,9 @@
 #include <chrono>
 #include <thread>
 
+#include "LauncherLogLines.h"
 #include "LoginView.h"
 #include "TestFolder.h"
-#include "app/LauncherLog.h"
 #include "delivery/PackageWorker.h"
 #include "framework/HtmlViewNative_win.h"
 #include "framework/UiPlatform.h"
@@ -149,26 +149,10 @@ struct LoginViewControl : testing::Test {
   void SetUp() override {
     initOle();
     options.m_nWinId = -77;
-    ILogManager& logs = ILogManager::instance();
-    logs.configFromText(kLauncherLogConfig);
-    logs.setLoggerEnabled(0, true);
-    logs.setLoggerDisplay(0, false);
-    mainLoggerId = 0;
-    ASSERT_TRUE(logs.start());
+    ASSERT_TRUE(startLauncherLog());
     g_downloadFinished = false;
   }
   void TearDown() override { ILogManager::instance().stop(); }
-
-  std::vector<std::string> stopAndReadLines() {
-    ILogManager::instance().stop();
-    std::vector<std::string> lines;
-    for (const auto& file : filesBelow("kvr/logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
-      }
-    return lines;
-  }
 };
 
 }  // namespace
