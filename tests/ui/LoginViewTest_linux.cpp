@@ -10,13 +10,9 @@
 #include "FixtureServers.h"
 #include "LauncherLogLines.h"
 #include "LoginView.h"
-#include "TestFolder.h"
 #include "WindowProbe.h"
 #include "delivery/PackageWorker.h"
 #include "framework/WndNative_linux.h"
-#include "resources/StringTable.h"
-#include "util/Logger.h"
-#include "util/Resources.h"
 
 using namespace std::chrono_literals;
 
@@ -34,19 +30,8 @@ bool endsWith(const std::wstring& text, const std::wstring& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-struct LoginViewPage : testing::Test {
-  TestFolder folder;
-  LaunchOptions options;
-  DownloadConfig config{"./kvr/game", "", ""};
-  RecordingSystem system;
-  const std::wstring loginUrl = LoadResourceText(IDS_LOGIN_URL);
-
-  void SetUp() override {
-    options.m_nWinId = 77;
-    ASSERT_TRUE(startLauncherLog());
-    g_downloadFinished = false;
-  }
-  void TearDown() override { ILogManager::instance().stop(); }
+struct LoginViewPage : LoginViewRun {
+  void SetUp() override { start(77); }
 };
 
 }  // namespace
