@@ -16,6 +16,7 @@
 #include "TestFolder.h"
 #include "delivery/PackageWorker.h"
 #include "framework/CDialogEx.h"
+#include "framework/UiPlatform.h"
 #include "resources/StringTable.h"
 #include "ui/BaseHtmlView.h"
 #include "util/Resources.h"
@@ -75,6 +76,7 @@ struct LoginViewRun : testing::Test {
 
   // The fixture's SetUp: the application's --winid is `nWinId`, the game not yet installed.
   void start(int32_t nWinId) {
+    initOle();
     options.m_nWinId = nWinId;
     ASSERT_TRUE(startLauncherLog());
     g_downloadFinished = false;

@@ -108,16 +108,3 @@ TEST_F(LoginViewPage, PageFramesLinksAndLogIn) {
   const std::vector<std::string> lines = stopAndReadLines();
   EXPECT_NE(std::find(lines.begin(), lines.end(), "popup url refused:file:///etc/passwd"), lines.end());
 }
-
-TEST_F(LoginViewPage, NoPlaceholderNoBrowser) {
-  ViewDialog dialog(options, config, system, false);
-  runWithDriver(dialog, [&](ViewDialog& d) {
-    onUi(d, [&] {
-      EXPECT_FALSE(d.m_bCreated);
-      EXPECT_FALSE(d.m_view.HasBrowser());
-      EXPECT_TRUE(d.m_view.navigations.empty());
-      EXPECT_EQ(d.m_view.m_pOwner, &d);
-    });
-  });
-  EXPECT_TRUE(system.calls.empty());
-}

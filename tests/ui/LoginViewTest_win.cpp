@@ -18,7 +18,6 @@
 #include "LoginView.h"
 #include "delivery/PackageWorker.h"
 #include "framework/HtmlViewNative_win.h"
-#include "framework/UiPlatform.h"
 #include "framework/WndNative_win.h"
 
 namespace {
@@ -137,10 +136,7 @@ IUnknown* identity(IUnknown* object) {
 }
 
 struct LoginViewControl : LoginViewRun {
-  void SetUp() override {
-    initOle();
-    start(-77);
-  }
+  void SetUp() override { start(-77); }
 };
 
 }  // namespace
@@ -260,16 +256,4 @@ TEST_F(LoginViewControl, KeysInThePageAreThePages) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_TRUE(d.GetUiThreadChannel()->isOpen()) << "Enter in the page ended the dialog";
   });
-}
-
-TEST_F(LoginViewControl, NoPlaceholderNoBrowser) {
-  ViewDialog dialog(options, config, system, false);
-  runWithDriver(dialog, [&](ViewDialog& d) {
-    onUi(d, [&] {
-      EXPECT_FALSE(d.m_bCreated);
-      EXPECT_FALSE(d.m_view.HasBrowser());
-      EXPECT_TRUE(d.m_view.navigations.empty());
-    });
-  });
-  EXPECT_TRUE(system.calls.empty());
 }
