@@ -23,9 +23,6 @@ struct CRect {
 
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
-  bool PtInRect(CPoint point) const {
-    return point.x >= left && point.x < right && point.y >= top && point.y < bottom;
-  }
   bool operator==(const CRect&) const = default;
 };
 

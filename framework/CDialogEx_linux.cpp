@@ -189,12 +189,6 @@ GdkFilterReturn copyDataFilter(GdkXEvent* native, GdkEvent*, gpointer data) {
 
 }  // namespace
 
-CDialogEx::CDialogEx(unsigned nIDTemplate, CWnd*) : m_nIDTemplate(nIDTemplate) {}
-
-CDialogEx::~CDialogEx() {
-  DestroyWindow();
-}
-
 intptr_t CDialogEx::DoModal() {
   const DialogTemplate* dialogTemplate = FindDialogTemplate(m_nIDTemplate);
   if (!ensureToolkit() || dialogTemplate == nullptr || IsWindow()) return -1;
@@ -254,22 +248,4 @@ intptr_t CDialogEx::DoModal() {
 void CDialogEx::EndDialog(int nResult) {
   WndAccess::impl(*this).result = nResult;
   DestroyWindow();
-}
-
-std::shared_ptr<UiThreadChannel> CDialogEx::GetUiThreadChannel() const {
-  return m_channel;
-}
-
-bool CDialogEx::OnInitDialog() {
-  CDataExchange exchange(this);
-  DoDataExchange(&exchange);
-  return true;
-}
-
-void CDialogEx::OnOK() {
-  EndDialog(kIdOk);
-}
-
-void CDialogEx::OnCancel() {
-  EndDialog(kIdCancel);
 }

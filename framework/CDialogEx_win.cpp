@@ -90,12 +90,6 @@ INT_PTR CALLBACK WndAccess::dialogProc(HWND hWnd, UINT message, WPARAM wParam, L
   }
 }
 
-CDialogEx::CDialogEx(unsigned nIDTemplate, CWnd*) : m_nIDTemplate(nIDTemplate) {}
-
-CDialogEx::~CDialogEx() {
-  DestroyWindow();
-}
-
 intptr_t CDialogEx::DoModal() {
   Impl& impl = WndAccess::impl(*this);
   if (impl.hWnd != nullptr) return -1;
@@ -126,22 +120,4 @@ intptr_t CDialogEx::DoModal() {
 void CDialogEx::EndDialog(int nResult) {
   WndAccess::impl(*this).result = nResult;
   DestroyWindow();
-}
-
-std::shared_ptr<UiThreadChannel> CDialogEx::GetUiThreadChannel() const {
-  return m_channel;
-}
-
-bool CDialogEx::OnInitDialog() {
-  CDataExchange exchange(this);
-  DoDataExchange(&exchange);
-  return true;
-}
-
-void CDialogEx::OnOK() {
-  EndDialog(kIdOk);
-}
-
-void CDialogEx::OnCancel() {
-  EndDialog(kIdCancel);
 }

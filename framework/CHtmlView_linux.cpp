@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "framework/CHtmlView.h"
+#include "framework/HtmlViewAccess.h"
 #include "framework/WndNative_linux.h"
 #include "TextConvert.h"
 
@@ -44,18 +45,6 @@ std::wstring jsText(JSCValue* value) {
 }
 
 }  // namespace
-
-struct HtmlViewAccess {
-  static void beforeNavigate(CHtmlView& view, const std::wstring& url, bool& bCancel) {
-    view.BeforeNavigate2(url, bCancel);
-  }
-  static CHtmlView* newWindow(CHtmlView& view, bool& bCancel) { return view.OnNewWindow2(bCancel); }
-  static void documentComplete(CHtmlView& view, const std::wstring& url) { view.OnDocumentComplete(url); }
-  static bool external(CHtmlView& view) { return view.OnGetExternal(); }
-  static std::span<const CHtmlView::DispatchEntry> dispatchMap(const CHtmlView& view) {
-    return view.GetDispatchMap();
-  }
-};
 
 struct CHtmlView::Impl {
   CHtmlView& view;
@@ -206,14 +195,6 @@ void CHtmlView::SetSilent(bool bSilent) {
 bool CHtmlView::HasBrowser() const {
   return m_impl->web != nullptr;
 }
-
-CHtmlView* CHtmlView::OnNewWindow2(bool&) {
-  return nullptr;
-}
-
-void CHtmlView::BeforeNavigate2(const std::wstring&, bool&) {}
-
-void CHtmlView::OnDocumentComplete(const std::wstring&) {}
 
 void CHtmlView::OnDestroy() {
   m_impl->disconnect();

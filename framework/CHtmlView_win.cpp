@@ -15,22 +15,9 @@
 #include <string>
 
 #include "framework/CHtmlView.h"
+#include "framework/HtmlViewAccess.h"
 #include "framework/HtmlViewNative_win.h"
 #include "framework/WndNative_win.h"
-
-struct HtmlViewAccess {
-  static CHtmlView::Impl& impl(const CHtmlView& view) { return *view.m_impl; }
-  static void beforeNavigate(CHtmlView& view, const std::wstring& url, bool& bCancel) {
-    view.BeforeNavigate2(url, bCancel);
-  }
-  static CHtmlView* newWindow(CHtmlView& view, bool& bCancel) { return view.OnNewWindow2(bCancel); }
-  static void documentComplete(CHtmlView& view, const std::wstring& url) { view.OnDocumentComplete(url); }
-  static bool external(CHtmlView& view) { return view.OnGetExternal(); }
-  static std::span<const CHtmlView::DispatchEntry> dispatchMap(const CHtmlView& view) {
-    return view.GetDispatchMap();
-  }
-  static IWebBrowser2* browser(const CHtmlView& view);
-};
 
 namespace {
 
@@ -55,6 +42,36 @@ class RefCounted {
   std::atomic<ULONG> m_refs{1};
 };
 
+// IUnknown and the absent type information of the IDispatch objects below. Besides
+// IUnknown and IDispatch, an object answers to `alias` (an event sink's dispatch interface).
+template <typename Derived>
+class DispatchObject : public IDispatch, public RefCounted<Derived> {
+ public:
+  explicit DispatchObject(const IID& alias = IID_IDispatch) : m_alias(alias) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (ppv == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == m_alias) {
+      *ppv = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return this->addRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return this->release(); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override {
+    if (pctinfo == nullptr) return E_POINTER;
+    *pctinfo = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+
+ private:
+  const IID& m_alias;
+};
+
 // The text of a VARIANT argument, following by-reference variants as the control passes them.
 std::wstring variantText(const VARIANT* value) {
   while (value != nullptr && V_VT(value) == (VT_VARIANT | VT_BYREF)) value = V_VARIANTREF(value);
@@ -66,29 +83,11 @@ std::wstring variantText(const VARIANT* value) {
 }
 
 // The view's script object, window.external: the dispatch map by name, ids by position.
-class ExternalDispatch final : public IDispatch, public RefCounted<ExternalDispatch> {
+class ExternalDispatch final : public DispatchObject<ExternalDispatch> {
  public:
   explicit ExternalDispatch(CHtmlView* view) : m_view(view) {}
   void detach() { m_view = nullptr; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    if (ppv == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch) {
-      *ppv = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return release(); }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override {
-    if (pctinfo == nullptr) return E_POINTER;
-    *pctinfo = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
     HRESULT result = S_OK;
@@ -140,29 +139,11 @@ class ExternalDispatch final : public IDispatch, public RefCounted<ExternalDispa
 };
 
 // The DWebBrowserEvents2 sink: the three events the views handle.
-class EventSink final : public IDispatch, public RefCounted<EventSink> {
+class EventSink final : public DispatchObject<EventSink> {
  public:
-  explicit EventSink(CHtmlView* view) : m_view(view) {}
+  explicit EventSink(CHtmlView* view) : DispatchObject(DIID_DWebBrowserEvents2), m_view(view) {}
   void detach() { m_view = nullptr; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    if (ppv == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID_DWebBrowserEvents2) {
-      *ppv = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return release(); }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override {
-    if (pctinfo == nullptr) return E_POINTER;
-    *pctinfo = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                    UINT*) override {
@@ -185,7 +166,7 @@ class EventSink final : public IDispatch, public RefCounted<EventSink> {
             V_DISPATCHREF(&args[1]) != nullptr && V_BOOLREF(&args[0]) != nullptr) {
           bool bCancel = *V_BOOLREF(&args[0]) != VARIANT_FALSE;
           CHtmlView* target = HtmlViewAccess::newWindow(*m_view, bCancel);
-          IWebBrowser2* targetBrowser = target != nullptr ? HtmlViewAccess::browser(*target) : nullptr;
+          IWebBrowser2* targetBrowser = target != nullptr ? GetNativeBrowser(*target) : nullptr;
           IDispatch* application = nullptr;
           if (targetBrowser != nullptr && SUCCEEDED(targetBrowser->get_Application(&application)))
             *V_DISPATCHREF(&args[1]) = application;  // the control releases it
@@ -469,12 +450,8 @@ struct CHtmlView::Impl {
   }
 };
 
-IWebBrowser2* HtmlViewAccess::browser(const CHtmlView& view) {
-  return view.m_impl->browser;
-}
-
 IWebBrowser2* GetNativeBrowser(const CHtmlView& view) {
-  return HtmlViewAccess::browser(view);
+  return HtmlViewAccess::impl(view).browser;
 }
 
 IDispatch* GetBrowserEventSink(const CHtmlView& view) {
@@ -566,14 +543,6 @@ void CHtmlView::SetSilent(bool bSilent) {
 bool CHtmlView::HasBrowser() const {
   return m_impl->browser != nullptr;
 }
-
-CHtmlView* CHtmlView::OnNewWindow2(bool&) {
-  return nullptr;
-}
-
-void CHtmlView::BeforeNavigate2(const std::wstring&, bool&) {}
-
-void CHtmlView::OnDocumentComplete(const std::wstring&) {}
 
 void CHtmlView::OnDestroy() {
   m_impl->teardown();

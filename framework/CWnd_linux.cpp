@@ -227,18 +227,8 @@ CtlColorBrush CWnd::OnCtlColor(CDC*, CWnd*) {
   return CtlColorBrush::Default;
 }
 
-void CWnd::OnCommand(int, int) {}
-
-bool CWnd::OnCopyData(uint32_t, std::span<const uint8_t>) {
-  return false;
-}
-
 void CWnd::ModifyStyleOwnerDraw() {
   // Every GTK button of ours is drawn by its object: nothing to change.
-}
-
-void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-  rControl.SubclassDlgItem(nIDC, pDX->m_pDlgWnd);
 }
 
 // The standard progress bar: its state lives in the object; GTK draws nothing of its own.

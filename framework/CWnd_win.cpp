@@ -222,20 +222,10 @@ CtlColorBrush CWnd::OnCtlColor(CDC*, CWnd*) {
   return CtlColorBrush::Default;
 }
 
-void CWnd::OnCommand(int, int) {}
-
-bool CWnd::OnCopyData(uint32_t, std::span<const uint8_t>) {
-  return false;
-}
-
 void CWnd::ModifyStyleOwnerDraw() {
   const HWND hWnd = m_impl->hWnd;
   const LONG style = GetWindowLongW(hWnd, GWL_STYLE);
   SetWindowLongW(hWnd, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
-}
-
-void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-  rControl.SubclassDlgItem(nIDC, pDX->m_pDlgWnd);
 }
 
 CSize GetFullScreenSize() {

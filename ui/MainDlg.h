@@ -1,5 +1,6 @@
 // The launcher's only window: a borderless dialog shaped by its background picture, with
-// minimise and close buttons, a status label, a progress bar and the login page. It installs a missing game through the package worker.
+// minimise and close buttons, a status label, a progress bar and the login page. It
+// installs a missing game through the package worker.
 #pragma once
 
 #include <memory>

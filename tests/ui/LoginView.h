@@ -9,9 +9,17 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "LauncherLogLines.h"
 #include "RecordingSystem.h"
+#include "TestFolder.h"
+#include "delivery/PackageWorker.h"
 #include "framework/CDialogEx.h"
+#include "framework/UiPlatform.h"
+#include "resources/StringTable.h"
 #include "ui/BaseHtmlView.h"
+#include "util/Resources.h"
 
 // The login view, also noting the navigations it lets go on and the documents completed.
 class RecordingView : public CBaseHtmlView {
@@ -57,3 +65,21 @@ bool onUi(ViewDialog& dialog, const std::function<void()>& fn);
 // window is gone.
 bool waitOnUi(ViewDialog& dialog, const std::function<bool()>& done,
               std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// A fresh folder with the launcher's log running, and what a view is made with.
+struct LoginViewRun : testing::Test {
+  TestFolder folder;
+  LaunchOptions options;
+  DownloadConfig config{"./kvr/game", "", ""};
+  RecordingSystem system;
+  const std::wstring loginUrl = LoadResourceText(IDS_LOGIN_URL);
+
+  // The fixture's SetUp: the application's --winid is `nWinId`, the game not yet installed.
+  void start(int32_t nWinId) {
+    initOle();
+    options.m_nWinId = nWinId;
+    ASSERT_TRUE(startLauncherLog());
+    g_downloadFinished = false;
+  }
+  void TearDown() override { ILogManager::instance().stop(); }
+};

@@ -8,15 +8,11 @@
 #include <thread>
 
 #include "FixtureServers.h"
+#include "LauncherLogLines.h"
 #include "LoginView.h"
-#include "TestFolder.h"
 #include "WindowProbe.h"
-#include "app/LauncherLog.h"
 #include "delivery/PackageWorker.h"
 #include "framework/WndNative_linux.h"
-#include "resources/StringTable.h"
-#include "util/Logger.h"
-#include "util/Resources.h"
 
 using namespace std::chrono_literals;
 
@@ -34,35 +30,8 @@ bool endsWith(const std::wstring& text, const std::wstring& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-struct LoginViewPage : testing::Test {
-  TestFolder folder;
-  LaunchOptions options;
-  DownloadConfig config{"./kvr/game", "", ""};
-  RecordingSystem system;
-  const std::wstring loginUrl = LoadResourceText(IDS_LOGIN_URL);
-
-  void SetUp() override {
-    options.m_nWinId = 77;
-    ILogManager& logs = ILogManager::instance();
-    logs.configFromText(kLauncherLogConfig);
-    logs.setLoggerEnabled(0, true);
-    logs.setLoggerDisplay(0, false);
-    mainLoggerId = 0;
-    ASSERT_TRUE(logs.start());
-    g_downloadFinished = false;
-  }
-  void TearDown() override { ILogManager::instance().stop(); }
-
-  std::vector<std::string> stopAndReadLines() {
-    ILogManager::instance().stop();
-    std::vector<std::string> lines;
-    for (const auto& file : filesBelow("kvr/logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
-      }
-    return lines;
-  }
+struct LoginViewPage : LoginViewRun {
+  void SetUp() override { start(77); }
 };
 
 }  // namespace
@@ -138,17 +107,4 @@ TEST_F(LoginViewPage, PageFramesLinksAndLogIn) {
   EXPECT_EQ(system.count("report game_start"), 1u);
   const std::vector<std::string> lines = stopAndReadLines();
   EXPECT_NE(std::find(lines.begin(), lines.end(), "popup url refused:file:///etc/passwd"), lines.end());
-}
-
-TEST_F(LoginViewPage, NoPlaceholderNoBrowser) {
-  ViewDialog dialog(options, config, system, false);
-  runWithDriver(dialog, [&](ViewDialog& d) {
-    onUi(d, [&] {
-      EXPECT_FALSE(d.m_bCreated);
-      EXPECT_FALSE(d.m_view.HasBrowser());
-      EXPECT_TRUE(d.m_view.navigations.empty());
-      EXPECT_EQ(d.m_view.m_pOwner, &d);
-    });
-  });
-  EXPECT_TRUE(system.calls.empty());
 }

@@ -14,16 +14,11 @@
 #include <chrono>
 #include <thread>
 
+#include "LauncherLogLines.h"
 #include "LoginView.h"
-#include "TestFolder.h"
-#include "app/LauncherLog.h"
 #include "delivery/PackageWorker.h"
 #include "framework/HtmlViewNative_win.h"
-#include "framework/UiPlatform.h"
 #include "framework/WndNative_win.h"
-#include "resources/StringTable.h"
-#include "util/Logger.h"
-#include "util/Resources.h"
 
 namespace {
 
@@ -52,6 +47,21 @@ DISPID idOf(IDispatch* object, const wchar_t* name, HRESULT* result = nullptr) {
   return id;
 }
 
+// A VARIANT holding a copy of `text`; VariantClear frees it.
+VARIANT textVariant(const wchar_t* text) {
+  VARIANT value;
+  VariantInit(&value);
+  V_VT(&value) = VT_BSTR;
+  V_BSTR(&value) = SysAllocString(text);
+  return value;
+}
+
+// The event `id` with `args` (last parameter first), fired at the view's sink as the control fires it.
+void fireEvent(CHtmlView& view, DISPID id, VARIANT* args, UINT count) {
+  DISPPARAMS params{args, nullptr, count, 0};
+  GetBrowserEventSink(view)->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+}
+
 // A script call with one string argument; the answer's type and value, or the failure.
 struct Answer {
   HRESULT result;
@@ -59,10 +69,7 @@ struct Answer {
   bool value;
 };
 Answer call(IDispatch* object, DISPID id, const wchar_t* text, UINT count = 1) {
-  VARIANT argument;
-  VariantInit(&argument);
-  V_VT(&argument) = VT_BSTR;
-  V_BSTR(&argument) = SysAllocString(text);
+  VARIANT argument = textVariant(text);
   DISPPARAMS params{&argument, nullptr, count, 0};
   VARIANT answer;
   VariantInit(&answer);
@@ -75,18 +82,13 @@ Answer call(IDispatch* object, DISPID id, const wchar_t* text, UINT count = 1) {
 
 // DocumentComplete(pDisp, URL), as the control fires it.
 void fireDocumentComplete(CHtmlView& view, const wchar_t* url) {
-  VARIANT address;
-  VariantInit(&address);
-  V_VT(&address) = VT_BSTR;
-  V_BSTR(&address) = SysAllocString(url);
+  VARIANT address = textVariant(url);
   VARIANT args[2];
   V_VT(&args[0]) = VT_VARIANT | VT_BYREF;
   V_VARIANTREF(&args[0]) = &address;
   V_VT(&args[1]) = VT_DISPATCH;
   V_DISPATCH(&args[1]) = GetNativeBrowser(view);
-  DISPPARAMS params{args, nullptr, 2, 0};
-  GetBrowserEventSink(view)->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
-                                    nullptr);
+  fireEvent(view, DISPID_DOCUMENTCOMPLETE, args, 2);
   VariantClear(&address);
 }
 
@@ -99,20 +101,16 @@ std::pair<IDispatch*, bool> fireNewWindow(CHtmlView& view) {
   V_BOOLREF(&args[0]) = &cancel;
   V_VT(&args[1]) = VT_DISPATCH | VT_BYREF;
   V_DISPATCHREF(&args[1]) = &target;
-  DISPPARAMS params{args, nullptr, 2, 0};
-  GetBrowserEventSink(view)->Invoke(DISPID_NEWWINDOW2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
-                                    nullptr);
+  fireEvent(view, DISPID_NEWWINDOW2, args, 2);
   return {target, cancel != VARIANT_FALSE};
 }
 
 // BeforeNavigate2(pDisp, URL, Flags, TargetFrameName, PostData, Headers, Cancel): whether
 // the view cancelled it.
 bool fireBeforeNavigate(CHtmlView& view, const wchar_t* url) {
-  VARIANT address, empty;
-  VariantInit(&address);
+  VARIANT address = textVariant(url);
+  VARIANT empty;
   VariantInit(&empty);
-  V_VT(&address) = VT_BSTR;
-  V_BSTR(&address) = SysAllocString(url);
   VARIANT_BOOL cancel = VARIANT_FALSE;
   VARIANT args[7];
   V_VT(&args[0]) = VT_BOOL | VT_BYREF;
@@ -125,9 +123,7 @@ bool fireBeforeNavigate(CHtmlView& view, const wchar_t* url) {
   V_VARIANTREF(&args[5]) = &address;
   V_VT(&args[6]) = VT_DISPATCH;
   V_DISPATCH(&args[6]) = GetNativeBrowser(view);
-  DISPPARAMS params{args, nullptr, 7, 0};
-  GetBrowserEventSink(view)->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
-                                    nullptr);
+  fireEvent(view, DISPID_BEFORENAVIGATE2, args, 7);
   VariantClear(&address);
   return cancel != VARIANT_FALSE;
 }
@@ -139,36 +135,8 @@ IUnknown* identity(IUnknown* object) {
   return unknown;
 }
 
-struct LoginViewControl : testing::Test {
-  TestFolder folder;
-  LaunchOptions options;
-  DownloadConfig config{"./kvr/game", "", ""};
-  RecordingSystem system;
-  const std::wstring loginUrl = LoadResourceText(IDS_LOGIN_URL);
-
-  void SetUp() override {
-    initOle();
-    options.m_nWinId = -77;
-    ILogManager& logs = ILogManager::instance();
-    logs.configFromText(kLauncherLogConfig);
-    logs.setLoggerEnabled(0, true);
-    logs.setLoggerDisplay(0, false);
-    mainLoggerId = 0;
-    ASSERT_TRUE(logs.start());
-    g_downloadFinished = false;
-  }
-  void TearDown() override { ILogManager::instance().stop(); }
-
-  std::vector<std::string> stopAndReadLines() {
-    ILogManager::instance().stop();
-    std::vector<std::string> lines;
-    for (const auto& file : filesBelow("kvr/logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
-      }
-    return lines;
-  }
+struct LoginViewControl : LoginViewRun {
+  void SetUp() override { start(-77); }
 };
 
 }  // namespace
@@ -288,16 +256,4 @@ TEST_F(LoginViewControl, KeysInThePageAreThePages) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_TRUE(d.GetUiThreadChannel()->isOpen()) << "Enter in the page ended the dialog";
   });
-}
-
-TEST_F(LoginViewControl, NoPlaceholderNoBrowser) {
-  ViewDialog dialog(options, config, system, false);
-  runWithDriver(dialog, [&](ViewDialog& d) {
-    onUi(d, [&] {
-      EXPECT_FALSE(d.m_bCreated);
-      EXPECT_FALSE(d.m_view.HasBrowser());
-      EXPECT_TRUE(d.m_view.navigations.empty());
-    });
-  });
-  EXPECT_TRUE(system.calls.empty());
 }

@@ -12,11 +12,11 @@
 #include "ChildProcess.h"
 #include "CopyDataRecord.h"
 #include "FixtureServers.h"
+#include "LauncherLogLines.h"
 #include "TestFolder.h"
 #include "WindowProbe.h"
 #include "app/ChannelClient.h"
 #include "app/CopyData.h"
-#include "app/LauncherLog.h"
 #include "delivery/ExtractPackage.h"
 #include "delivery/PackageWorker.h"
 #include "framework/UiPlatform.h"
@@ -62,12 +62,7 @@ struct MainWindow : testing::Test {
   void SetUp() override {
     fs::create_directories("kvr");
     fs::copy_file(fs::u8path(KVR_TEST_CODEC_LIBRARY), fs::path(kCodecLibraryPath));
-    ILogManager& logs = ILogManager::instance();
-    logs.configFromText(kLauncherLogConfig);
-    logs.setLoggerEnabled(0, true);
-    logs.setLoggerDisplay(0, false);
-    mainLoggerId = 0;
-    ASSERT_TRUE(logs.start());
+    ASSERT_TRUE(startLauncherLog());
     g_downloadFinished = false;
     m_ulnow = 0;
     m_ultotal = 0;
@@ -128,17 +123,6 @@ struct MainWindow : testing::Test {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (open(dialog) && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(20ms);
     return !open(dialog);
-  }
-
-  std::vector<std::string> stopAndReadLines() {
-    ILogManager::instance().stop();
-    std::vector<std::string> lines;
-    for (const fs::path& file : filesBelow("kvr/logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
-      }
-    return lines;
   }
 };
 

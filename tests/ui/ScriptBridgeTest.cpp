@@ -9,7 +9,7 @@
 
 #include "FileSystem.h"
 #include "GameCommand.h"
-#include "LauncherLog.h"
+#include "LauncherLogLines.h"
 #include "Logger.h"
 #include "RecordingSystem.h"
 #include "ScriptBridge.h"
@@ -45,27 +45,7 @@ struct Recorder : IAppLoginView, RecordingSystem {
 struct BridgeRun : testing::Test {
   TestFolder folder;
 
-  static void startLog() {
-    ILogManager& logs = ILogManager::instance();
-    logs.configFromText(kLauncherLogConfig);
-    logs.setLoggerEnabled(0, true);
-    logs.setLoggerDisplay(0, false);
-    mainLoggerId = 0;
-    ASSERT_TRUE(logs.start());
-  }
   void TearDown() override { ILogManager::instance().stop(); }
-
-  // The launcher's own lines so far (the logger is stopped to read them).
-  std::vector<std::string> stopAndReadLines() {
-    ILogManager::instance().stop();
-    std::vector<std::string> lines;
-    for (const fs::path& file : filesBelow("kvr/logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
-      }
-    return lines;
-  }
 };
 
 }  // namespace
@@ -131,7 +111,7 @@ TEST_F(BridgeRun, Decisions) {
        {"AppLogin Start Game", kLine, "AppLogin start err:2 not found"}, true},
   };
   for (const Case& c : cases) {
-    startLog();
+    ASSERT_TRUE(startLauncherLog());
     Recorder recorder;
     recorder.pathExists = c.exists;
     recorder.startSucceeds = c.startSucceeds;
