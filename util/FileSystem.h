@@ -6,6 +6,10 @@
 
 bool isDirectory(const std::string& path);
 
+// True when `path` is a regular file (links followed). Never throws: no conversion
+// of the path depends on the locale.
+bool isRegularFile(const std::string& path);
+
 // Creates one folder; its parent must exist.
 bool makeDirectory(const std::string& path);
 
