@@ -15,8 +15,8 @@ void EnableDebugPrivilege();
 std::string installFolder();
 
 // Creates the install folder with its missing parents and makes it the current
-// folder. Failures are not reported: relative paths then resolve where the launcher started.
-void prepareInstallFolder();
+// folder. False when either fails: the caller then writes nothing anywhere else.
+bool prepareInstallFolder();
 
 enum class SelfCopyResult {
   Copied,

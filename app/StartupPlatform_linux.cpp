@@ -1,6 +1,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,9 +62,18 @@ Window findTitled(Display* display, Window parent, const std::string& title, int
   return found;
 }
 
+// HOME, else the account's home folder from the password database (a start with a
+// cleared environment); empty when neither names one.
 std::string homeFolder() {
   const char* home = getenv("HOME");
-  return home != nullptr ? home : "";
+  if (home != nullptr && *home != '\0') return home;
+  std::vector<char> buffer(16384);
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
+      found->pw_dir == nullptr)
+    return {};
+  return found->pw_dir;
 }
 
 bool makeDirectories(const std::string& path) {
@@ -130,12 +140,12 @@ std::string installFolder() {
   return homeFolder() + "/Games/velmora/kvr";
 }
 
-void prepareInstallFolder() {
+bool prepareInstallFolder() {
   const std::string folder = installFolder();
+  // A relative HOME would put the install folder below wherever the launcher started.
+  if (folder.front() != '/') return false;
   makeDirectories(folder);
-  if (chdir(folder.c_str()) != 0) {
-    // Not reported, as on Windows: relative paths resolve where the launcher started.
-  }
+  return chdir(folder.c_str()) == 0;
 }
 
 SelfCopy copySelfToInstallFolder() {

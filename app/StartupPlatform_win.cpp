@@ -40,9 +40,9 @@ std::string installFolder() {
   return ToAnsi(kInstallDir);
 }
 
-void prepareInstallFolder() {
+bool prepareInstallFolder() {
   if (GetFileAttributesW(kInstallDir) == INVALID_FILE_ATTRIBUTES) SHCreateDirectoryExW(nullptr, kInstallDir, nullptr);
-  SetCurrentDirectoryW(kInstallDir);
+  return SetCurrentDirectoryW(kInstallDir) != 0;
 }
 
 SelfCopy copySelfToInstallFolder() {

@@ -7,8 +7,10 @@
 #include "FileSystem.h"
 #include "Provisioning.h"
 #include "Resources.h"
+#include "StartupMessage.h"
 #include "StartupPlatform.h"
 #include "StringTable.h"
+#include "TextConvert.h"
 #include "UiPlatform.h"
 
 CVTQLaunchApp theApp;
@@ -33,7 +35,11 @@ bool CVTQLaunchApp::InitInstance() {
 
   EnableDebugPrivilege();
   SetBrowserEmulation();
-  prepareInstallFolder();
+  if (!prepareInstallFolder()) {
+    // Nothing may land in the folder the launcher was started from instead.
+    showStartupError(kInstallFolderErrorText + FromAnsi(installFolder()));
+    endProcess(1);
+  }
   const SelfCopy selfCopy = copySelfToInstallFolder();
 
   startLauncherLog();

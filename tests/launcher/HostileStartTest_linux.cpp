@@ -6,12 +6,57 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <pwd.h>
+
 #include <chrono>
 #include <thread>
 
+#include "BoxCloser.h"
 #include "HostileRun.h"
 
 namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace {
+
+struct Streams {
+  int out = -1;  // the program's standard output; -1: this process's own
+  int err = -1;
+};
+
+// Runs the launcher with its standard streams as given, at most `timeoutMs`; the
+// exit status as the shell shows it (128 + signal when a signal ended it).
+ProcessResult runWith(const fs::path& program, const Streams& streams, const std::vector<std::string>& arguments = {},
+                      int timeoutMs = 20000) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (streams.out >= 0) posix_spawn_file_actions_adddup2(&actions, streams.out, STDOUT_FILENO);
+  if (streams.err >= 0) posix_spawn_file_actions_adddup2(&actions, streams.err, STDERR_FILENO);
+  pid_t pid = 0;
+  ProcessResult result;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return result;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return result;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  result.finished = true;
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+}  // namespace
 
 TEST_F(HostileRun, NonAsciiPathsWorkUnderTheCLocale) {
   // HOME, the game folder and the package's items all carry non-ASCII names.
@@ -34,4 +79,44 @@ TEST_F(HostileRun, NonAsciiPathsWorkUnderTheCLocale) {
     ASSERT_FALSE(launcherLines().empty());
     EXPECT_EQ(launcherLines().back(), "close launch");
   }
+}
+
+TEST_F(HostileRun, HomeThatCannotHoldTheInstallFolderIsRefused) {
+  struct Case {
+    const char* name;
+    std::string home;
+  };
+  const fs::path file = home.path() / "a-file";
+  writeFile(file, "not a folder");
+  const Case cases[] = {
+      {"HOME is a file", file.string()},
+      {"HOME is relative", "relative-home"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    setEnvironment("HOME", c.home);
+    TestFolder start;
+    const fs::path errors = home.path() / "stderr.txt";
+    const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    BoxCloser boxes("提示");
+    const ProcessResult result = runWith(launcher, {-1, err});
+    close(err);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(boxes.closed().size(), 1u);
+    EXPECT_EQ(readFile(errors).rfind("无法创建安装目录:", 0), 0u) << readFile(errors);
+    EXPECT_TRUE(fs::is_empty(start.path())) << "nothing lands where the launcher started";
+  }
+  EXPECT_TRUE(newEvents().empty());
+}
+
+TEST(InstallFolder, WithoutHomeIsBelowTheAccountsHomeFolder) {
+  const char* saved = getenv("HOME");
+  const std::string previous = saved != nullptr ? saved : "";
+  unsetenv("HOME");
+  const std::string folder = installFolder();
+  setenv("HOME", previous.c_str(), 1);
+  const passwd* account = getpwuid(getuid());
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(folder, std::string(account->pw_dir) + "/Games/velmora/kvr");
 }
