@@ -2,10 +2,12 @@
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,6 +78,19 @@ std::string homeFolder() {
   return found->pw_dir;
 }
 
+// One lock file per user and install folder, in the runtime folder (or /tmp): it
+// exists before any folder of the launcher's own.
+std::string instanceLockFile() {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a of the install folder
+  for (const char c : installFolder()) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  const char* runtime = getenv("XDG_RUNTIME_DIR");
+  const std::string folder = runtime != nullptr && runtime[0] == '/' ? runtime : "/tmp";
+  char name[64];
+  snprintf(name, sizeof name, "/kvr_velmora-%u-%016llx.lock", static_cast<unsigned>(getuid()),
+           static_cast<unsigned long long>(hash));
+  return folder + name;
+}
+
 bool makeDirectories(const std::string& path) {
   for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
     const std::string prefix = path.substr(0, slash);
@@ -110,6 +125,21 @@ bool copyFileExclusive(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
+
+InstanceLock::InstanceLock() {
+  const int file = open(instanceLockFile().c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (file < 0) return;
+  if (flock(file, LOCK_EX | LOCK_NB) != 0) {
+    m_anotherHolds = errno == EWOULDBLOCK;
+    close(file);
+    return;
+  }
+  m_handle = file;
+}
+
+InstanceLock::~InstanceLock() {
+  if (m_handle != -1) close(static_cast<int>(m_handle));
+}
 
 bool raiseExistingInstance(const std::wstring& title) {
   // Without a display no other launcher can show its window.

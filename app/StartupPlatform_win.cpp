@@ -14,6 +14,17 @@ constexpr size_t kCopyTargetChars = 100;  // the copy target's buffer, terminato
 
 }  // namespace
 
+InstanceLock::InstanceLock() {
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\kvr_velmora");
+  if (mutex == nullptr) return;
+  m_anotherHolds = GetLastError() == ERROR_ALREADY_EXISTS;
+  m_handle = reinterpret_cast<intptr_t>(mutex);
+}
+
+InstanceLock::~InstanceLock() {
+  if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+}
+
 bool raiseExistingInstance(const std::wstring& title) {
   HWND window = FindWindowW(nullptr, title.c_str());
   if (window == nullptr) return false;
