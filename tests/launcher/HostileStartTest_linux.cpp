@@ -120,3 +120,25 @@ TEST(InstallFolder, WithoutHomeIsBelowTheAccountsHomeFolder) {
   ASSERT_NE(account, nullptr);
   EXPECT_EQ(folder, std::string(account->pw_dir) + "/Games/velmora/kvr");
 }
+
+TEST_F(HostileRun, ClosedOrUnreadStandardOutputNeitherEndsNorStallsTheLauncher) {
+  // A first start with a long command line: far more console text than the pipe holds.
+  const std::string token = "--tokenc=" + std::string(6000, 't');
+  for (const bool readerGone : {true, false}) {
+    SCOPED_TRACE(readerGone ? "nobody reads any more" : "nobody reads yet");
+    removeTree(install.parent_path());
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+    fcntl(ends[1], F_SETPIPE_SZ, 4096);
+    if (readerGone) close(ends[0]);
+    const ProcessResult result = runWith(launcher, {ends[1], -1}, {token}, 30000);
+    close(ends[1]);
+    if (!readerGone) close(ends[0]);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(fs::is_regular_file(install / "kvr" / "game" / "kvr.exe"));
+    EXPECT_TRUE(logged("szCmdline:" + token)) << "the file keeps every line";
+    ASSERT_FALSE(launcherLines().empty());
+    EXPECT_EQ(launcherLines().back(), "close launch");
+  }
+}
