@@ -7,6 +7,7 @@
 #include "Bit7z.h"
 #include "DownloadEngine.h"
 #include "ExtractPackage.h"
+#include "LauncherFiles.h"
 #include "Logger.h"
 #include "TextConvert.h"
 
@@ -66,6 +67,9 @@ unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) 
   if (!inPackageFolder || !isPlainFileName(package.substr(sizeof kPackageFolder - 1))) {
     // The name comes from the network: it must not place the file outside ./kvr/.
     logLine(LOG_INFO, "download refused, packageName is not a plain file name:", package);
+  } else if (isLauncherFileName(package.substr(sizeof kPackageFolder - 1))) {
+    // Written over the codec library, the package would be loaded into the launcher.
+    logLine(LOG_INFO, "download refused, packageName names a file the launcher keeps:", package);
   } else if (engine.sharedHandle != nullptr) {
     code = downloadPackage(engine.sharedHandle, url, package);
     printf("download CURLcode:%d\n", static_cast<int>(code));

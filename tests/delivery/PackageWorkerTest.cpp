@@ -163,3 +163,26 @@ TEST_F(WorkerRun, StalledDownloadEndsAsATransferFailure) {
   EXPECT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
 }
+
+// A package stored over what the launcher keeps in ./kvr/ would break the install for
+// good (the codec library is loaded into the launcher): refused like a transfer failure.
+TEST_F(WorkerRun, PackageNamesOfTheLaunchersOwnFilesAreRefused) {
+  serve("nested.7z");
+  const std::string library = fs::path(kCodecLibraryPath).filename().string();
+  const std::string codec = readFile(fs::path(kCodecLibraryPath));
+  for (const std::string& name : {library, library + ".part", std::string("logs")}) {
+    SCOPED_TRACE(name);
+    TearDown();
+    fs::remove_all("kvr");
+    SetUp();
+    DownloadThreadProc(config("/package/velmora/kvr.7z", name), ui);
+    EXPECT_TRUE(g_downloadFinished);
+    EXPECT_EQ(readFile(fs::path(kCodecLibraryPath)), codec);
+    EXPECT_FALSE(fs::exists("kvr/game/kvr.exe"));
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    ui.boxes.clear();
+    EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
+    const std::vector<std::string> lines = stopAndReadLines();
+    EXPECT_TRUE(contains(lines, "download refused, packageName names a file the launcher keeps:./kvr/" + name));
+  }
+}
