@@ -91,6 +91,7 @@ unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) 
       const std::wstring wszPath = FromAnsi(config.m_strPath);
       logLine(LOG_INFO, " packageName:", package, ", path:", config.m_strPath);
       ExtractPackage(extractor, wszPackage, wszPath);
+      RequireGameExecutable(wszPath);
       engine.report("decode_end");
       logLine(LOG_INFO, "7z decode end");
       std::this_thread::sleep_for(std::chrono::milliseconds(2000));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ExtractPackage.h"
+#include "FileSystem.h"
 #include "FixtureServers.h"
 #include "LauncherLog.h"
 #include "Logger.h"
@@ -184,5 +185,41 @@ TEST_F(WorkerRun, PackageNamesOfTheLaunchersOwnFilesAreRefused) {
     EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
     const std::vector<std::string> lines = stopAndReadLines();
     EXPECT_TRUE(contains(lines, "download refused, packageName names a file the launcher keeps:./kvr/" + name));
+  }
+}
+
+// A package that extracts cleanly but leaves no game executable is a failed install:
+// the error box, and no "decode_end".
+TEST_F(WorkerRun, PackageWithoutTheGameEndsWithTheErrorBox) {
+  struct Case {
+    const char* archive;
+    bool installed;
+  };
+  const Case cases[] = {
+      {"no-game.7z", false},
+      {"game-folder.7z", false},
+      // "KVR.EXE" is the game where file names ignore letter case.
+      {"capitals.7z", sameFileName("KVR.EXE", "kvr.exe")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.archive);
+    TearDown();
+    fs::remove_all("kvr");
+    SetUp();
+    serve(c.archive);
+    DownloadThreadProc(config("/package/velmora/kvr.7z"), ui);
+    EXPECT_TRUE(g_downloadFinished);
+    const std::vector<std::string> lines = stopAndReadLines();
+    if (c.installed) {
+      EXPECT_TRUE(ui.boxes.empty());
+      EXPECT_TRUE(contains(lines, "7z decode end"));
+    } else {
+      EXPECT_EQ(ui.boxes.size(), 1u);
+      EXPECT_EQ(channelEventTypesSince(eventsBefore),
+                (std::vector<std::string>{"download_start", "download_end", "decode_start"}));
+      EXPECT_TRUE(contains(lines, "The package holds no game executable: '"));
+      EXPECT_FALSE(contains(lines, "7z decode end"));
+    }
+    ui.boxes.clear();
   }
 }
