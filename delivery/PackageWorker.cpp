@@ -27,7 +27,7 @@ CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string
   curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnDownloadProgress);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kPackageConnectTimeoutSeconds);
-  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, kPackageLowSpeedBytesPerSecond);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kPackageLowSpeedSeconds);
   // libcurl's default 16 KiB receive buffer costs a tenth of the transfer time on a
   // fast link; the curl program uses 100 KiB too.

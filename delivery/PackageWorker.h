@@ -35,7 +35,10 @@ inline constexpr wchar_t kDownloadErrorCaption[] = L"提示";
 
 // Time limits of the package transfer: a dead or stalled host ends it as a failure.
 inline constexpr long kPackageConnectTimeoutSeconds = 10;
-inline constexpr long kPackageLowSpeedSeconds = 20;  // below 1 byte/s for this long ends it
+// A transfer slower than 1 KiB/s on average over 20 s ends as a transfer failure: a
+// trickling host ends the download within about 20 s of slowing down.
+inline constexpr long kPackageLowSpeedSeconds = 20;
+inline constexpr long kPackageLowSpeedBytesPerSecond = 1024;
 inline constexpr long kPackageBufferBytes = 100 * 1024;
 
 // The worker's body for the package described by `config`; returns 1.

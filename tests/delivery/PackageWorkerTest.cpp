@@ -223,3 +223,17 @@ TEST_F(WorkerRun, PackageWithoutTheGameEndsWithTheErrorBox) {
     ui.boxes.clear();
   }
 }
+
+// A host trickling 2 bytes a second is below the low-speed floor: a transfer failure
+// within the low-speed time.
+TEST_F(WorkerRun, TricklingDownloadEndsAsATransferFailure) {
+  serve("nested.7z");
+  const auto started = std::chrono::steady_clock::now();
+  DownloadThreadProc(config("/trickle/package/velmora/kvr.7z"), ui);
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_TRUE(g_downloadFinished);
+  EXPECT_GE(seconds, kPackageLowSpeedSeconds - 1);
+  EXPECT_LT(seconds, kPackageLowSpeedSeconds + 10);
+  EXPECT_FALSE(fs::exists("kvr/game/kvr.exe"));
+  EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
+}
