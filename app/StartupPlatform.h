@@ -51,6 +51,11 @@ struct SelfCopy {
   std::string fileName;  // the running executable's file name
 };
 
+// Whether the launcher's copy named `fileName` in the install folder fits the
+// platform's bound for the copy target (Windows: its 100-character buffer; Linux:
+// PATH_MAX). A name that does not fit is never cut: no copy, no shortcut to it.
+bool copyTargetFits(const std::string& fileName);
+
 // Copies the running executable into the install folder under its own file name,
 // never overwriting an existing file.
 SelfCopy copySelfToInstallFolder();

@@ -1,12 +1,14 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <glib.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +22,6 @@
 
 namespace {
 
-constexpr size_t kCopyTargetChars = 100;  // the same bound as the Windows copy target
 
 std::string windowTitle(Display* display, Window window) {
   Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
@@ -45,6 +46,16 @@ std::string windowTitle(Display* display, Window window) {
   return title;
 }
 
+// Titles match regardless of letter case, as the window search on Windows does.
+bool sameTitle(const std::string& a, const std::string& b) {
+  gchar* left = g_utf8_casefold(a.data(), static_cast<gssize>(a.size()));
+  gchar* right = g_utf8_casefold(b.data(), static_cast<gssize>(b.size()));
+  const bool same = g_strcmp0(left, right) == 0;
+  g_free(left);
+  g_free(right);
+  return same;
+}
+
 // Top-level windows are the root's children, or one level below them when a
 // window manager reparents them into frames.
 Window findTitled(Display* display, Window parent, const std::string& title, int depth) {
@@ -54,7 +65,7 @@ Window findTitled(Display* display, Window parent, const std::string& title, int
   Window found = 0;
   for (unsigned int i = 0; i < count && found == 0; ++i) {
     XWindowAttributes attributes;
-    if (windowTitle(display, children[i]) == title && XGetWindowAttributes(display, children[i], &attributes) &&
+    if (sameTitle(windowTitle(display, children[i]), title) && XGetWindowAttributes(display, children[i], &attributes) &&
         attributes.c_class == InputOutput)
       found = children[i];
     else if (depth > 0)
@@ -178,12 +189,16 @@ bool prepareInstallFolder() {
   return chdir(folder.c_str()) == 0;
 }
 
+bool copyTargetFits(const std::string& fileName) {
+  return installFolder().size() + 1 + fileName.size() < PATH_MAX;
+}
+
 SelfCopy copySelfToInstallFolder() {
   const std::string running = executablePath();
   const size_t slash = running.rfind('/');
   SelfCopy copy{SelfCopyResult::NotCopied, slash == std::string::npos ? running : running.substr(slash + 1)};
   const std::string target = installFolder() + "/" + copy.fileName;
-  if (target.size() >= kCopyTargetChars) {
+  if (!copyTargetFits(copy.fileName)) {
     copy.result = SelfCopyResult::NameTooLong;
   } else if (target == running) {
     copy.result = SelfCopyResult::AlreadyThere;

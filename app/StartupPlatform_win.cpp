@@ -56,6 +56,13 @@ bool prepareInstallFolder() {
   return SetCurrentDirectoryW(kInstallDir) != 0;
 }
 
+bool copyTargetFits(const std::string& fileName) {
+  std::wstring target = LoadResourceText(IDS_COPY_TARGET);
+  const size_t placeholder = target.find(L"%s");
+  if (placeholder != std::wstring::npos) target.replace(placeholder, 2, FromAnsi(fileName));
+  return target.size() < kCopyTargetChars;
+}
+
 SelfCopy copySelfToInstallFolder() {
   wchar_t wszExePath[MAX_PATH + 1] = {};
   GetModuleFileNameW(nullptr, wszExePath, MAX_PATH + 1);

@@ -13,6 +13,7 @@
 
 #include "BoxCloser.h"
 #include "HostileRun.h"
+#include "TitledWindow.h"
 
 namespace fs = std::filesystem;
 
@@ -141,4 +142,30 @@ TEST_F(HostileRun, ClosedOrUnreadStandardOutputNeitherEndsNorStallsTheLauncher) 
     ASSERT_FALSE(launcherLines().empty());
     EXPECT_EQ(launcherLines().back(), "close launch");
   }
+}
+
+// The Windows copy target's 100 characters are no bound here: a long HOME still gets
+// the launcher's copy and the desktop entry pointing at it.
+TEST_F(HostileRun, LongHomeStillGetsTheCopyAndTheDesktopEntry) {
+  const fs::path longHome = home.path() / std::string(90, 'h');
+  fs::create_directories(longHome);
+  setEnvironment("HOME", longHome.string());
+  install = fs::u8path(installFolder());
+  const ProcessResult result = run();
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(fs::is_regular_file(install / launcher.filename()));
+  EXPECT_NE(readFile(home.path() / "Desktop" / "Kavran.desktop").find("Exec=\"" + (install / launcher.filename()).string()),
+            std::string::npos);
+  removeTree(longHome / "Games");
+}
+
+// The window search ignores letter case, as FindWindowW does on Windows.
+TEST_F(HostileRun, WindowTitledInOtherLetterCaseCountsAsAnotherInstance) {
+  TitledWindow first("KAVRAN");
+  ASSERT_TRUE(first.shown());
+  const ProcessResult result = run();
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_FALSE(fs::exists(install)) << "nothing is written before the check";
 }
