@@ -8,6 +8,7 @@
 #include "DownloadEngine.h"
 #include "ExtractPackage.h"
 #include "LauncherFiles.h"
+#include "LowSpeedFloor.h"
 #include "Logger.h"
 #include "TextConvert.h"
 
@@ -25,6 +26,8 @@ CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, OnDownloadWrite);
   curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnDownloadProgress);
+  LowSpeedFloor floor(kPackageLowSpeedBytesPerSecond, kPackageLowSpeedSeconds);
+  curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &floor);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kPackageConnectTimeoutSeconds);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, kPackageLowSpeedBytesPerSecond);
@@ -38,6 +41,7 @@ CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, nullptr);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, stdout);
   curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 1L);
+  curl_easy_setopt(handle, CURLOPT_XFERINFODATA, nullptr);
   return code;
 }
 
@@ -49,10 +53,12 @@ size_t OnDownloadWrite(char* data, size_t size, size_t count, void* stream) {
   return fwrite(data, size, count, static_cast<FILE*>(stream));
 }
 
-int OnDownloadProgress(void*, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
+int OnDownloadProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
   m_ultotal = static_cast<int32_t>(static_cast<double>(dltotal) / 1000.0);
   m_ulnow = static_cast<int32_t>(static_cast<double>(dlnow) / 1000.0);
-  return 0;
+  // A trickle below the floor ends the transfer (as "aborted by callback").
+  auto* floor = static_cast<LowSpeedFloor*>(context);
+  return floor != nullptr && floor->tooSlow(dlnow, std::chrono::steady_clock::now()) ? 1 : 0;
 }
 
 unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) {
