@@ -71,7 +71,8 @@ TEST(Uninstaller, OutsideItsInstallFolderOrWithoutItsScriptItRemovesNothing) {
     fs::path program;
     if (test.copyElsewhere) {
       program = folders.elsewhere / uninstaller.filename();
-      fs::copy_file(uninstaller, program, fs::copy_options::overwrite_existing);
+      fs::remove(program);  // MinGW's copy_file cannot overwrite
+      fs::copy_file(uninstaller, program);
     }
     const std::vector<std::string> before = folders.remaining();
 
