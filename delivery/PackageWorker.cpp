@@ -73,7 +73,7 @@ unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) 
   if (!inPackageFolder || !isPlainFileName(package.substr(sizeof kPackageFolder - 1))) {
     // The name comes from the network: it must not place the file outside ./kvr/.
     logLine(LOG_INFO, "download refused, packageName is not a plain file name:", package);
-  } else if (isLauncherFileName(package.substr(sizeof kPackageFolder - 1))) {
+  } else if (isLauncherFileName(package.substr(sizeof kPackageFolder - 1), config.m_strPath)) {
     // Written over the codec library, the package would be loaded into the launcher.
     logLine(LOG_INFO, "download refused, packageName names a file the launcher keeps:", package);
   } else if (engine.sharedHandle != nullptr) {

@@ -16,17 +16,28 @@ TEST(LauncherFiles, NamesWhatTheLauncherKeepsInItsDataFolder) {
   const bool foldsCase = sameFileName("A", "a");
   const struct {
     std::string name;
+    std::string gamePath;
     bool launchers;
   } cases[] = {
-      {library, true},
-      {library + ".part", true},
-      {"logs", true},
-      {upper, foldsCase},
-      {library + ". .", foldsCase},
-      {"LOGS", foldsCase},
-      {"kvr.7z", false},
-      {"logs.7z", false},
-      {"x" + library, false},
+      {library, "./kvr/game", true},
+      {library + ".part", "./kvr/game", true},
+      {"logs", "./kvr/game", true},
+      {upper, "./kvr/game", foldsCase},
+      {library + ". .", "./kvr/game", foldsCase},
+      {"LOGS", "./kvr/game", foldsCase},
+      {"kvr.7z", "./kvr/game", false},
+      {"logs.7z", "./kvr/game", false},
+      {"x" + library, "./kvr/game", false},
+      // The game folder below ./kvr/, or a folder holding it.
+      {"game", "./kvr/game", true},
+      {"game", "kvr/game/bin", true},
+      {"game", ".\\kvr\\game", true},
+      {"GAME", "./kvr/game", foldsCase},
+      {"game", "./games/game", false},
+      {"game", "/opt/kvr/game", false},
+      {"game", "D:/kvr/game", false},
+      {"kvr.7z", "./kvr/kvr.7z.d", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(isLauncherFileName(c.name), c.launchers) << c.name;
+  for (const auto& c : cases)
+    EXPECT_EQ(isLauncherFileName(c.name, c.gamePath), c.launchers) << c.name << " with " << c.gamePath;
 }

@@ -171,7 +171,8 @@ TEST_F(WorkerRun, PackageNamesOfTheLaunchersOwnFilesAreRefused) {
   serve("nested.7z");
   const std::string library = fs::path(kCodecLibraryPath).filename().string();
   const std::string codec = readFile(fs::path(kCodecLibraryPath));
-  for (const std::string& name : {library, library + ".part", std::string("logs")}) {
+  // "game" is the top of the game folder "./kvr/game".
+  for (const std::string& name : {library, library + ".part", std::string("logs"), std::string("game")}) {
     SCOPED_TRACE(name);
     TearDown();
     fs::remove_all("kvr");
