@@ -22,7 +22,6 @@
 
 namespace {
 
-
 std::string windowTitle(Display* display, Window window) {
   Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
   Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
@@ -65,8 +64,8 @@ Window findTitled(Display* display, Window parent, const std::string& title, int
   Window found = 0;
   for (unsigned int i = 0; i < count && found == 0; ++i) {
     XWindowAttributes attributes;
-    if (sameTitle(windowTitle(display, children[i]), title) && XGetWindowAttributes(display, children[i], &attributes) &&
-        attributes.c_class == InputOutput)
+    if (sameTitle(windowTitle(display, children[i]), title) &&
+        XGetWindowAttributes(display, children[i], &attributes) && attributes.c_class == InputOutput)
       found = children[i];
     else if (depth > 0)
       found = findTitled(display, children[i], title, depth - 1);

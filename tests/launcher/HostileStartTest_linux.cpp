@@ -155,8 +155,8 @@ TEST_F(HostileRun, LongHomeStillGetsTheCopyAndTheDesktopEntry) {
   ASSERT_TRUE(result.finished);
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_TRUE(fs::is_regular_file(install / launcher.filename()));
-  EXPECT_NE(readFile(home.path() / "Desktop" / "Kavran.desktop").find("Exec=\"" + (install / launcher.filename()).string()),
-            std::string::npos);
+  const std::string entry = readFile(home.path() / "Desktop" / "Kavran.desktop");
+  EXPECT_NE(entry.find("Exec=\"" + (install / launcher.filename()).string()), std::string::npos) << entry;
   removeTree(longHome / "Games");
 }
 
