@@ -38,7 +38,9 @@ bool readMember(const nlohmann::json& document, const char* key, std::string& va
 
 size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream) {
   // No separator: a chunk border may fall anywhere, inside a string or a number too.
-  static_cast<std::string*>(stream)->append(data, size * count);
+  std::string& body = *static_cast<std::string*>(stream);
+  if (size * count > kConfigMaxBytes - body.size()) return 0;
+  body.append(data, size * count);
   return size * count;
 }
 
@@ -58,11 +60,18 @@ bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConfigConnectTimeoutSeconds);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kConfigLowSpeedSeconds);
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT, kConfigTimeoutSeconds);
+  curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kConfigMaxBytes));
   const CURLcode result = curl_easy_perform(handle);
+  // The next user of the shared handle sets its own limits or has none.
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT, 0L);
+  curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(0));
   // The body dies with this call: later users of the shared handle fall back to
   // libcurl's own sink instead of writing into it.
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, static_cast<curl_write_callback>(nullptr));
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, static_cast<void*>(stdout));
+  if (result == CURLE_WRITE_ERROR || result == CURLE_FILESIZE_EXCEEDED)
+    return fail("the configuration is larger than " + std::to_string(kConfigMaxBytes) + " bytes");
   if (result != CURLE_OK) return fail(curl_easy_strerror(result));
 
   nlohmann::json document;

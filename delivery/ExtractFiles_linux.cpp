@@ -163,6 +163,11 @@ bool removeFile(const std::wstring& path) {
   return unlink(toUtf8(path).c_str()) == 0 || errno == ENOENT;
 }
 
+bool isRegularFileAt(const std::wstring& path) {
+  struct stat info {};
+  return stat(toUtf8(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 unsigned long lastFileError() {
   return static_cast<unsigned long>(errno);
 }

@@ -156,6 +156,12 @@ bool removeFile(const std::wstring& path) {
          GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
+bool isRegularFileAt(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 unsigned long lastFileError() {
   return GetLastError();
 }

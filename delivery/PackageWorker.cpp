@@ -7,6 +7,8 @@
 #include "Bit7z.h"
 #include "DownloadEngine.h"
 #include "ExtractPackage.h"
+#include "LauncherFiles.h"
+#include "LowSpeedFloor.h"
 #include "Logger.h"
 #include "TextConvert.h"
 
@@ -24,9 +26,11 @@ CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, OnDownloadWrite);
   curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnDownloadProgress);
+  LowSpeedFloor floor(kPackageLowSpeedBytesPerSecond, kPackageLowSpeedSeconds);
+  curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &floor);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kPackageConnectTimeoutSeconds);
-  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, kPackageLowSpeedBytesPerSecond);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kPackageLowSpeedSeconds);
   // libcurl's default 16 KiB receive buffer costs a tenth of the transfer time on a
   // fast link; the curl program uses 100 KiB too.
@@ -37,6 +41,7 @@ CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, nullptr);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, stdout);
   curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 1L);
+  curl_easy_setopt(handle, CURLOPT_XFERINFODATA, nullptr);
   return code;
 }
 
@@ -48,10 +53,12 @@ size_t OnDownloadWrite(char* data, size_t size, size_t count, void* stream) {
   return fwrite(data, size, count, static_cast<FILE*>(stream));
 }
 
-int OnDownloadProgress(void*, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
+int OnDownloadProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
   m_ultotal = static_cast<int32_t>(static_cast<double>(dltotal) / 1000.0);
   m_ulnow = static_cast<int32_t>(static_cast<double>(dlnow) / 1000.0);
-  return 0;
+  // A trickle below the floor ends the transfer (as "aborted by callback").
+  auto* floor = static_cast<LowSpeedFloor*>(context);
+  return floor != nullptr && floor->tooSlow(dlnow, std::chrono::steady_clock::now()) ? 1 : 0;
 }
 
 unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) {
@@ -66,6 +73,9 @@ unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) 
   if (!inPackageFolder || !isPlainFileName(package.substr(sizeof kPackageFolder - 1))) {
     // The name comes from the network: it must not place the file outside ./kvr/.
     logLine(LOG_INFO, "download refused, packageName is not a plain file name:", package);
+  } else if (isLauncherFileName(package.substr(sizeof kPackageFolder - 1), config.m_strPath)) {
+    // Written over the codec library, the package would be loaded into the launcher.
+    logLine(LOG_INFO, "download refused, packageName names a file the launcher keeps:", package);
   } else if (engine.sharedHandle != nullptr) {
     code = downloadPackage(engine.sharedHandle, url, package);
     printf("download CURLcode:%d\n", static_cast<int>(code));
@@ -87,6 +97,7 @@ unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) 
       const std::wstring wszPath = FromAnsi(config.m_strPath);
       logLine(LOG_INFO, " packageName:", package, ", path:", config.m_strPath);
       ExtractPackage(extractor, wszPackage, wszPath);
+      RequireGameExecutable(wszPath);
       engine.report("decode_end");
       logLine(LOG_INFO, "7z decode end");
       std::this_thread::sleep_for(std::chrono::milliseconds(2000));

@@ -35,7 +35,11 @@ inline constexpr wchar_t kDownloadErrorCaption[] = L"提示";
 
 // Time limits of the package transfer: a dead or stalled host ends it as a failure.
 inline constexpr long kPackageConnectTimeoutSeconds = 10;
-inline constexpr long kPackageLowSpeedSeconds = 20;  // below 1 byte/s for this long ends it
+// A transfer slower than 1 KiB/s on average over 20 s (less than 20 KiB in 20 s) ends
+// as a transfer failure: a trickling host ends the download within about 20 s of
+// slowing down.
+inline constexpr long kPackageLowSpeedSeconds = 20;
+inline constexpr long kPackageLowSpeedBytesPerSecond = 1024;
 inline constexpr long kPackageBufferBytes = 100 * 1024;
 
 // The worker's body for the package described by `config`; returns 1.
@@ -51,7 +55,8 @@ CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string
 size_t OnDownloadWrite(char* data, size_t size, size_t count, void* file);
 
 // The transfer's progress callback (libcurl's current form; its older double form is
-// deprecated): stores the sizes in thousands of bytes; returns 0.
+// deprecated): stores the sizes in thousands of bytes; returns 0, or 1 (ending the
+// transfer) when `context` is a LowSpeedFloor the transfer has fallen below.
 int OnDownloadProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow);
 
 // True when `name` is a plain file name: not empty, no folder part, no drive, not "." or "..".

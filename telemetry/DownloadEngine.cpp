@@ -50,7 +50,14 @@ CURLcode DownloadEngine::post(const std::string& body) {
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kReportLowSpeedSeconds);
   curl_easy_setopt(handle, CURLOPT_TIMEOUT, kReportTimeoutSeconds);
+  // Reports stay synchronous and in order; a collector that did not answer before
+  // only gets a short bound.
+  if (m_collectorFailed) curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, kReportAfterFailureTimeoutMs);
   const CURLcode result = curl_easy_perform(handle);
   curl_easy_cleanup(handle);
+  if (result == CURLE_OPERATION_TIMEDOUT || result == CURLE_COULDNT_CONNECT || result == CURLE_COULDNT_RESOLVE_HOST)
+    m_collectorFailed = true;
+  else if (result == CURLE_OK)
+    m_collectorFailed = false;
   return result;
 }

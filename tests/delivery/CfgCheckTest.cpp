@@ -121,6 +121,8 @@ TEST_F(CfgCheckRun, FailureIsOneErrorLineAndNothingStored) {
       {"cut off mid-body", url("cut", kDocument), "cfg check err:Transferred a partial file"},
       {"host unreachable", "http://127.0.0.1:1/package/velmora/PCDownloadCfg.json",
        "cfg check err:Couldn't connect to server"},
+      {"endless body", address("endless"),
+       "cfg check err:the configuration is larger than " + std::to_string(kConfigMaxBytes) + " bytes"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -152,4 +154,15 @@ TEST_F(CfgCheckRun, StalledHostEndsWithinTheLowSpeedTime) {
   EXPECT_EQ(fetched.lines, (std::vector<std::string>{"cfg check start", "cfg check err:Timeout was reached"}));
   EXPECT_GE(elapsed, std::chrono::seconds(kConfigLowSpeedSeconds - 1));
   EXPECT_LT(elapsed, std::chrono::seconds(kConfigLowSpeedSeconds + 5));
+}
+
+// 2 bytes a second stays above the low-speed floor: the overall limit ends it.
+TEST_F(CfgCheckRun, TricklingHostEndsWithinTheTimeLimit) {
+  const auto start = std::chrono::steady_clock::now();
+  const Fetched fetched = fetch(url("trickle", kDocument));
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_FALSE(fetched.ok);
+  EXPECT_EQ(fetched.lines, (std::vector<std::string>{"cfg check start", "cfg check err:Timeout was reached"}));
+  EXPECT_GE(elapsed, std::chrono::seconds(kConfigTimeoutSeconds - 1));
+  EXPECT_LT(elapsed, std::chrono::seconds(kConfigTimeoutSeconds + 5));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ExtractPackage.h"
+#include "FileSystem.h"
 #include "FixtureServers.h"
 #include "LauncherLog.h"
 #include "Logger.h"
@@ -161,5 +162,79 @@ TEST_F(WorkerRun, StalledDownloadEndsAsATransferFailure) {
   EXPECT_TRUE(g_downloadFinished);
   EXPECT_LT(seconds, kPackageLowSpeedSeconds + 10);
   EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
+}
+
+// A package stored over what the launcher keeps in ./kvr/ would break the install for
+// good (the codec library is loaded into the launcher): refused like a transfer failure.
+TEST_F(WorkerRun, PackageNamesOfTheLaunchersOwnFilesAreRefused) {
+  serve("nested.7z");
+  const std::string library = fs::path(kCodecLibraryPath).filename().string();
+  const std::string codec = readFile(fs::path(kCodecLibraryPath));
+  // "game" is the top of the game folder "./kvr/game".
+  for (const std::string& name : {library, library + ".part", std::string("logs"), std::string("game")}) {
+    SCOPED_TRACE(name);
+    TearDown();
+    fs::remove_all("kvr");
+    SetUp();
+    DownloadThreadProc(config("/package/velmora/kvr.7z", name), ui);
+    EXPECT_TRUE(g_downloadFinished);
+    EXPECT_EQ(readFile(fs::path(kCodecLibraryPath)), codec);
+    EXPECT_FALSE(fs::exists("kvr/game/kvr.exe"));
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    ui.boxes.clear();
+    EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
+    const std::vector<std::string> lines = stopAndReadLines();
+    EXPECT_TRUE(contains(lines, "download refused, packageName names a file the launcher keeps:./kvr/" + name));
+  }
+}
+
+// A package that extracts cleanly but leaves no game executable is a failed install:
+// the error box, and no "decode_end".
+TEST_F(WorkerRun, PackageWithoutTheGameEndsWithTheErrorBox) {
+  struct Case {
+    const char* archive;
+    bool installed;
+  };
+  const Case cases[] = {
+      {"no-game.7z", false},
+      {"game-folder.7z", false},
+      // "KVR.EXE" is the game where file names ignore letter case.
+      {"capitals.7z", sameFileName("KVR.EXE", "kvr.exe")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.archive);
+    TearDown();
+    fs::remove_all("kvr");
+    SetUp();
+    serve(c.archive);
+    DownloadThreadProc(config("/package/velmora/kvr.7z"), ui);
+    EXPECT_TRUE(g_downloadFinished);
+    const std::vector<std::string> lines = stopAndReadLines();
+    if (c.installed) {
+      EXPECT_TRUE(ui.boxes.empty());
+      EXPECT_TRUE(contains(lines, "7z decode end"));
+    } else {
+      EXPECT_EQ(ui.boxes.size(), 1u);
+      EXPECT_EQ(channelEventTypesSince(eventsBefore),
+                (std::vector<std::string>{"download_start", "download_end", "decode_start"}));
+      EXPECT_TRUE(contains(lines, "The package holds no game executable: '"));
+      EXPECT_FALSE(contains(lines, "7z decode end"));
+    }
+    ui.boxes.clear();
+  }
+}
+
+// A host trickling 2 bytes a second is below the low-speed floor: a transfer failure
+// within the low-speed time.
+TEST_F(WorkerRun, TricklingDownloadEndsAsATransferFailure) {
+  serve("nested.7z");
+  const auto started = std::chrono::steady_clock::now();
+  DownloadThreadProc(config("/trickle/package/velmora/kvr.7z"), ui);
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_TRUE(g_downloadFinished);
+  EXPECT_GE(seconds, kPackageLowSpeedSeconds - 1);
+  EXPECT_LT(seconds, kPackageLowSpeedSeconds + 10);
+  EXPECT_FALSE(fs::exists("kvr/game/kvr.exe"));
   EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
 }
