@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FixtureServers.h"
@@ -14,6 +17,7 @@
 #include "StartupPlatform.h"
 #include "TestDesktop.h"
 #include "TestFolder.h"
+#include "WindowClick.h"
 
 struct HostileRun : testing::Test {
   TestFolder home;
@@ -52,6 +56,28 @@ struct HostileRun : testing::Test {
 
   ProcessResult run(const std::vector<std::string>& arguments = {}) {
     return runProgram(launcher.string(), arguments);
+  }
+
+  // Calls `start` (which runs the launcher and waits for it) while a player presses the
+  // window's close button once the package work is over (the worker's last line): the
+  // launcher that shows its window stays until it is closed.
+  template <typename Start>
+  ProcessResult closedOnceInstalled(Start start) {
+    std::atomic<bool> ended{false};
+    std::thread player([&] {
+      auto nextClick = std::chrono::steady_clock::now();
+      while (!ended) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (std::chrono::steady_clock::now() < nextClick || !logged("7z decode end2")) continue;
+        // The close button's middle; a refused press would open a box, so press once a while.
+        if (clickInWindow("Kavran", 1073 + 19, 95 + 19))
+          nextClick = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+      }
+    });
+    const ProcessResult result = start();
+    ended = true;
+    player.join();
+    return result;
   }
 
   // The launcher's own lines, without the header and the logger's start-up lines.

@@ -71,7 +71,7 @@ TEST_F(HostileRun, NonAsciiPathsWorkUnderTheCLocale) {
     SCOPED_TRACE(locale);
     removeTree(install.parent_path());
     setEnvironment("LC_ALL", locale);
-    const ProcessResult result = run();
+    const ProcessResult result = closedOnceInstalled([&] { return runProgram(launcher.string(), {}, 60000); });
     unsetenv("LC_ALL");
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0);
@@ -132,7 +132,7 @@ TEST_F(HostileRun, ClosedOrUnreadStandardOutputNeitherEndsNorStallsTheLauncher) 
     ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
     fcntl(ends[1], F_SETPIPE_SZ, 4096);
     if (readerGone) close(ends[0]);
-    const ProcessResult result = runWith(launcher, {ends[1], -1}, {token}, 30000);
+    const ProcessResult result = closedOnceInstalled([&] { return runWith(launcher, {ends[1], -1}, {token}, 60000); });
     close(ends[1]);
     if (!readerGone) close(ends[0]);
     ASSERT_TRUE(result.finished);
@@ -151,7 +151,7 @@ TEST_F(HostileRun, LongHomeStillGetsTheCopyAndTheDesktopEntry) {
   fs::create_directories(longHome);
   setEnvironment("HOME", longHome.string());
   install = fs::u8path(installFolder());
-  const ProcessResult result = run();
+  const ProcessResult result = closedOnceInstalled([&] { return runProgram(launcher.string(), {}, 60000); });
   ASSERT_TRUE(result.finished);
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_TRUE(fs::is_regular_file(install / launcher.filename()));
