@@ -9,6 +9,7 @@
 #include <string>
 
 #include "CfgCheck.h"
+#include "PackageTransfer.h"
 
 // Raised once the package work has ended, on every path; never lowered.
 extern std::atomic<bool> g_downloadFinished;
@@ -32,26 +33,33 @@ inline constexpr wchar_t kStatusInstalling[] = L"正在安装...";
 inline constexpr wchar_t kStatusInstalled[] = L"下载完成";
 inline constexpr wchar_t kDownloadErrorText[] = L"下载出错请重新打开";
 inline constexpr wchar_t kDownloadErrorCaption[] = L"提示";
+inline constexpr wchar_t kDiskSpaceText[] = L"磁盘空间不足，请清理后重新打开";
 
 // Time limits of the package transfer: a dead or stalled host ends it as a failure.
 inline constexpr long kPackageConnectTimeoutSeconds = 10;
 inline constexpr long kPackageLowSpeedSeconds = 20;  // below 1 byte/s for this long ends it
 inline constexpr long kPackageBufferBytes = 100 * 1024;
 
-// The worker's body for the package described by `config`; returns 1.
-unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui);
-
-// The transfer step: streams `url` into the file `path` (created or truncated) on
-// `handle` with the worker's callbacks and time limits; libcurl's result. A file that
-// cannot be opened is a write error.
-CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string& path);
+// The worker's body for the package described by `config`; returns 1. A failed
+// transfer is tried again after each of `pauses`.
+unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui,
+                            const RetryPauses& pauses = kPackageRetryPauses);
 
 // The transfer's write callback: writes the block to the package file. A short count
 // (a full disk) ends the transfer with a write error.
 size_t OnDownloadWrite(char* data, size_t size, size_t count, void* file);
 
+// Where the current response's bytes sit in the whole package: the progress callback's
+// context. Responses that carry no package bytes (error pages) leave the counters alone.
+struct TransferProgress {
+  curl_off_t offset = 0;
+  bool counting = true;
+};
+
 // The transfer's progress callback (libcurl's current form; its older double form is
-// deprecated): stores the sizes in thousands of bytes; returns 0.
+// deprecated): stores the whole package's sizes in thousands of bytes, the response's
+// own figures moved by the context's offset (none: by nothing); returns 0. The total
+// stays 0 while the server has not announced a size.
 int OnDownloadProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow);
 
 // True when `name` is a plain file name: not empty, no folder part, no drive, not "." or "..".
