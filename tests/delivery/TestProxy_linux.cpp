@@ -1,0 +1,16 @@
+#include "TestProxy.h"
+
+#include <cstdlib>
+
+void setTestProxy(const std::string& proxy, const std::string& bypass) {
+  std::string noProxy = bypass;
+  for (char& c : noProxy)
+    if (c == ';') c = ',';
+  setenv("http_proxy", ("http://" + proxy).c_str(), 1);
+  setenv("no_proxy", noProxy.c_str(), 1);
+}
+
+void clearTestProxy() {
+  unsetenv("http_proxy");
+  unsetenv("no_proxy");
+}
