@@ -70,6 +70,10 @@ unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui, 
       std::this_thread::sleep_for(std::chrono::milliseconds(2000));
       ui.setStatusText(kStatusInstalled);
       logLine(LOG_INFO, "7z decode end2");
+    } catch (const BitNotEnoughSpace& error) {
+      logLine(LOG_INFO, error.what());
+      printf("%s\n", error.what());
+      ui.showWarningBox(kDiskSpaceText, kDownloadErrorCaption);
     } catch (const BitException& error) {
       logLine(LOG_INFO, error.what());
       printf("%s\n", error.what());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -228,6 +229,22 @@ TEST_F(WorkerRun, ACompleteKeptPackageIsNotFetchedAgain) {
   EXPECT_EQ(ui.statusTexts, (std::vector<std::wstring>{kStatusInstalling, kStatusInstalled}));
   EXPECT_EQ(channelEventTypesSince(eventsBefore),
             (std::vector<std::string>{"download_start", "download_end", "decode_start", "decode_end"}));
+}
+
+// Needs a folder on a small volume of its own, given by small-volume.sh.
+TEST_F(WorkerRun, TooLittleDiskSpaceEndsBeforeAnythingIsWritten) {
+  const char* volume = std::getenv("KVR_SMALL_VOLUME");
+  if (volume == nullptr) GTEST_SKIP() << "no small volume given (KVR_SMALL_VOLUME)";
+  serve("nested.7z");
+  DownloadConfig run = config("/package/velmora/kvr.7z");
+  run.m_strPath = std::string(volume) + "/game";
+  DownloadThreadProc(run, ui);
+  EXPECT_TRUE(g_downloadFinished);
+  EXPECT_FALSE(fs::exists(fs::u8path(run.m_strPath))) << "nothing is written";
+  EXPECT_EQ(ui.boxes, (std::vector<std::wstring>{std::wstring(kDiskSpaceText) + L"|" + kDownloadErrorCaption}));
+  EXPECT_EQ(channelEventTypesSince(eventsBefore),
+            (std::vector<std::string>{"download_start", "download_end", "decode_start"}));
+  EXPECT_TRUE(contains(stopAndReadLines(), "Not enough disk space: "));
 }
 
 TEST_F(WorkerRun, StalledDownloadEndsAsATransferFailure) {
