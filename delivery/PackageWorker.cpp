@@ -31,7 +31,11 @@ int OnDownloadProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl
   return 0;
 }
 
-unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses) {
+unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) {
+  return runPackageWorker(config, ui, kPackageRetryPauses);
+}
+
+unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses) {
   DownloadEngine& engine = DownloadEngine::instance();
   engine.report("download_start");
   logLine(LOG_INFO, "download start");

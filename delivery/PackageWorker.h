@@ -40,10 +40,12 @@ inline constexpr long kPackageConnectTimeoutSeconds = 10;
 inline constexpr long kPackageLowSpeedSeconds = 20;  // below 1 byte/s for this long ends it
 inline constexpr long kPackageBufferBytes = 100 * 1024;
 
-// The worker's body for the package described by `config`; returns 1. A failed
-// transfer is tried again after each of `pauses`.
-unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui,
-                            const RetryPauses& pauses = kPackageRetryPauses);
+// The worker's body for the package described by `config`; returns 1.
+unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui);
+
+// The same with the pauses before each further attempt of a failed transfer
+// (DownloadThreadProc: kPackageRetryPauses).
+unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses);
 
 // The transfer's write callback: writes the block to the package file. A short count
 // (a full disk) ends the transfer with a write error.

@@ -172,7 +172,7 @@ TEST_F(WorkerRun, FailuresEndWithTheErrorBox) {
     fs::create_directories("kvr/folder.7z");
     DownloadConfig failing{"./kvr/game", c.url, "./kvr/" + c.packageName};
     failing.m_strPackageSha256 = c.sha256;
-    DownloadThreadProc(failing, ui, kQuick);
+    runPackageWorker(failing, ui, kQuick);
     EXPECT_TRUE(g_downloadFinished);
     EXPECT_FALSE(fs::exists("kvr/game/kvr.exe"));
     EXPECT_FALSE(fs::exists("evil.7z"));
@@ -196,7 +196,7 @@ TEST_F(WorkerRun, TransientFailuresAreRetriedWithinTheRun) {
                                   std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   checked.m_nPackageSize = static_cast<std::int64_t>(package.size());
   checked.m_strPackageSha256 = sha256Of(package);
-  DownloadThreadProc(checked, ui, kQuick);
+  runPackageWorker(checked, ui, kQuick);
   EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(channelEventTypesSince(eventsBefore),
@@ -250,7 +250,7 @@ TEST_F(WorkerRun, TooLittleDiskSpaceEndsBeforeAnythingIsWritten) {
 TEST_F(WorkerRun, StalledDownloadEndsAsATransferFailure) {
   serve("nested.7z");
   const auto started = std::chrono::steady_clock::now();
-  DownloadThreadProc(config("/stall/package/velmora/kvr.7z"), ui, {});
+  runPackageWorker(config("/stall/package/velmora/kvr.7z"), ui, {});
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   EXPECT_TRUE(g_downloadFinished);
   EXPECT_LT(seconds, kPackageLowSpeedSeconds + 10);
