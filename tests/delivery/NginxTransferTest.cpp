@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FixtureServers.h"
@@ -74,8 +75,14 @@ struct NginxRun : testing::Test {
            query;
   }
 
-  std::vector<std::string> newResponses() {
-    const std::vector<std::string> all = accessLog();
+  // The responses since the last call, once `expected` of them are in: nginx logs a
+  // response after its last byte, which may be after the client is done.
+  std::vector<std::string> newResponses(std::size_t expected) {
+    std::vector<std::string> all = accessLog();
+    for (int wait = 0; all.size() < logBefore + expected && wait < 100; ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      all = accessLog();
+    }
     std::vector<std::string> since(all.begin() + static_cast<std::ptrdiff_t>(logBefore), all.end());
     logBefore = all.size();
     return since;
@@ -112,7 +119,7 @@ TEST_F(NginxRun, ResumesOrStartsOverAsTheServerAnswers) {
     if (c.changePackage) serve(c.file, randomBytes(kSize + 1, 6));
     EXPECT_EQ(transferPackage(handle, url, kPackage), CURLE_OK);
     EXPECT_EQ(kept(), served);
-    const std::vector<std::string> responses = newResponses();
+    const std::vector<std::string> responses = newResponses(2);
     ASSERT_EQ(responses.size(), 2u);
     EXPECT_EQ(responses[1], c.secondResponse);
   }
@@ -124,7 +131,7 @@ TEST_F(NginxRun, ACompletePackageIsConfirmedByARangeBeyondItsEnd) {
   ASSERT_EQ(transferPackage(handle, url, kPackage), CURLE_OK);
   ASSERT_EQ(transferPackage(handle, url, kPackage), CURLE_OK);
   EXPECT_EQ(kept(), served);
-  const std::vector<std::string> responses = newResponses();
+  const std::vector<std::string> responses = newResponses(2);
   ASSERT_EQ(responses.size(), 2u);
   EXPECT_EQ(responses[1].substr(0, responses[1].rfind(' ')), "416 \"bytes=" + std::to_string(kSize) + "-\"");
 }
@@ -151,7 +158,7 @@ TEST_F(NginxRun, TheHashCoversAResumedPackage) {
 TEST_F(NginxRun, AnUnavailableServerIsRetriedThenFails) {
   const std::string url = "http://127.0.0.1:" + std::to_string(fixturePort("nginx_host")) + "/unavailable/kvr.7z";
   EXPECT_EQ(transferPackage(handle, url, kPackage, {}, kQuick), CURLE_HTTP_RETURNED_ERROR);
-  const std::vector<std::string> responses = newResponses();
+  const std::vector<std::string> responses = newResponses(3);
   EXPECT_EQ(responses.size(), 3u);
   EXPECT_EQ(fs::file_size(kPackage), 0u) << "no error page is stored";
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ExtractPackage.h"
@@ -81,12 +82,18 @@ struct WorkerRun : testing::Test {
 
 const RetryPauses kQuick = {std::chrono::milliseconds(10), std::chrono::milliseconds(10)};
 
-// The package responses of the local channel's host: "<status> <first byte> <bytes sent>".
-std::vector<std::string> channelRequests() {
-  std::ifstream log(fixtureFile("channel-requests.log"));
+// The package responses of the local channel's host, "<status> <first byte> <bytes
+// sent>", once there are `atLeast` (the host records a response after its last byte).
+std::vector<std::string> channelRequests(std::size_t atLeast) {
   std::vector<std::string> found;
-  for (std::string path, status, first, sent; log >> path >> status >> first >> sent;)
-    found.push_back(status + " " + first + " " + sent);
+  for (int wait = 0; wait < 100; ++wait) {
+    found.clear();
+    std::ifstream log(fixtureFile("channel-requests.log"));
+    for (std::string path, status, first, sent; log >> path >> status >> first >> sent;)
+      found.push_back(status + " " + first + " " + sent);
+    if (found.size() >= atLeast) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   return found;
 }
 
@@ -210,17 +217,18 @@ TEST_F(WorkerRun, TransientFailuresAreRetriedWithinTheRun) {
 TEST_F(WorkerRun, ACompleteKeptPackageIsNotFetchedAgain) {
   serve("nested.7z");
   const DownloadConfig run = config("/package/velmora/kvr.7z");
+  const size_t earlier = channelRequests(0).size();
   CURL* handle = curl_easy_init();
   ASSERT_EQ(transferPackage(handle, run.m_strGamePath, run.m_strPackageName), CURLE_OK);
   curl_easy_cleanup(handle);
   fs::create_directories("kvr/game/data");
   writeFile("kvr/game/data/blob.bin", "half written");
-  const size_t requestsBefore = channelRequests().size();
+  const size_t requestsBefore = channelRequests(earlier + 1).size();
 
   DownloadThreadProc(run, ui);
   EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
   EXPECT_TRUE(ui.boxes.empty());
-  const std::vector<std::string> requests = channelRequests();
+  const std::vector<std::string> requests = channelRequests(requestsBefore + 1);
   const auto size = fs::file_size("kvr/kvr.7z");
   EXPECT_EQ(std::vector<std::string>(requests.begin() + static_cast<std::ptrdiff_t>(requestsBefore), requests.end()),
             (std::vector<std::string>{"416 " + std::to_string(size) + " 0"}));

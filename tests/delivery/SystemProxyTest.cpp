@@ -2,6 +2,7 @@
 // once per process.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -95,4 +96,35 @@ TEST(SystemProxy, EveryTransferUsesTheUsersProxy) {
             (std::vector<std::string>{"GET " + host + "/package/velmora/proxied.json HTTP/1.1",
                                       "GET " + host + "/package/velmora/proxied.7z HTTP/1.1",
                                       "POST " + host + "/log/log HTTP/1.1"}));
+}
+
+// Run by the test proxy_script_tests alone (KVR_PROXY_SCRIPT set): a process whose
+// settings name an automatic configuration script.
+TEST(SystemProxy, AnAutomaticConfigurationScriptChoosesPerAddress) {
+  if (std::getenv("KVR_PROXY_SCRIPT") == nullptr) GTEST_SKIP() << "runs as proxy_script_tests";
+  ASSERT_NE(fixturePort("nginx_host"), 0) << "the nginx fixture is not running";
+  TestFolder folder;
+  fs::create_directories("kvr");
+  const fs::path root = fs::u8path(fixtureFile("nginx-root/package/velmora"));
+  fs::create_directories(root);
+  writeFile(root / "scripted.7z", std::string(5000, 's'));
+  const std::string nginx = std::to_string(fixturePort("nginx_host"));
+  writeFile(root / "proxy.pac", "function FindProxyForURL(url, host) {\n"
+                                "  return host == \"127.0.0.2\" ? \"PROXY 127.0.0.1:" +
+                                    std::to_string(fixturePort("nginx_host_proxy")) + "\" : \"DIRECT\";\n}\n");
+  if (!setTestProxyScript("http://127.0.0.1:" + nginx + "/package/velmora/proxy.pac"))
+    GTEST_SKIP() << "no automatic configuration script on this system";
+  const std::size_t before = proxied().size();
+  CURL* handle = curl_easy_init();
+  const CURLcode scripted = transferPackage(handle, "http://127.0.0.2:" + nginx + "/package/velmora/scripted.7z",
+                                            "./kvr/scripted.7z");
+  const CURLcode direct = transferPackage(handle, "http://127.0.0.1:" + nginx + "/package/velmora/scripted.7z",
+                                          "./kvr/direct.7z");
+  curl_easy_cleanup(handle);
+  clearTestProxy();
+  EXPECT_EQ(scripted, CURLE_OK);
+  EXPECT_EQ(direct, CURLE_OK);
+  const std::vector<std::string> all = proxied();
+  EXPECT_EQ(std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(before), all.end()),
+            (std::vector<std::string>{"GET http://127.0.0.2:" + nginx + "/package/velmora/scripted.7z HTTP/1.1"}));
 }

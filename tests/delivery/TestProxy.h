@@ -6,4 +6,8 @@
 #include <string>
 
 void setTestProxy(const std::string& proxy, const std::string& bypass);
+
+// Points them at the automatic configuration script at `scriptUrl`; false where the
+// system has no such setting (Linux).
+bool setTestProxyScript(const std::string& scriptUrl);
 void clearTestProxy();
