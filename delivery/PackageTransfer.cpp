@@ -276,6 +276,7 @@ class Transfer {
     if (m_sink == Sink::Mismatch) {
       logLine(LOG_INFO, "download starts over: the server's range does not fit the kept file");
       startOver();
+      code = CURLE_RANGE_ERROR;
       return Next::RetryNow;
     }
     if (m_sink == Sink::Broken || (!closed && code == CURLE_OK)) {
@@ -306,6 +307,7 @@ class Transfer {
     if (status == 416) {
       logLine(LOG_INFO, "download starts over: the server's size does not fit the kept file");
       startOver();
+      code = CURLE_RANGE_ERROR;
       return Next::RetryNow;
     }
     logLine(LOG_INFO, "download http status:", status);
@@ -375,12 +377,19 @@ CURLcode transferPackage(CURL* handle, const std::string& url, const std::string
                          const RetryPauses& pauses) {
   Transfer transfer(handle, url, path, check);
   CURLcode code = CURLE_OK;
-  for (std::size_t attempt = 0;; ++attempt) {
+  std::size_t retries = 0;
+  bool restarted = false;
+  for (;;) {
     const Transfer::Next next = transfer.attempt(code);
-    if (next == Transfer::Next::Done || next == Transfer::Next::Fail || attempt >= pauses.size()) return code;
-    if (next == Transfer::Next::Retry) {
-      logLine(LOG_INFO, "download retry in ", pauses[attempt].count(), " ms");
-      std::this_thread::sleep_for(pauses[attempt]);
+    if (next == Transfer::Next::Done || next == Transfer::Next::Fail) return code;
+    // A kept file that does not fit is dropped and fetched anew at once, once per
+    // transfer; after that a misfit counts as any other failure.
+    if (next == Transfer::Next::RetryNow && !restarted) {
+      restarted = true;
+      continue;
     }
+    if (retries >= pauses.size()) return code;
+    logLine(LOG_INFO, "download retry in ", pauses[retries].count(), " ms");
+    std::this_thread::sleep_for(pauses[retries++]);
   }
 }

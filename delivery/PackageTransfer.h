@@ -26,7 +26,8 @@ inline const RetryPauses kPackageRetryPauses = {std::chrono::seconds(1), std::ch
 // callbacks, time limits and the system's proxy; libcurl's result of the last attempt.
 // - A kept file is resumed when its record (PackageRecord.h) names the same address
 //   and a validator: 206 appends, 200 starts over, 416 with a complete file counts as
-//   complete; anything that does not fit starts over.
+//   complete; anything that does not fit starts over at once (CURLE_RANGE_ERROR when
+//   that keeps happening).
 // - A failed connection, time-out, stall, cut-off body or 408/429/5xx status is tried
 //   again after the next pause, resuming; other HTTP statuses (CURLE_HTTP_RETURNED_ERROR)
 //   and write errors (a full disk) end it at once. Error pages are never stored.

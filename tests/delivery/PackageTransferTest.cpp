@@ -166,6 +166,40 @@ TEST_F(TransferRun, WhatDoesNotFitStartsOver) {
   }
 }
 
+// A server that serves ranges of a changed package regardless of If-Range: the kept
+// part's record tells the sizes apart, and the new package comes whole.
+TEST_F(TransferRun, ARangeOfAnotherVersionIsNotAppended) {
+  const struct {
+    const char* name;
+    std::int64_t newSize;
+    std::int64_t cut;
+    int misfit;  // the status of the answer that does not fit
+  } cases[] = {
+      {"bigger: a range with another total", kSize + 1000, kHalf, 206},
+      {"smaller than the kept part: nothing to send", kHalf - 1000, kHalf, 416},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(kPackage);
+    removePackageRecord(kPackage);
+    serve(randomBytes(kSize, 9));
+    const std::string url = address("&noifrange=1&cut=" + std::to_string(c.cut));
+    EXPECT_EQ(transfer(url), CURLE_PARTIAL_FILE);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    serve(randomBytes(c.newSize, 10));
+    EXPECT_EQ(transfer(url), CURLE_OK);
+    EXPECT_EQ(kept(), served);
+    // The host records no response whose client hung up on it (the misfitting range).
+    const std::vector<Request> seen = newRequests(c.misfit == 416 ? 3 : 2);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen.front(), (Request{200, 0, c.cut}));
+    if (c.misfit == 416) {
+      EXPECT_EQ(seen[1].status, 416);
+    }
+    EXPECT_EQ(seen.back(), (Request{200, 0, c.newSize}));
+  }
+}
+
 TEST_F(TransferRun, ACompletePackageIsConfirmedNotFetchedAgain) {
   const std::string url = address("");
   ASSERT_EQ(transfer(url), CURLE_OK);
