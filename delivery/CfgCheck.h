@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // The folder below the install folder that holds the downloaded package.
@@ -14,6 +15,8 @@ struct DownloadConfig {
   std::string m_strPath;         // "path": the folder that holds the game executable
   std::string m_strGamePath;     // "gamePath": the package archive's address
   std::string m_strPackageName;  // "./kvr/" + "packageName": where the archive is stored
+  std::int64_t m_nPackageSize = -1;  // optional "packageSize": the archive's bytes; -1 when not given
+  std::string m_strPackageSha256{};  // optional "packageSha256": its SHA-256, lower-case hex; empty when not given
 };
 
 // Time limits of the fetch: a dead or stalled package host ends it within seconds.

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -170,4 +171,17 @@ bool isRegularFileAt(const std::wstring& path) {
 
 unsigned long lastFileError() {
   return static_cast<unsigned long>(errno);
+}
+
+std::optional<std::uint64_t> freeSpace(const std::wstring& path) {
+  std::string folder = toUtf8(path);
+  for (;;) {
+    struct statvfs volume {};
+    if (::statvfs(folder.empty() ? "." : folder.c_str(), &volume) == 0)
+      return static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
+    if (errno != ENOENT || folder.empty()) return std::nullopt;
+    const std::size_t slash = folder.find_last_of('/', folder.size() > 1 ? folder.size() - 2 : 0);
+    if (slash == std::string::npos) folder.clear();
+    else folder.erase(slash == 0 ? 1 : slash);
+  }
 }

@@ -165,3 +165,17 @@ bool isRegularFileAt(const std::wstring& path) {
 unsigned long lastFileError() {
   return GetLastError();
 }
+
+std::optional<std::uint64_t> freeSpace(const std::wstring& path) {
+  std::wstring folder = path;
+  for (;;) {
+    ULARGE_INTEGER available{};
+    if (GetDiskFreeSpaceExW(folder.empty() ? L"." : folder.c_str(), &available, nullptr, nullptr))
+      return available.QuadPart;
+    const DWORD error = GetLastError();
+    if ((error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) || folder.empty()) return std::nullopt;
+    const std::size_t separator = folder.find_last_of(L"\\/", folder.size() > 1 ? folder.size() - 2 : 0);
+    if (separator == std::wstring::npos) folder.clear();
+    else folder.erase(separator + 1);
+  }
+}

@@ -5,6 +5,7 @@
 
 #include "ExtractPackage.h"
 #include "FileSystem.h"
+#include "PackageRecord.h"
 #include "TextConvert.h"
 
 namespace {
@@ -21,6 +22,13 @@ std::vector<std::string> components(const std::string& path) {
   return parts;
 }
 
+// True when `name` ends in `suffix`, compared as the platform compares names.
+bool endsInName(const std::string& name, const std::string& suffix) {
+  for (size_t dot = name.find('.', 1); dot != std::string::npos; dot = name.find('.', dot + 1))
+    if (sameFileName(name.substr(dot), suffix)) return true;
+  return false;
+}
+
 }  // namespace
 
 bool isLauncherFileName(const std::string& name, const std::string& gamePath) {
@@ -28,6 +36,10 @@ bool isLauncherFileName(const std::string& name, const std::string& gamePath) {
   // "logs" is the logger's folder ("./kvr/logs/"); ".part" the library's copy in writing.
   for (const std::string& kept : {library, library + ".part", std::string("logs")})
     if (sameFileName(name, kept)) return true;
+  // A package's resume record beside it ("kvr.7z.resume") and the record's copy in
+  // writing: a package stored there would be taken for, or replaced by, another's record.
+  const std::string record = kPackageRecordSuffix;
+  if (endsInName(name, record) || endsInName(name, record + kPackageRecordAsideSuffix)) return true;
   // A package file in place of the game folder would keep the game from ever being
   // extracted, also after the configuration is mended.
   const bool relative =

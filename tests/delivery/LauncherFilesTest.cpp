@@ -26,6 +26,15 @@ TEST(LauncherFiles, NamesWhatTheLauncherKeepsInItsDataFolder) {
       {library + ". .", "./kvr/game", foldsCase},
       {"LOGS", "./kvr/game", foldsCase},
       {"kvr.7z", "./kvr/game", false},
+      // A package's resume record and the record in writing.
+      {"kvr.7z.resume", "./kvr/game", true},
+      {"x.resume", "./kvr/game", true},
+      {"kvr.7z.resume.tmp", "./kvr/game", true},
+      {"kvr.7z.RESUME", "./kvr/game", foldsCase},
+      {"kvr.7z.resume. ", "./kvr/game", foldsCase},
+      {".resume", "./kvr/game", false},
+      {"kvr.resume.7z", "./kvr/game", false},
+      {"kvr.7zresume", "./kvr/game", false},
       {"logs.7z", "./kvr/game", false},
       {"x" + library, "./kvr/game", false},
       // The game folder below ./kvr/, or a folder holding it.
