@@ -42,7 +42,9 @@ void appendDecoded(std::wstring& out, std::string_view bytes) {
       out += static_cast<wchar_t>(code);
       i += length;
     } else {
-      out += static_cast<wchar_t>(0xDC00 + lead);
+      // As the Windows conversion substitutes what it cannot map: one broken byte
+      // must not cost the whole command line.
+      out += static_cast<wchar_t>(0xFFFD);
       ++i;
     }
   }

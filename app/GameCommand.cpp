@@ -1,8 +1,6 @@
 #include "GameCommand.h"
 
-#include <filesystem>
-
-#include "TextConvert.h"
+#include "FileSystem.h"
 
 namespace {
 
@@ -80,6 +78,5 @@ std::string gameExecutablePath(std::string_view strPath) {
 }
 
 bool isGameInstalled(std::string_view strPath) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(std::filesystem::path(FromAnsi(gameExecutablePath(strPath))), error);
+  return isRegularFile(gameExecutablePath(strPath));
 }

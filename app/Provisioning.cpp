@@ -1,8 +1,9 @@
 #include "Provisioning.h"
 
+#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <fstream>
+#include <vector>
 
 #include "EmbeddedFiles.h"
 #include "FileSystem.h"
@@ -12,9 +13,25 @@
 
 namespace {
 
-bool exists(const char* fileName) {
-  std::error_code error;
-  return std::filesystem::exists(fileName, error);
+// True when `fileName` holds exactly the bytes the launcher carries as resource `id`:
+// the size first, then the content. A truncated or damaged copy is written again,
+// as a missing one is; without the resource an existing file is left alone.
+bool isCarriedCopy(const char* fileName, unsigned id, const char* type) {
+  const std::span<const unsigned char> bytes = LoadResourceBytes(id, type);
+  std::ifstream file(fileName, std::ios::binary | std::ios::ate);
+  if (!file) return false;
+  if (bytes.empty()) return true;
+  if (file.tellg() != static_cast<std::streamoff>(bytes.size())) return false;
+  file.seekg(0);
+  std::vector<char> block(1 << 16);
+  for (size_t done = 0; done < bytes.size();) {
+    const size_t count = std::min(block.size(), bytes.size() - done);
+    if (!file.read(block.data(), static_cast<std::streamsize>(count)) ||
+        memcmp(block.data(), bytes.data() + done, count) != 0)
+      return false;
+    done += count;
+  }
+  return true;
 }
 
 }  // namespace
@@ -22,11 +39,12 @@ bool exists(const char* fileName) {
 void WriteEmbeddedFiles(const std::string& from) {
   // The logger has usually made "./kvr/" by now, but nothing waits for it.
   if (!isDirectory("kvr")) makeDirectory("kvr");
-  if (!exists(kCodecLibraryFile)) {
+  if (!isCarriedCopy(kCodecLibraryFile, IDR_CODEC_LIBRARY, "DLL")) {
     WriteResourceToFile(kCodecLibraryFile, IDR_CODEC_LIBRARY, "DLL");
     CreateDesktopShortcut(from);
   }
-  if (!exists(kUninstallerFile)) WriteResourceToFile(kUninstallerFile, IDR_UNINSTALLER, "EXE");
+  if (!isCarriedCopy(kUninstallerFile, IDR_UNINSTALLER, "EXE"))
+    WriteResourceToFile(kUninstallerFile, IDR_UNINSTALLER, "EXE");
 }
 
 bool WriteResourceToFile(const std::string& fileName, unsigned id, const char* type) {

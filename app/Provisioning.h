@@ -5,8 +5,9 @@
 
 #include <string>
 
-// Writes the codec library and the uninstaller when they are missing, and the desktop
-// shortcut when the library had to be written. `from` is the source tag for the log.
+// Writes the codec library and the uninstaller when they are missing or differ from
+// the launcher's own copy, and the desktop shortcut when the library had to be
+// written. `from` is the source tag for the log.
 void WriteEmbeddedFiles(const std::string& from);
 
 // Writes resource `id` of type `type` to `fileName`; true when every byte was

@@ -15,8 +15,6 @@ const char kUninstallerFile[] = "uninst";
 
 namespace {
 
-constexpr size_t kTargetChars = 100;  // the same bound as the copy start-up makes
-
 std::string desktopFolder() {
   const char* desktop = getenv("XDG_DESKTOP_DIR");
   if (desktop != nullptr && *desktop != '\0') return desktop;
@@ -75,8 +73,8 @@ std::optional<DesktopShortcut> locateDesktopShortcut() {
   shortcut.exists = lstat(shortcut.fileName.c_str(), &info) == 0;
 
   const std::string running = executablePath();
-  const std::string target = installFolder() + "/" + running.substr(running.rfind('/') + 1);
-  if (!running.empty() && target.size() < kTargetChars) shortcut.target = target;
+  const std::string fileName = running.substr(running.rfind('/') + 1);
+  if (!running.empty() && copyTargetFits(fileName)) shortcut.target = installFolder() + "/" + fileName;
   return shortcut;
 }
 

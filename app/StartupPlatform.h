@@ -1,12 +1,33 @@
 // What start-up needs of the operating system before the window exists.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Finds a top-level window titled `title` (another launcher, or any program showing
 // that title), restores it, lifts it above the others and gives it the focus.
 // False when there is none.
 bool raiseExistingInstance(const std::wstring& title);
+
+// The lock that lets one launcher at a time work in the install folder, tried once
+// at construction and held for the object's lifetime (Windows: a named mutex; Linux:
+// flock on a file in the runtime folder, one per install folder). Never inherited
+// by the programs the launcher starts.
+class InstanceLock {
+ public:
+  InstanceLock();
+  ~InstanceLock();
+  InstanceLock(const InstanceLock&) = delete;
+  InstanceLock& operator=(const InstanceLock&) = delete;
+
+  // Another launcher holds the lock. False also when no lock could be made at all:
+  // a start then goes on as it did before there was a lock.
+  bool anotherHolds() const { return m_anotherHolds; }
+
+ private:
+  intptr_t m_handle = -1;
+  bool m_anotherHolds = false;
+};
 
 // Enables the debug privilege of the process where the platform has one; failures are silent.
 void EnableDebugPrivilege();
@@ -15,8 +36,8 @@ void EnableDebugPrivilege();
 std::string installFolder();
 
 // Creates the install folder with its missing parents and makes it the current
-// folder. Failures are not reported: relative paths then resolve where the launcher started.
-void prepareInstallFolder();
+// folder. False when either fails: the caller then writes nothing anywhere else.
+bool prepareInstallFolder();
 
 enum class SelfCopyResult {
   Copied,
@@ -29,6 +50,11 @@ struct SelfCopy {
   SelfCopyResult result;
   std::string fileName;  // the running executable's file name
 };
+
+// Whether the launcher's copy named `fileName` in the install folder fits the
+// platform's bound for the copy target (Windows: its 100-character buffer; Linux:
+// PATH_MAX). A name that does not fit is never cut: no copy, no shortcut to it.
+bool copyTargetFits(const std::string& fileName);
 
 // Copies the running executable into the install folder under its own file name,
 // never overwriting an existing file.

@@ -1,10 +1,15 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <glib.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +21,6 @@
 #include "TextConvert.h"
 
 namespace {
-
-constexpr size_t kCopyTargetChars = 100;  // the same bound as the Windows copy target
 
 std::string windowTitle(Display* display, Window window) {
   Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
@@ -42,6 +45,16 @@ std::string windowTitle(Display* display, Window window) {
   return title;
 }
 
+// Titles match regardless of letter case, as the window search on Windows does.
+bool sameTitle(const std::string& a, const std::string& b) {
+  gchar* left = g_utf8_casefold(a.data(), static_cast<gssize>(a.size()));
+  gchar* right = g_utf8_casefold(b.data(), static_cast<gssize>(b.size()));
+  const bool same = g_strcmp0(left, right) == 0;
+  g_free(left);
+  g_free(right);
+  return same;
+}
+
 // Top-level windows are the root's children, or one level below them when a
 // window manager reparents them into frames.
 Window findTitled(Display* display, Window parent, const std::string& title, int depth) {
@@ -51,8 +64,8 @@ Window findTitled(Display* display, Window parent, const std::string& title, int
   Window found = 0;
   for (unsigned int i = 0; i < count && found == 0; ++i) {
     XWindowAttributes attributes;
-    if (windowTitle(display, children[i]) == title && XGetWindowAttributes(display, children[i], &attributes) &&
-        attributes.c_class == InputOutput)
+    if (sameTitle(windowTitle(display, children[i]), title) &&
+        XGetWindowAttributes(display, children[i], &attributes) && attributes.c_class == InputOutput)
       found = children[i];
     else if (depth > 0)
       found = findTitled(display, children[i], title, depth - 1);
@@ -61,9 +74,31 @@ Window findTitled(Display* display, Window parent, const std::string& title, int
   return found;
 }
 
+// HOME, else the account's home folder from the password database (a start with a
+// cleared environment); empty when neither names one.
 std::string homeFolder() {
   const char* home = getenv("HOME");
-  return home != nullptr ? home : "";
+  if (home != nullptr && *home != '\0') return home;
+  std::vector<char> buffer(16384);
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
+      found->pw_dir == nullptr)
+    return {};
+  return found->pw_dir;
+}
+
+// One lock file per user and install folder, in the runtime folder (or /tmp): it
+// exists before any folder of the launcher's own.
+std::string instanceLockFile() {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a of the install folder
+  for (const char c : installFolder()) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  const char* runtime = getenv("XDG_RUNTIME_DIR");
+  const std::string folder = runtime != nullptr && runtime[0] == '/' ? runtime : "/tmp";
+  char name[64];
+  snprintf(name, sizeof name, "/kvr_velmora-%u-%016llx.lock", static_cast<unsigned>(getuid()),
+           static_cast<unsigned long long>(hash));
+  return folder + name;
 }
 
 bool makeDirectories(const std::string& path) {
@@ -101,6 +136,21 @@ bool copyFileExclusive(const std::string& from, const std::string& to) {
 
 }  // namespace
 
+InstanceLock::InstanceLock() {
+  const int file = open(instanceLockFile().c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (file < 0) return;
+  if (flock(file, LOCK_EX | LOCK_NB) != 0) {
+    m_anotherHolds = errno == EWOULDBLOCK;
+    close(file);
+    return;
+  }
+  m_handle = file;
+}
+
+InstanceLock::~InstanceLock() {
+  if (m_handle != -1) close(static_cast<int>(m_handle));
+}
+
 bool raiseExistingInstance(const std::wstring& title) {
   // Without a display no other launcher can show its window.
   Display* display = XOpenDisplay(nullptr);
@@ -130,12 +180,16 @@ std::string installFolder() {
   return homeFolder() + "/Games/velmora/kvr";
 }
 
-void prepareInstallFolder() {
+bool prepareInstallFolder() {
   const std::string folder = installFolder();
+  // A relative HOME would put the install folder below wherever the launcher started.
+  if (folder.front() != '/') return false;
   makeDirectories(folder);
-  if (chdir(folder.c_str()) != 0) {
-    // Not reported, as on Windows: relative paths resolve where the launcher started.
-  }
+  return chdir(folder.c_str()) == 0;
+}
+
+bool copyTargetFits(const std::string& fileName) {
+  return installFolder().size() + 1 + fileName.size() < PATH_MAX;
 }
 
 SelfCopy copySelfToInstallFolder() {
@@ -143,7 +197,7 @@ SelfCopy copySelfToInstallFolder() {
   const size_t slash = running.rfind('/');
   SelfCopy copy{SelfCopyResult::NotCopied, slash == std::string::npos ? running : running.substr(slash + 1)};
   const std::string target = installFolder() + "/" + copy.fileName;
-  if (target.size() >= kCopyTargetChars) {
+  if (!copyTargetFits(copy.fileName)) {
     copy.result = SelfCopyResult::NameTooLong;
   } else if (target == running) {
     copy.result = SelfCopyResult::AlreadyThere;

@@ -14,6 +14,17 @@ constexpr size_t kCopyTargetChars = 100;  // the copy target's buffer, terminato
 
 }  // namespace
 
+InstanceLock::InstanceLock() {
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\kvr_velmora");
+  if (mutex == nullptr) return;
+  m_anotherHolds = GetLastError() == ERROR_ALREADY_EXISTS;
+  m_handle = reinterpret_cast<intptr_t>(mutex);
+}
+
+InstanceLock::~InstanceLock() {
+  if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+}
+
 bool raiseExistingInstance(const std::wstring& title) {
   HWND window = FindWindowW(nullptr, title.c_str());
   if (window == nullptr) return false;
@@ -40,9 +51,16 @@ std::string installFolder() {
   return ToAnsi(kInstallDir);
 }
 
-void prepareInstallFolder() {
+bool prepareInstallFolder() {
   if (GetFileAttributesW(kInstallDir) == INVALID_FILE_ATTRIBUTES) SHCreateDirectoryExW(nullptr, kInstallDir, nullptr);
-  SetCurrentDirectoryW(kInstallDir);
+  return SetCurrentDirectoryW(kInstallDir) != 0;
+}
+
+bool copyTargetFits(const std::string& fileName) {
+  std::wstring target = LoadResourceText(IDS_COPY_TARGET);
+  const size_t placeholder = target.find(L"%s");
+  if (placeholder != std::wstring::npos) target.replace(placeholder, 2, FromAnsi(fileName));
+  return target.size() < kCopyTargetChars;
 }
 
 SelfCopy copySelfToInstallFolder() {

@@ -1,5 +1,8 @@
 #include "VTQLaunch.h"
 
+#include <chrono>
+#include <thread>
+
 #include "DownloadEngine.h"
 #include "LaunchServices.h"
 #include "LauncherLog.h"
@@ -7,8 +10,10 @@
 #include "FileSystem.h"
 #include "Provisioning.h"
 #include "Resources.h"
+#include "StartupMessage.h"
 #include "StartupPlatform.h"
 #include "StringTable.h"
+#include "TextConvert.h"
 #include "framework/UiPlatform.h"
 #include "ui/MainDlg.h"
 
@@ -17,6 +22,16 @@ CVTQLaunchApp theApp;
 namespace {
 
 const wchar_t kRegistryKey[] = L"应用程序向导生成的本地应用程序";
+
+// How long a launcher started together with another (a double click) waits for the
+// other's window before it ends without one.
+constexpr auto kOtherWindowWait = std::chrono::seconds(5);
+
+void raiseOtherLauncherWhenItShows(const std::wstring& title) {
+  const auto deadline = std::chrono::steady_clock::now() + kOtherWindowWait;
+  while (!raiseExistingInstance(title) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
 
 }  // namespace
 
@@ -30,11 +45,21 @@ void CVTQLaunchApp::ParseCmdLine() {
 
 bool CVTQLaunchApp::InitInstance() {
   // A second launcher only brings the first one forward, before touching the disk.
+  // The lock covers two started at once, before either has a window.
+  static const InstanceLock s_instanceLock;
+  if (s_instanceLock.anotherHolds()) {
+    raiseOtherLauncherWhenItShows(LoadResourceText(IDS_GAME_TITLE));
+    endProcess(0);
+  }
   if (raiseExistingInstance(LoadResourceText(IDS_GAME_TITLE))) endProcess(0);
 
   EnableDebugPrivilege();
   SetBrowserEmulation();
-  prepareInstallFolder();
+  if (!prepareInstallFolder()) {
+    // Nothing may land in the folder the launcher was started from instead.
+    showStartupError(kInstallFolderErrorText + FromAnsi(installFolder()));
+    endProcess(1);
+  }
   const SelfCopy selfCopy = copySelfToInstallFolder();
 
   startLauncherLog();

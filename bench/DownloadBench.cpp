@@ -1,6 +1,6 @@
 // One package transfer of the worker, timed by run-download-bench.sh next to curl:
 //   kvr_download_bench URL FILE
-// Streams URL into FILE exactly as the worker does (downloadPackage on the engine's
+// Streams URL into FILE exactly as the worker does (transferPackage on the engine's
 // shared handle) and prints one line:
 //   result seconds S start T total U rss_before_kb A rss_peak_kb B peak_reset 1|0
 // S is the transfer alone (the handle already made, the file opened and closed), T and
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   const bool peakReset = resetPeakRss();
   const long rssBefore = statusKb("VmRSS");
   const auto start = std::chrono::steady_clock::now();
-  const CURLcode code = downloadPackage(handle, argv[1], argv[2]);
+  const CURLcode code = transferPackage(handle, argv[1], argv[2]);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
   const long rssPeak = statusKb("VmHWM");
   if (code != CURLE_OK) {

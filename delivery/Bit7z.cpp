@@ -105,6 +105,7 @@ struct Item {
   bool isLink = false;
   bool isFinal = false;
   bool skip = false;
+  std::uint64_t size = 0;
   ItemMetadata metadata;
 };
 
@@ -470,6 +471,11 @@ std::vector<Item> readItems(const Bit7zLibrary& library, IInArchive& archive, st
         item.metadata.attributes = attributes.value().ulVal;
     }
     {
+      Property size(library);
+      if (archive.GetProperty(index, kpidSize, size.get()) == kOk && size.value().vt == kVtUi8)
+        item.size = size.value().uhVal;
+    }
+    {
       Property modified(library);
       if (archive.GetProperty(index, kpidMTime, modified.get()) == kOk && modified.value().vt == kVtFileTime)
         item.metadata.modified = (std::uint64_t{modified.value().filetime.high} << 32) | modified.value().filetime.low;
@@ -569,6 +575,15 @@ void run(const Bit7zLibrary& library, const BitInFormat& format, const std::wstr
   std::wstring root;
   if (outDir != nullptr) {
     const std::wstring folder = outDir->empty() ? std::wstring(L".") : *outDir;
+    // Checked before the first folder is made: a full disk half-way would leave a
+    // half-written game behind.
+    std::uint64_t needed = 0;
+    for (const Item& item : items)
+      if (!item.skip && !item.isFolder) needed += item.size;
+    const std::optional<std::uint64_t> free = freeSpace(folder);
+    if (free && *free < needed)
+      throw BitNotEnoughSpace("Not enough disk space: " + std::to_string(needed) + " bytes to extract, " +
+                              std::to_string(*free) + " free for " + toUtf8(folder));
     if (!makeFolderTree(folder)) throw BitException("Cannot create folder " + toUtf8(folder));
     root = folder;
     if (!isSeparator(root.back())) root += kPathSeparator;

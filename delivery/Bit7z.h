@@ -15,6 +15,13 @@ class BitException : public std::runtime_error {
   explicit BitException(const std::string& message) : std::runtime_error(message) {}
 };
 
+// The archive's files need more room than the output folder's volume has left; thrown
+// before anything is written.
+class BitNotEnoughSpace : public BitException {
+ public:
+  explicit BitNotEnoughSpace(const std::string& message) : BitException(message) {}
+};
+
 // An archive format the codec library knows, by its format id.
 class BitInFormat {
  public:
@@ -61,7 +68,8 @@ class BitExtractor {
   // link target would leave `outDir` fails the extraction before it is written.
   // `finalItem` names an item at the archive's top level that appears only after every
   // other item has been written; an existing one is removed first, so a failed
-  // extraction never leaves it behind.
+  // extraction never leaves it behind. Throws BitNotEnoughSpace when the files' total
+  // size exceeds the free space of `outDir`'s volume.
   void extract(const std::wstring& inFile, const std::wstring& outDir, std::wstring_view finalItem = {}) const;
 
   // Decodes and checks every item of `inFile`, writing nothing.

@@ -8,6 +8,7 @@
 #include "Logger.h"
 #include "Resources.h"
 #include "StringTable.h"
+#include "SystemProxy.h"
 #include "TextConvert.h"
 
 namespace {
@@ -34,11 +35,39 @@ bool readMember(const nlohmann::json& document, const char* key, std::string& va
   return true;
 }
 
+// The optional members that let the package be checked: absent is fine, present they
+// must be a byte count and a SHA-256 in hexadecimal.
+bool readPackageCheck(const nlohmann::json& document, DownloadConfig& config, std::string& problem) {
+  const auto size = document.find("packageSize");
+  if (size != document.end()) {
+    if (!size->is_number_integer() || size->get<std::int64_t>() < 0) {
+      problem = std::string("member \"packageSize\" is not a byte count but ") + size->dump();
+      return false;
+    }
+    config.m_nPackageSize = size->get<std::int64_t>();
+  }
+  const auto sha256 = document.find("packageSha256");
+  if (sha256 != document.end()) {
+    std::string hex = sha256->is_string() ? sha256->get<std::string>() : std::string();
+    for (char& c : hex)
+      if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+    if (hex.size() != 64 || hex.find_first_not_of("0123456789abcdef") != std::string::npos) {
+      problem = std::string("member \"packageSha256\" is not a SHA-256 in hexadecimal but ") +
+                sha256->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+      return false;
+    }
+    config.m_strPackageSha256 = hex;
+  }
+  return true;
+}
+
 }  // namespace
 
 size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream) {
   // No separator: a chunk border may fall anywhere, inside a string or a number too.
-  static_cast<std::string*>(stream)->append(data, size * count);
+  std::string& body = *static_cast<std::string*>(stream);
+  if (size * count > kConfigMaxBytes - body.size()) return 0;
+  body.append(data, size * count);
   return size * count;
 }
 
@@ -53,16 +82,24 @@ bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {
 
   std::string body;
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+  useSystemProxy(handle, url);
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendChunkToStream);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConfigConnectTimeoutSeconds);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kConfigLowSpeedSeconds);
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT, kConfigTimeoutSeconds);
+  curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kConfigMaxBytes));
   const CURLcode result = curl_easy_perform(handle);
+  // The next user of the shared handle sets its own limits or has none.
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT, 0L);
+  curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(0));
   // The body dies with this call: later users of the shared handle fall back to
   // libcurl's own sink instead of writing into it.
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, static_cast<curl_write_callback>(nullptr));
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, static_cast<void*>(stdout));
+  if (result == CURLE_WRITE_ERROR || result == CURLE_FILESIZE_EXCEEDED)
+    return fail("the configuration is larger than " + std::to_string(kConfigMaxBytes) + " bytes");
   if (result != CURLE_OK) return fail(curl_easy_strerror(result));
 
   nlohmann::json document;
@@ -76,7 +113,8 @@ bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {
   std::string problem;
   if (!readMember(document, "path", read.m_strPath, problem) ||
       !readMember(document, "gamePath", read.m_strGamePath, problem) ||
-      !readMember(document, "packageName", read.m_strPackageName, problem))
+      !readMember(document, "packageName", read.m_strPackageName, problem) ||
+      !readPackageCheck(document, read, problem))
     return fail(problem);
   read.m_strPackageName = kPackageFolder + read.m_strPackageName;
   config = std::move(read);

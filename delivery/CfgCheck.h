@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // The folder below the install folder that holds the downloaded package.
@@ -14,11 +15,17 @@ struct DownloadConfig {
   std::string m_strPath;         // "path": the folder that holds the game executable
   std::string m_strGamePath;     // "gamePath": the package archive's address
   std::string m_strPackageName;  // "./kvr/" + "packageName": where the archive is stored
+  std::int64_t m_nPackageSize = -1;  // optional "packageSize": the archive's bytes; -1 when not given
+  std::string m_strPackageSha256{};  // optional "packageSha256": its SHA-256, lower-case hex; empty when not given
 };
 
 // Time limits of the fetch: a dead or stalled package host ends it within seconds.
 inline constexpr long kConfigConnectTimeoutSeconds = 10;
 inline constexpr long kConfigLowSpeedSeconds = 10;  // below 1 byte/s for this long ends it
+// A host that trickles or never ends its answer: the whole fetch ends after this long,
+// and an answer beyond this size (a configuration is a few hundred bytes) ends it too.
+inline constexpr long kConfigTimeoutSeconds = 20;
+inline constexpr size_t kConfigMaxBytes = 256 * 1024;
 
 // Fetches the document at string 155 on the telemetry engine's shared handle, logs the
 // three values and stores them in `config`. On failure logs one "cfg check err:" line,
@@ -30,5 +37,6 @@ bool CfgCheck(DownloadConfig& config);
 bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle);
 
 // The fetch's write callback: appends the `size` x `count` bytes at `data` to the
-// std::string at `stream`, unchanged, and takes them all.
+// std::string at `stream`, unchanged, and takes them all; takes none when the text
+// would grow past kConfigMaxBytes, which ends the transfer.
 size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream);

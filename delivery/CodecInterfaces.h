@@ -67,6 +67,7 @@ enum VarTypes : VarType {
 enum ItemProperties : PropId {
   kpidPath = 3,
   kpidIsDir = 6,
+  kpidSize = 7,
   kpidAttrib = 9,
   kpidMTime = 12,
   kpidIsAnti = 21,

@@ -73,5 +73,12 @@ bool replaceFile(const std::wstring& from, const std::wstring& to);
 // Removes a file or a link (never what it points to); true when nothing is left.
 bool removeFile(const std::wstring& path);
 
+// True when `path` is a regular file (links followed).
+bool isRegularFileAt(const std::wstring& path);
+
+// Free bytes for this user on the volume of `path`, or of its nearest existing parent
+// folder when it does not exist yet; nothing when that cannot be learnt.
+std::optional<std::uint64_t> freeSpace(const std::wstring& path);
+
 // The platform's last error code, for messages.
 unsigned long lastFileError();

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -163,6 +164,24 @@ bool removeFile(const std::wstring& path) {
   return unlink(toUtf8(path).c_str()) == 0 || errno == ENOENT;
 }
 
+bool isRegularFileAt(const std::wstring& path) {
+  struct stat info {};
+  return stat(toUtf8(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 unsigned long lastFileError() {
   return static_cast<unsigned long>(errno);
+}
+
+std::optional<std::uint64_t> freeSpace(const std::wstring& path) {
+  std::string folder = toUtf8(path);
+  for (;;) {
+    struct statvfs volume {};
+    if (::statvfs(folder.empty() ? "." : folder.c_str(), &volume) == 0)
+      return static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
+    if (errno != ENOENT || folder.empty()) return std::nullopt;
+    const std::size_t slash = folder.find_last_of('/', folder.size() > 1 ? folder.size() - 2 : 0);
+    if (slash == std::string::npos) folder.clear();
+    else folder.erase(slash == 0 ? 1 : slash);
+  }
 }

@@ -156,6 +156,26 @@ bool removeFile(const std::wstring& path) {
          GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
+bool isRegularFileAt(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 unsigned long lastFileError() {
   return GetLastError();
+}
+
+std::optional<std::uint64_t> freeSpace(const std::wstring& path) {
+  std::wstring folder = path;
+  for (;;) {
+    ULARGE_INTEGER available{};
+    if (GetDiskFreeSpaceExW(folder.empty() ? L"." : folder.c_str(), &available, nullptr, nullptr))
+      return available.QuadPart;
+    const DWORD error = GetLastError();
+    if ((error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) || folder.empty()) return std::nullopt;
+    const std::size_t separator = folder.find_last_of(L"\\/", folder.size() > 1 ? folder.size() - 2 : 0);
+    if (separator == std::wstring::npos) folder.clear();
+    else folder.erase(separator + 1);
+  }
 }

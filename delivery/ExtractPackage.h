@@ -15,3 +15,8 @@ inline constexpr wchar_t kGameExecutable[] = L"kvr.exe";
 // Extracts every item of the package `wszPackage` into the game folder `wszPath`.
 // Throws BitException with the library's message on failure.
 void ExtractPackage(const BitExtractor& extractor, const std::wstring& wszPackage, const std::wstring& wszPath);
+
+// Throws BitException naming what is missing unless the game executable is a regular
+// file in the game folder `wszPath`: an archive without the game extracts cleanly, yet
+// leaves nothing to start and would be downloaded again at every start.
+void RequireGameExecutable(const std::wstring& wszPath);

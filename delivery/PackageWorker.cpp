@@ -7,38 +7,13 @@
 #include "Bit7z.h"
 #include "DownloadEngine.h"
 #include "ExtractPackage.h"
+#include "LauncherFiles.h"
 #include "Logger.h"
 #include "TextConvert.h"
 
 std::atomic<bool> g_downloadFinished{false};
 std::atomic<int32_t> m_ulnow{0};
 std::atomic<int32_t> m_ultotal{0};
-
-CURLcode downloadPackage(CURL* handle, const std::string& url, const std::string& path) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    logLine(LOG_INFO, "download cannot open package file:", path);
-    return CURLE_WRITE_ERROR;
-  }
-  curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, OnDownloadWrite);
-  curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnDownloadProgress);
-  curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kPackageConnectTimeoutSeconds);
-  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kPackageLowSpeedSeconds);
-  // libcurl's default 16 KiB receive buffer costs a tenth of the transfer time on a
-  // fast link; the curl program uses 100 KiB too.
-  curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kPackageBufferBytes);
-  CURLcode code = curl_easy_perform(handle);
-  if (fclose(file) != 0 && code == CURLE_OK) code = CURLE_WRITE_ERROR;
-  // The handle outlives this call: leave no pointer to the closed file behind.
-  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, nullptr);
-  curl_easy_setopt(handle, CURLOPT_WRITEDATA, stdout);
-  curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 1L);
-  return code;
-}
 
 bool isPlainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos;
@@ -48,13 +23,23 @@ size_t OnDownloadWrite(char* data, size_t size, size_t count, void* stream) {
   return fwrite(data, size, count, static_cast<FILE*>(stream));
 }
 
-int OnDownloadProgress(void*, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
-  m_ultotal = static_cast<int32_t>(static_cast<double>(dltotal) / 1000.0);
-  m_ulnow = static_cast<int32_t>(static_cast<double>(dlnow) / 1000.0);
+int OnDownloadProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
+  const TransferProgress whole;
+  const TransferProgress& progress = context ? *static_cast<const TransferProgress*>(context) : whole;
+  // A trickle below the floor ends the response (as "aborted by callback"), an error
+  // page's too.
+  if (progress.floor != nullptr && progress.floor->tooSlow(dlnow, std::chrono::steady_clock::now())) return 1;
+  if (!progress.counting) return 0;
+  m_ultotal = static_cast<int32_t>(dltotal > 0 ? static_cast<double>(progress.offset + dltotal) / 1000.0 : 0.0);
+  m_ulnow = static_cast<int32_t>(static_cast<double>(progress.offset + dlnow) / 1000.0);
   return 0;
 }
 
 unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) {
+  return runPackageWorker(config, ui, kPackageRetryPauses);
+}
+
+unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses) {
   DownloadEngine& engine = DownloadEngine::instance();
   engine.report("download_start");
   logLine(LOG_INFO, "download start");
@@ -66,8 +51,12 @@ unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) 
   if (!inPackageFolder || !isPlainFileName(package.substr(sizeof kPackageFolder - 1))) {
     // The name comes from the network: it must not place the file outside ./kvr/.
     logLine(LOG_INFO, "download refused, packageName is not a plain file name:", package);
+  } else if (isLauncherFileName(package.substr(sizeof kPackageFolder - 1), config.m_strPath)) {
+    // Written over the codec library, the package would be loaded into the launcher.
+    logLine(LOG_INFO, "download refused, packageName names a file the launcher keeps:", package);
   } else if (engine.sharedHandle != nullptr) {
-    code = downloadPackage(engine.sharedHandle, url, package);
+    code = transferPackage(engine.sharedHandle, url, package,
+                           PackageCheck{config.m_nPackageSize, config.m_strPackageSha256}, pauses);
     printf("download CURLcode:%d\n", static_cast<int>(code));
   }
   logLine(LOG_INFO, "download end");
@@ -87,11 +76,16 @@ unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) 
       const std::wstring wszPath = FromAnsi(config.m_strPath);
       logLine(LOG_INFO, " packageName:", package, ", path:", config.m_strPath);
       ExtractPackage(extractor, wszPackage, wszPath);
+      RequireGameExecutable(wszPath);
       engine.report("decode_end");
       logLine(LOG_INFO, "7z decode end");
       std::this_thread::sleep_for(std::chrono::milliseconds(2000));
       ui.setStatusText(kStatusInstalled);
       logLine(LOG_INFO, "7z decode end2");
+    } catch (const BitNotEnoughSpace& error) {
+      logLine(LOG_INFO, error.what());
+      printf("%s\n", error.what());
+      ui.showWarningBox(kDiskSpaceText, kDownloadErrorCaption);
     } catch (const BitException& error) {
       logLine(LOG_INFO, error.what());
       printf("%s\n", error.what());

@@ -18,7 +18,7 @@ log() { printf '[deps] %s\n' "$*"; }
 native_packages=(
   build-essential cmake ninja-build pkg-config git
   googletest libgtest-dev libbenchmark-dev libspdlog-dev
-  libcurl4-openssl-dev nlohmann-json3-dev
+  libcurl4-openssl-dev libssl-dev nlohmann-json3-dev nginx-light
   libgtk-3-dev libwebkit2gtk-4.1-dev libx11-dev
   p7zip-full 7zip libarchive-tools curl openssl python3 time xvfb xauth x11-utils tzdata
   python3-pil fonts-dejavu-core fonts-wqy-microhei libxtst-dev xdotool imagemagick x11-apps

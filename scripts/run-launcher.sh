@@ -38,8 +38,10 @@ trap 'stop_channel; rm -rf "$state"' EXIT
 mkdir -p "$state/game" "$state/home"
 cp "$build/tests/standins/kvr.exe" "$state/game/kvr.exe"
 (cd "$state/game" && 7z a -t7z -bd -bso0 -bsp0 "$state/kvr.7z" . >/dev/null)
-cat > "$state/PCDownloadCfg.json" <<'JSON'
-{"path": "./kvr/game", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z", "packageName": "kvr.7z"}
+# The configuration names the package's size and SHA-256, which the launcher checks.
+cat > "$state/PCDownloadCfg.json" <<JSON
+{"path": "./kvr/game", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z", "packageName": "kvr.7z",
+ "packageSize": $(stat -c %s "$state/kvr.7z"), "packageSha256": "$(sha256sum "$state/kvr.7z" | cut -d ' ' -f 1)"}
 JSON
 
 python3 "$fixtures/background.py" start package_host "$state" python3 "$fixtures/package_host.py" \

@@ -4,6 +4,7 @@
 #include "Md5.h"
 #include "Resources.h"
 #include "StringTable.h"
+#include "SystemProxy.h"
 #include "TextConvert.h"
 
 std::string eventBody(const std::string& type, const std::string& osName,
@@ -39,6 +40,7 @@ CURLcode DownloadEngine::post(const std::string& body) {
   CURL* handle = curl_easy_init();
   if (!handle) return CURLE_FAILED_INIT;
   curl_easy_setopt(handle, CURLOPT_URL, reportUrl.c_str());
+  useSystemProxy(handle, reportUrl);
   curl_easy_setopt(handle, CURLOPT_POST, 1L);
   curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
   curl_easy_setopt(handle, CURLOPT_POSTFIELDS, body.c_str());
@@ -50,7 +52,14 @@ CURLcode DownloadEngine::post(const std::string& body) {
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kReportLowSpeedSeconds);
   curl_easy_setopt(handle, CURLOPT_TIMEOUT, kReportTimeoutSeconds);
+  // Reports stay synchronous and in order; a collector that did not answer before
+  // only gets a short bound.
+  if (m_collectorFailed) curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, kReportAfterFailureTimeoutMs);
   const CURLcode result = curl_easy_perform(handle);
   curl_easy_cleanup(handle);
+  if (result == CURLE_OPERATION_TIMEDOUT || result == CURLE_COULDNT_CONNECT || result == CURLE_COULDNT_RESOLVE_HOST)
+    m_collectorFailed = true;
+  else if (result == CURLE_OK)
+    m_collectorFailed = false;
   return result;
 }

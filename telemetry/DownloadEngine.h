@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <string>
 
 // The signing key that event signatures are made with.
@@ -13,6 +14,9 @@ inline constexpr char kSigningKey[] = "Qw7rTz2LmN4pXs9VbK3dHf6JcY8gUa1E";
 inline constexpr long kReportConnectTimeoutSeconds = 5;
 inline constexpr long kReportLowSpeedSeconds = 5;  // below 1 byte/s for this long ends it
 inline constexpr long kReportTimeoutSeconds = 5;   // the whole exchange
+// Once a report of this run has timed out or found no collector, the later ones are
+// bounded by this (whole exchange), so that a dead collector costs seconds, not each report 5.
+inline constexpr long kReportAfterFailureTimeoutMs = 1000;
 
 // The body of one event report: the fixed form with `type` (unencoded), the device
 // facts and the signature, the lower-case hexadecimal MD5 of `udid` followed by the key.
@@ -42,4 +46,8 @@ class DownloadEngine {
   CURL* sharedHandle;     // none when libcurl could not make one
   std::string reportUrl;
   std::string caBundle;
+
+ private:
+  // A report timed out or could not connect; the next success clears it.
+  std::atomic<bool> m_collectorFailed{false};
 };

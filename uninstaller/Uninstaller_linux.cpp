@@ -1,8 +1,11 @@
-// The uninstaller: hands the removal of the launcher's files to "./DeleteBat.sh",
-// started on its own, and ends at once. Linux keeps no registry traces of the
-// launcher and needs no shell notification: desktops watch their folder.
+// The uninstaller: hands the removal of the launcher's files to "DeleteBat.sh" in its
+// own folder, started on its own, and ends at once. It acts only from the launcher's
+// install folder. Linux keeps no registry traces of the launcher and needs no shell
+// notification: desktops watch their folder.
 #include <fcntl.h>
+#include <pwd.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,8 +19,9 @@ extern char** environ;
 
 namespace {
 
-const char kScriptName[] = "DeleteBat.sh";  // in the current folder
+const char kScriptName[] = "DeleteBat.sh";  // in the uninstaller's own folder
 constexpr int kExitCode = 255;  // 0xFFFFFFFF as far as an exit status carries it
+constexpr int kNothingDoneExitCode = 1;
 
 std::string ownFolder() {
   char buffer[PATH_MAX];
@@ -28,20 +32,48 @@ std::string ownFolder() {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string currentFolder() {
-  char buffer[PATH_MAX];
-  return getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string();
+// HOME, else the account's home folder, as the launcher finds it.
+std::string homeFolder() {
+  const char* home = getenv("HOME");
+  if (home != nullptr && *home != '\0') return home;
+  char buffer[16384];
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) != 0 || found == nullptr ||
+      found->pw_dir == nullptr)
+    return {};
+  return found->pw_dir;
+}
+
+// The launcher's install folder; empty when there is none.
+std::string installFolder() {
+  const std::string home = homeFolder();
+  return home.empty() || home.front() != '/' ? std::string() : home + "/Games/velmora/kvr";
+}
+
+// The same folder, whatever path leads there (links, "..", doubled slashes).
+bool sameFolder(const std::string& a, const std::string& b) {
+  struct stat left {}, right {};
+  return !a.empty() && !b.empty() && stat(a.c_str(), &left) == 0 && stat(b.c_str(), &right) == 0 &&
+         S_ISDIR(left.st_mode) && left.st_dev == right.st_dev && left.st_ino == right.st_ino;
 }
 
 std::string desktopFolder() {
   const char* desktop = getenv("XDG_DESKTOP_DIR");
   if (desktop != nullptr && *desktop != '\0') return desktop;
-  const char* home = getenv("HOME");
-  return home != nullptr && *home != '\0' ? std::string(home) + "/Desktop" : std::string();
+  const std::string home = homeFolder();
+  return home.empty() ? std::string() : home + "/Desktop";
 }
 
-bool writeScript(const std::string& text) {
-  const int file = open(kScriptName, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+void say(const std::string& text) {
+  const std::string line = text + "\n";
+  if (write(STDERR_FILENO, line.data(), line.size()) < 0) {
+    // Nobody to tell: the exit code still says that nothing was done.
+  }
+}
+
+bool writeScript(const std::string& script, const std::string& text) {
+  const int file = open(script.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (file < 0) return false;
   size_t done = 0;
   while (done < text.size()) {
@@ -51,7 +83,7 @@ bool writeScript(const std::string& text) {
     done += static_cast<size_t>(written);
   }
   if (close(file) == 0 && done == text.size()) return true;
-  unlink(kScriptName);
+  unlink(script.c_str());
   return false;
 }
 
@@ -76,13 +108,21 @@ void startScript(const std::string& script) {
 }  // namespace
 
 int main() {
+  // A copy elsewhere (a download folder) would empty that folder of every executable.
   const std::string folder = ownFolder();
-  const std::string current = currentFolder();
-  if (folder.empty() || current.empty()) return kExitCode;
-  const UninstallPaths paths{folder, current + (current == "/" ? "" : "/") + kScriptName, desktopFolder()};
+  const std::string install = installFolder();
+  if (!sameFolder(folder, install)) {
+    say("卸载程序只能在安装目录中运行:" + install);
+    return kNothingDoneExitCode;
+  }
+  const UninstallPaths paths{folder, folder + (folder == "/" ? "" : "/") + kScriptName, desktopFolder()};
   // A script that was not written completely is never started: an older file of
   // that name could be anything. No priority is raised: the script waits for this
   // process to end instead of racing it.
-  if (writeScript(ShellScript(paths, static_cast<long>(getpid())))) startScript(paths.script);
+  if (!writeScript(paths.script, ShellScript(paths, static_cast<long>(getpid())))) {
+    say("无法写入卸载脚本:" + paths.script);
+    return kNothingDoneExitCode;
+  }
+  startScript(paths.script);
   return kExitCode;
 }

@@ -1,5 +1,6 @@
 // The uninstaller: removes the launcher's registry traces, hands the removal of the
-// files to ".\DeleteBat.bat" and ends at once, so the script can delete its file.
+// files to "DeleteBat.bat" in its own folder and ends at once, so the script can
+// delete its file. It acts only from the launcher's install folder.
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -14,7 +15,10 @@
 
 namespace {
 
-const wchar_t kScriptFile[] = L".\\DeleteBat.bat";
+const wchar_t kScriptName[] = L"DeleteBat.bat";  // in the uninstaller's own folder
+const wchar_t kInstallDir[] = L"C:\\Games\\velmora\\kvr";
+const wchar_t kCaption[] = L"提示";
+constexpr UINT kNothingDoneExitCode = 1;
 const wchar_t kShellFolders[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 // The script is read in the ANSI code page; a path with a character that code page
@@ -45,15 +49,34 @@ std::wstring ownPath() {
   return length > 0 && length < MAX_PATH ? std::wstring(wszPath, length) : std::wstring();
 }
 
-// The script text with every path in place; nothing when a path cannot stand in it.
-std::optional<std::string> scriptText(const std::wstring& wszOwnPath, const wchar_t* wszDesktop) {
-  const size_t slash = wszOwnPath.find_last_of(L'\\');
-  std::wstring folder = wszOwnPath.substr(0, slash == std::wstring::npos ? 0 : slash);
+std::wstring folderOf(const std::wstring& wszPath) {
+  const size_t slash = wszPath.find_last_of(L'\\');
+  std::wstring folder = wszPath.substr(0, slash == std::wstring::npos ? 0 : slash);
   if (folder.size() == 2) folder += L'\\';  // "C:" alone would name that drive's current folder
-  wchar_t wszScript[MAX_PATH] = {};
-  const DWORD scriptLength = GetFullPathNameW(kScriptFile, MAX_PATH, wszScript, nullptr);
-  if (folder.empty() || scriptLength == 0 || scriptLength >= MAX_PATH) return std::nullopt;
+  return folder;
+}
 
+// The same folder, whatever path leads there (letter case, short names, another
+// drive mapped onto it): the volume and the file index are compared.
+bool sameFolder(const std::wstring& a, const wchar_t* b) {
+  BY_HANDLE_FILE_INFORMATION info[2] = {};
+  const wchar_t* paths[2] = {a.c_str(), b};
+  for (int i = 0; i < 2; ++i) {
+    const HANDLE folder = CreateFileW(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return false;
+    const BOOL known = GetFileInformationByHandle(folder, &info[i]);
+    CloseHandle(folder);
+    if (!known || (info[i].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+// The script text with every path in place; nothing when a path cannot stand in it.
+std::optional<std::string> scriptText(const std::wstring& folder, const std::wstring& wszScript,
+                                      const wchar_t* wszDesktop) {
+  if (folder.empty()) return std::nullopt;
   const std::optional<std::string> narrowFolder = exactAnsi(folder);
   const std::optional<std::string> narrowScript = exactAnsi(wszScript);
   if (!narrowFolder || !narrowScript) return std::nullopt;
@@ -62,18 +85,27 @@ std::optional<std::string> scriptText(const std::wstring& wszOwnPath, const wcha
   return BatchScript(paths);
 }
 
-bool writeScript(const std::string& text) {
-  FILE* file = _wfopen(kScriptFile, L"wb");
+bool writeScript(const std::wstring& wszScript, const std::string& text) {
+  FILE* file = _wfopen(wszScript.c_str(), L"wb");
   if (file == nullptr) return false;
   const bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
   if (fclose(file) == 0 && written) return true;
-  _wremove(kScriptFile);
+  _wremove(wszScript.c_str());
   return false;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // A copy elsewhere (a download folder) would empty that folder of every executable.
+  const std::wstring wszOwnPath = ownPath();
+  const std::wstring wszFolder = folderOf(wszOwnPath);
+  if (!sameFolder(wszFolder, kInstallDir)) {
+    MessageBoxW(nullptr, (std::wstring(L"卸载程序只能在安装目录中运行:") + kInstallDir).c_str(), kCaption,
+                MB_OK | MB_ICONWARNING);
+    ExitProcess(kNothingDoneExitCode);
+  }
+
   wchar_t wszName[100] = {};
   wchar_t wszTitle[100] = {};
   LoadStringW(instance, IDS_UNINST_NAME, wszName, 100);
@@ -92,19 +124,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       SHGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Desktop", &type, wszDesktop, &size) == ERROR_SUCCESS &&
       wszDesktop[0] != L'\0';
 
-  const std::wstring wszOwnPath = ownPath();
-  const std::optional<std::string> text = scriptText(wszOwnPath, desktopKnown ? wszDesktop : nullptr);
+  const std::wstring wszScript = wszFolder + (wszFolder.back() == L'\\' ? L"" : L"\\") + kScriptName;
+  const std::optional<std::string> text = scriptText(wszFolder, wszScript, desktopKnown ? wszDesktop : nullptr);
   // A script that was not written completely is never started: an older file of
   // that name could be anything.
-  const bool scriptReady = text && writeScript(*text);
+  if (!text || !writeScript(wszScript, *text)) {
+    MessageBoxW(nullptr, (L"无法写入卸载脚本:" + wszScript).c_str(), kCaption, MB_OK | MB_ICONWARNING);
+    ExitProcess(kNothingDoneExitCode);
+  }
 
   // So that this process ends before the script's pause runs out.
   SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
   SHChangeNotify(SHCNE_DELETE, SHCNF_PATHW, wszOwnPath.c_str(), nullptr);
-  if (scriptReady) {
-    const std::wstring quotedOwnPath = L"\"" + wszOwnPath + L"\"";
-    ShellExecuteW(nullptr, L"open", kScriptFile, quotedOwnPath.c_str(), nullptr, SW_HIDE);
-  }
+  const std::wstring quotedOwnPath = L"\"" + wszOwnPath + L"\"";
+  ShellExecuteW(nullptr, L"open", wszScript.c_str(), quotedOwnPath.c_str(), wszFolder.c_str(), SW_HIDE);
   ExitProcess(0xFFFFFFFF);
 }

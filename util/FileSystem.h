@@ -6,6 +6,15 @@
 
 bool isDirectory(const std::string& path);
 
+// True when `path` is a regular file (links followed). Never throws: no conversion
+// of the path depends on the locale.
+bool isRegularFile(const std::string& path);
+
+// True when the file names `a` and `b` (no folder part) name the same file in one
+// folder: the same bytes on Linux; on Windows regardless of letter case and of
+// trailing dots and blanks, which the file system drops.
+bool sameFileName(const std::string& a, const std::string& b);
+
 // Creates one folder; its parent must exist.
 bool makeDirectory(const std::string& path);
 

@@ -10,6 +10,15 @@ bool isDirectory(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool isRegularFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool sameFileName(const std::string& a, const std::string& b) {
+  return a == b;
+}
+
 bool makeDirectory(const std::string& path) {
   return mkdir(path.c_str(), 0755) == 0;
 }

@@ -57,10 +57,25 @@ TEST(ArgumentString, ShowsTheRuleInItsText) {
   EXPECT_EQ(launcherArgumentString(0, nullptr), L"");
 }
 
-TEST(ArgumentString, BrokenUtf8IsNeverPassedOnChanged) {
-  const std::vector<std::string> broken = {"\xff", "a\x80", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe4\xb8"};
-  for (const std::string& argument : broken) {
-    const std::wstring text = rebuilt({"--winid=1", "--tokenc=" + argument});
-    EXPECT_FALSE(TryToAnsi(text)) << testing::PrintToString(argument);
+// A broken byte becomes U+FFFD, as the Windows conversion substitutes unmappable
+// characters; the other arguments are kept as they are.
+TEST(ArgumentString, BrokenUtf8IsReplacedAndTheRestKept) {
+  const struct {
+    std::string argument;
+    std::string replaced;
+  } cases[] = {
+      {"\xff", "\xef\xbf\xbd"},
+      {"a\x80", "a\xef\xbf\xbd"},
+      {"\xc0\xaf", "\xef\xbf\xbd\xef\xbf\xbd"},
+      {"\xed\xa0\x80", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+      {"\xf4\x90\x80\x80", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+      {"\xe4\xb8", "\xef\xbf\xbd\xef\xbf\xbd"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.argument));
+    const std::optional<std::string> narrow = TryToAnsi(rebuilt({"--winid=5", "--tokenc=" + c.argument}));
+    ASSERT_TRUE(narrow);
+    const cmdline::split_result split = cmdline::split_line(*narrow);
+    EXPECT_EQ(split.tokens, (std::vector<std::string>{"--winid=5", "--tokenc=" + c.replaced}));
   }
 }

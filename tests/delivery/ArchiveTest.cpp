@@ -287,3 +287,14 @@ TEST(ArchiveTest, LibraryIsUnloadedAfterSuccessAndFailure) {
 }
 
 }  // namespace
+
+TEST(ArchiveTest, FreeSpaceOfAFolderNotMadeYetIsThatOfItsParent) {
+  TestFolder folder;
+  const std::optional<std::uint64_t> here = freeSpace(L".");
+  ASSERT_TRUE(here.has_value());
+  EXPECT_GT(*here, 0u);
+  const std::optional<std::uint64_t> below = freeSpace(L"./not/made/yet");
+  ASSERT_TRUE(below.has_value());
+  // Other programs write meanwhile; the same volume stays within a few MB.
+  EXPECT_LT(*below > *here ? *below - *here : *here - *below, 64u << 20);
+}

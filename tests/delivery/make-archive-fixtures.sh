@@ -91,3 +91,22 @@ mkdir inner/sub
 printf 'target\n' > inner/sub/file.txt
 ln -s sub/file.txt inner/alias
 (cd inner && bsdtar --format 7zip -cf "$out/link-inside.7z" sub alias)
+
+# Item names beyond ASCII, stored as UTF-16 whatever locale makes the archive.
+mkdir wide
+mkdir "wide/数据"
+printf 'game executable\n' > wide/kvr.exe
+printf 'map\n' > "wide/数据/地图 一.txt"
+(cd wide && LC_ALL=C.UTF-8 sevenzip a -t7z "$out/non-ascii.7z" .)
+
+# Packages that extract cleanly but hold no game executable: nothing at all, the
+# name in capitals only (a Linux file system keeps case), a folder of that name.
+mkdir none
+printf 'readme\n' > none/readme.txt
+(cd none && bsdtar --format 7zip -cf "$out/no-game.7z" readme.txt)
+mkdir capitals
+printf 'game executable\n' > capitals/KVR.EXE
+(cd capitals && sevenzip a -t7z "$out/capitals.7z" KVR.EXE)
+mkdir -p folder/kvr.exe
+printf 'inside\n' > folder/kvr.exe/inside.txt
+(cd folder && sevenzip a -t7z "$out/game-folder.7z" kvr.exe)

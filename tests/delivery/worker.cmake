@@ -2,3 +2,14 @@
 kvr_add_gtest(package_worker_tests LOCAL_CHANNEL ${CMAKE_CURRENT_LIST_DIR}/PackageWorkerTest.cpp)
 target_link_libraries(package_worker_tests PRIVATE kvr_delivery kvr_app_base kvr_fixture_servers)
 kvr_use_archive_fixtures(package_worker_tests CODEC)
+
+# The same program with the game folder on a volume too small for the game (native,
+# as root: the volume is a tmpfs in a mount namespace of the test's own), in the test
+# run's network namespace for the local channel.
+if(NOT WIN32)
+  add_test(NAME package_worker_small_volume COMMAND ${KVR_NETNS_EXEC} ${CMAKE_CURRENT_LIST_DIR}/small-volume.sh
+    $<TARGET_FILE:package_worker_tests> --gtest_filter=WorkerRun.TooLittleDiskSpace*)
+  set_tests_properties(package_worker_small_volume PROPERTIES SKIP_RETURN_CODE 77
+    ENVIRONMENT "TZ=CET-1CEST,M3.5.0,M10.5.0/3" FIXTURES_REQUIRED archive_fixtures)
+  kvr_require_local_channel(package_worker_small_volume)
+endif()

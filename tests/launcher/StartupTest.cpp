@@ -147,6 +147,11 @@ TEST_F(LauncherRun, NameTooLongForTheCopyTargetIsNotCopied) {
   ASSERT_TRUE(result.finished);
   EXPECT_EQ(result.exitCode, 0);
 
+  // Linux bounds the target by its path limit only: the name fits there.
+  if (copyTargetFits(longName)) {
+    EXPECT_TRUE(fs::is_regular_file(install / longName));
+    return;
+  }
   for (const auto& entry : fs::directory_iterator(install))
     EXPECT_FALSE(entry.is_regular_file() && entry.path().filename().string().rfind("kkkkkkkkkk", 0) == 0)
         << "no file under a cut name: " << entry.path();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -58,17 +59,29 @@ TEST_F(Provisioning, WritesWhatIsMissingAndTouchesNothingElse) {
     fs::remove_all("kvr", ignored);
     fs::remove(uninstaller, ignored);
     fs::remove(shortcut, ignored);
+    // Files in place are intact copies from an earlier start, dated back so that a
+    // rewrite shows.
+    const auto earlier = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    fs::file_time_type libraryTime, uninstallerTime;
     if (start.library) {
       fs::create_directory("kvr");
-      writeFile(library, kOlder);
+      writeFile(library, codec);
+      fs::last_write_time(library, earlier);
+      libraryTime = fs::last_write_time(library);  // as the file system keeps it
     }
-    if (start.uninstaller) writeFile(uninstaller, kOlder);
+    if (start.uninstaller) {
+      writeFile(uninstaller, uninst);
+      fs::last_write_time(uninstaller, earlier);
+      uninstallerTime = fs::last_write_time(uninstaller);
+    }
     if (start.shortcut) writeFile(shortcut, kOlder);
 
     WriteEmbeddedFiles("tag");
 
-    EXPECT_EQ(readFile(library), start.libraryWritten ? codec : kOlder);
-    EXPECT_EQ(readFile(uninstaller), start.uninstallerWritten ? uninst : kOlder);
+    EXPECT_EQ(readFile(library), codec);
+    EXPECT_EQ(readFile(uninstaller), uninst);
+    EXPECT_EQ(fs::last_write_time(library) != libraryTime, start.libraryWritten);
+    EXPECT_EQ(fs::last_write_time(uninstaller) != uninstallerTime, start.uninstallerWritten);
     if (start.shortcutMade) {
       const std::optional<ShortcutFacts> facts = readShortcut(shortcut);
       ASSERT_TRUE(facts);
@@ -77,6 +90,38 @@ TEST_F(Provisioning, WritesWhatIsMissingAndTouchesNothingElse) {
     } else {
       EXPECT_EQ(readFile(shortcut), start.shortcut ? kOlder : "");
     }
+  }
+}
+
+// A copy that is there but is not the launcher's own (cut short by a full disk, damaged)
+// would be trusted for ever: it is written again like a missing one.
+TEST_F(Provisioning, DamagedFilesAreWrittenAgain) {
+  struct Damage {
+    const char* name;
+    std::string (*damage)(const std::string& original);
+  };
+  const Damage damages[] = {
+      {"empty", [](const std::string&) { return std::string(); }},
+      {"truncated", [](const std::string& original) { return original.substr(0, original.size() / 2); }},
+      {"one byte changed", [](const std::string& original) {
+         std::string changed = original;
+         changed[changed.size() / 2] = static_cast<char>(changed[changed.size() / 2] ^ 0x55);
+         return changed;
+       }},
+      {"longer", [](const std::string& original) { return original + "tail"; }},
+  };
+  const std::string codec = original(KVR_TEST_CODEC_LIBRARY);
+  const std::string uninst = original(KVR_TEST_UNINSTALLER);
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.name);
+    fs::create_directories("kvr");
+    writeFile(library, damage.damage(codec));
+    writeFile(uninstaller, damage.damage(uninst));
+    writeFile(shortcut, kOlder);
+    WriteEmbeddedFiles("tag");
+    EXPECT_EQ(readFile(library), codec);
+    EXPECT_EQ(readFile(uninstaller), uninst);
+    EXPECT_EQ(readFile(shortcut), kOlder) << "an existing shortcut is never touched";
   }
 }
 

@@ -91,6 +91,24 @@ TEST_F(Collector, StalledCollectorDelaysTheCallerBySecondsOnly) {
   EXPECT_TRUE(received().empty());
 }
 
+// A collector that never answers costs the first report its 5 s and the later ones
+// about 1 s each; they are still sent, in order, and a good answer restores the bound.
+TEST_F(Collector, AfterATimedOutReportTheNextOnesAreBoundedShortly) {
+  DownloadEngine engine(url("/stall/log/log"), localCaFile("ca.pem"));
+  EXPECT_EQ(engine.post("x=first"), CURLE_OPERATION_TIMEDOUT);
+  for (int i = 0; i < 3; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(engine.post("x=later"), CURLE_OPERATION_TIMEDOUT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kReportAfterFailureTimeoutMs + 1500));
+  }
+  engine.reportUrl = url();
+  EXPECT_EQ(engine.post("x=answered"), CURLE_OK);
+  engine.reportUrl = url("/stall/log/log");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(engine.post("x=stalled again"), CURLE_OPERATION_TIMEDOUT);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(kReportTimeoutSeconds - 1));
+}
+
 TEST(DownloadEngineInstance, PostsToTheDeploymentEndpoint) {
   DownloadEngine& engine = DownloadEngine::instance();
   EXPECT_EQ(&engine, &DownloadEngine::instance());

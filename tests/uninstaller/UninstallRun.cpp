@@ -25,15 +25,20 @@ std::string utf8(const fs::path& path) {
 }
 
 bool scriptPresent(const fs::path& folder) {
-  for (const auto& entry : fs::directory_iterator(folder))
-    if (entry.path().filename().string().rfind("DeleteBat", 0) == 0) return true;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error))
+    if (entry.is_regular_file() && entry.path().filename().string().rfind("DeleteBat", 0) == 0) return true;
   return false;
 }
 
 }  // namespace
 
 UninstallFolders::UninstallFolders(const fs::path& baseFolder, const fs::path& desktopFolder)
-    : base(baseFolder), install(baseFolder / "inst"), elsewhere(baseFolder / "elsewhere"), desktop(desktopFolder) {
+    : base(baseFolder),
+      install(launcherInstallFolder(baseFolder)),
+      elsewhere(baseFolder / "elsewhere"),
+      desktop(desktopFolder) {
+  removeTree(install);
   fs::create_directories(install);
   fs::copy_file(fs::u8path(KVR_TEST_UNINSTALLER), install / ("uninst" + kExe));
   plant(install / "kvr" / "logs" / "log.txt");
@@ -50,20 +55,26 @@ UninstallFolders::UninstallFolders(const fs::path& baseFolder, const fs::path& d
   plant(base / "canary" / kShortcutName);
 }
 
-ProcessResult UninstallFolders::run(const fs::path& from) const {
+UninstallFolders::~UninstallFolders() {
+  removeTree(install);
+}
+
+ProcessResult UninstallFolders::run(const fs::path& from, const fs::path& program) const {
   const fs::path previous = fs::current_path();
   fs::current_path(from);
-  const ProcessResult result = runProgram((install / ("uninst" + kExe)).string(), {});
+  const ProcessResult result = runProgram((program.empty() ? install / ("uninst" + kExe) : program).string(), {});
   fs::current_path(previous);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (scriptPresent(from) && std::chrono::steady_clock::now() < deadline)
+  while (scriptPresent(install) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   return result;
 }
 
 std::vector<std::string> UninstallFolders::remaining() const {
   std::vector<std::string> files;
-  for (const fs::path& file : filesBelow(base)) files.push_back(utf8(fs::relative(file, base)));
+  for (const fs::path& file : filesBelow(base))
+    if (utf8(fs::relative(file, install)).rfind("..", 0) == 0) files.push_back(utf8(fs::relative(file, base)));
+  for (const fs::path& file : filesBelow(install)) files.push_back("inst/" + utf8(fs::relative(file, install)));
   std::sort(files.begin(), files.end());
   return files;
 }

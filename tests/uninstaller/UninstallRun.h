@@ -11,17 +11,23 @@
 // The uninstaller's exit code as the test sees it: 0xFFFFFFFF (Windows) or 255.
 extern const int kUninstallerExitCode;
 
+// The launcher's install folder, the one folder the uninstaller acts in: fixed on
+// Windows, below HOME on Linux (`base` becomes HOME there).
+std::filesystem::path launcherInstallFolder(const std::filesystem::path& base);
+
 struct UninstallFolders {
-  // Fills `base` (an empty folder): "inst" with the launcher's files and the
-  // uninstaller, "elsewhere" with files of the same names, and the shortcut in
-  // `desktop` (below `base`) next to a file that must stay.
+  // Fills the launcher's install folder (emptied first) with the launcher's files and
+  // the uninstaller, `base` (an empty folder) with "elsewhere" holding files of the
+  // same names, and the shortcut in `desktop` (below `base`) next to a file that must stay.
   UninstallFolders(const std::filesystem::path& base, const std::filesystem::path& desktop);
+  ~UninstallFolders();
 
-  // Runs the uninstaller with `from` as its current folder and waits (bounded) until
-  // its script has removed itself.
-  ProcessResult run(const std::filesystem::path& from) const;
+  // Runs the uninstaller at `program` (the one in the install folder unless given) with
+  // `from` as its current folder and waits (bounded) until its script has removed itself.
+  ProcessResult run(const std::filesystem::path& from, const std::filesystem::path& program = {}) const;
 
-  // Regular files below `base`, relative to it, as generic text, sorted.
+  // Regular files below `base` and, as "inst/...", below the install folder, relative
+  // to them, as generic text, sorted.
   std::vector<std::string> remaining() const;
 
   std::filesystem::path base, install, elsewhere, desktop;

@@ -1,0 +1,61 @@
+#include "PackageRecord.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "ExtractFiles.h"
+#include "TextConvert.h"
+
+std::string packageRecordPath(const std::string& package) { return package + kPackageRecordSuffix; }
+
+bool readPackageRecord(const std::string& package, PackageRecord& record) {
+  std::ifstream file(packageRecordPath(package), std::ios::binary);
+  if (!file) return false;
+  std::stringstream text;
+  text << file.rdbuf();
+  const nlohmann::json document = nlohmann::json::parse(text.str(), nullptr, false);
+  if (!document.is_object()) return false;
+  const auto url = document.find("url");
+  const auto validator = document.find("validator");
+  const auto size = document.find("size");
+  const auto complete = document.find("complete");
+  if (url == document.end() || !url->is_string() || validator == document.end() || !validator->is_string() ||
+      size == document.end() || !size->is_number_integer() || complete == document.end() || !complete->is_boolean())
+    return false;
+  PackageRecord read;
+  read.url = url->get<std::string>();
+  read.validator = validator->get<std::string>();
+  read.size = size->get<std::int64_t>();
+  read.complete = complete->get<bool>();
+  record = std::move(read);
+  return true;
+}
+
+bool writePackageRecord(const std::string& package, const PackageRecord& record) {
+  const nlohmann::json document = {
+      {"url", record.url}, {"validator", record.validator}, {"size", record.size}, {"complete", record.complete}};
+  const std::string path = packageRecordPath(package);
+  const std::string aside = path + kPackageRecordAsideSuffix;
+  {
+    std::ofstream file(aside, std::ios::binary | std::ios::trunc);
+    // Odd bytes in a server's validator become U+FFFD: that record then matches no
+    // response and the transfer starts over, which is safe.
+    file << document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    file.flush();
+    if (!file) {
+      std::remove(aside.c_str());
+      return false;
+    }
+  }
+  // A record is replaced whole: one cut off half-way would describe no file.
+  if (!replaceFile(FromAnsi(aside), FromAnsi(path))) {
+    std::remove(aside.c_str());
+    return false;
+  }
+  return true;
+}
+
+void removePackageRecord(const std::string& package) { std::remove(packageRecordPath(package).c_str()); }

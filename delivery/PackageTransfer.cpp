@@ -1,0 +1,408 @@
+#include "PackageTransfer.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+#include <thread>
+
+#include "Logger.h"
+#include "PackageRecord.h"
+#include "PackageWorker.h"
+#include "Sha256.h"
+#include "SystemProxy.h"
+#include "TextConvert.h"
+
+namespace {
+
+// Size of the file at `path`; -1 when there is none.
+std::int64_t fileSize(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path file(FromAnsi(path));
+  const auto size = std::filesystem::file_size(file, error);
+  return error ? -1 : static_cast<std::int64_t>(size);
+}
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The value of header `name` when `line` is that header, trimmed; else false.
+bool headerValue(std::string_view line, std::string_view name, std::string& value) {
+  if (line.size() <= name.size() || line[name.size()] != ':') return false;
+  for (std::size_t i = 0; i < name.size(); ++i)
+    if (lowerAscii(line[i]) != name[i]) return false;
+  std::string_view rest = line.substr(name.size() + 1);
+  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
+  while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n' || rest.back() == ' ' || rest.back() == '\t'))
+    rest.remove_suffix(1);
+  value.assign(rest);
+  return true;
+}
+
+// A decimal number that fills `text`; -1 otherwise.
+std::int64_t decimal(std::string_view text) {
+  if (text.empty() || text.size() > 18) return -1;
+  std::int64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// What the transfer needs of a response's head.
+struct Response {
+  long status = 0;
+  std::string etag;
+  std::string lastModified;
+  std::int64_t length = -1;      // Content-Length
+  std::int64_t rangeFirst = -1;  // Content-Range "bytes FIRST-LAST/TOTAL"
+  std::int64_t rangeTotal = -1;  // TOTAL, also of "bytes */TOTAL"
+
+  void addLine(std::string_view line) {
+    if (line.rfind("HTTP/", 0) == 0) {
+      // Each status line starts a new head (interim responses, a proxy's answer).
+      *this = Response();
+      const std::size_t blank = line.find(' ');
+      if (blank != std::string_view::npos) status = static_cast<long>(decimal(line.substr(blank + 1, 3)));
+      return;
+    }
+    std::string value;
+    if (headerValue(line, "etag", value)) {
+      etag = value;
+    } else if (headerValue(line, "last-modified", value)) {
+      lastModified = value;
+    } else if (headerValue(line, "content-length", value)) {
+      length = decimal(value);
+    } else if (headerValue(line, "content-range", value) && value.rfind("bytes ", 0) == 0) {
+      const std::string_view range = std::string_view(value).substr(6);
+      const std::size_t slash = range.find('/');
+      if (slash == std::string_view::npos) return;
+      rangeTotal = decimal(range.substr(slash + 1));
+      const std::size_t dash = range.find('-');
+      if (dash < slash) rangeFirst = decimal(range.substr(0, dash));
+    }
+  }
+
+  // What a later request may send in If-Range: a strong ETag, else the date.
+  std::string validator() const {
+    if (!etag.empty() && etag.rfind("W/", 0) != 0) return etag;
+    return lastModified;
+  }
+};
+
+bool transientCode(CURLcode code) {
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_HTTP2:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_HTTP2_STREAM:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool transientStatus(long status) { return status == 408 || status == 429 || (status >= 500 && status <= 599); }
+
+class Transfer {
+ public:
+  enum class Next { Done, Retry, RetryNow, Fail };
+
+  Transfer(CURL* handle, const std::string& url, const std::string& path, const PackageCheck& check)
+      : m_handle(handle), m_url(url), m_path(path), m_check(check) {
+    if (!m_check.sha256.empty()) m_hash = std::make_unique<Sha256>();
+  }
+
+  // One request; `code` is libcurl's result or the failure's own code.
+  Next attempt(CURLcode& code) {
+    prepare();
+    m_file = std::fopen(m_path.c_str(), m_from > 0 ? "ab" : "wb");
+    if (m_file == nullptr) {
+      logLine(LOG_INFO, "download cannot open package file:", m_path);
+      code = CURLE_WRITE_ERROR;
+      return Next::Fail;
+    }
+    curl_slist* headers = nullptr;
+    curl_easy_setopt(m_handle, CURLOPT_URL, m_url.c_str());
+    useSystemProxy(m_handle, m_url);
+    curl_easy_setopt(m_handle, CURLOPT_WRITEFUNCTION, onWrite);
+    curl_easy_setopt(m_handle, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(m_handle, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(m_handle, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(m_handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(m_handle, CURLOPT_XFERINFOFUNCTION, OnDownloadProgress);
+    curl_easy_setopt(m_handle, CURLOPT_XFERINFODATA, &m_progress);
+    curl_easy_setopt(m_handle, CURLOPT_CONNECTTIMEOUT, kPackageConnectTimeoutSeconds);
+    curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_LIMIT, kPackageLowSpeedBytesPerSecond);
+    curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_TIME, kPackageLowSpeedSeconds);
+    // libcurl's default 16 KiB receive buffer costs a tenth of the transfer time on a
+    // fast link; the curl program uses 100 KiB too.
+    curl_easy_setopt(m_handle, CURLOPT_BUFFERSIZE, kPackageBufferBytes);
+    const std::string range = std::to_string(m_from) + "-";
+    if (m_from > 0) {
+      // The rest, but only of the same package: a changed one comes whole (200).
+      headers = curl_slist_append(nullptr, ("If-Range: " + m_record.validator).c_str());
+      curl_easy_setopt(m_handle, CURLOPT_RANGE, range.c_str());
+      curl_easy_setopt(m_handle, CURLOPT_HTTPHEADER, headers);
+      logLine(LOG_INFO, "download resume from:", m_from);
+    }
+    code = curl_easy_perform(m_handle);
+    if (!m_decided) decide();
+    // The handle outlives this call: leave no pointer into it behind.
+    curl_easy_setopt(m_handle, CURLOPT_RANGE, static_cast<const char*>(nullptr));
+    curl_easy_setopt(m_handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+    curl_easy_setopt(m_handle, CURLOPT_HEADERFUNCTION, static_cast<curl_write_callback>(nullptr));
+    curl_easy_setopt(m_handle, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
+    curl_easy_setopt(m_handle, CURLOPT_WRITEFUNCTION, static_cast<curl_write_callback>(nullptr));
+    curl_easy_setopt(m_handle, CURLOPT_WRITEDATA, static_cast<void*>(stdout));
+    curl_easy_setopt(m_handle, CURLOPT_XFERINFODATA, static_cast<void*>(nullptr));
+    curl_easy_setopt(m_handle, CURLOPT_NOPROGRESS, 1L);
+    curl_slist_free_all(headers);
+    const bool closed = m_file == nullptr || std::fclose(m_file) == 0;
+    m_file = nullptr;
+    return evaluate(code, closed);
+  }
+
+ private:
+  enum class Sink { Discard, File, Mismatch, Broken };
+
+  // Keeps what the file and its record allow, or starts over.
+  void prepare() {
+    m_decided = false;
+    m_sink = Sink::Discard;
+    m_response = Response();
+    m_from = 0;
+    const std::int64_t have = fileSize(m_path);
+    PackageRecord record;
+    if (have > 0 && readPackageRecord(m_path, record) && record.url == m_url && !record.validator.empty() &&
+        (record.size < 0 || have <= record.size)) {
+      m_record = record;
+      m_from = have;
+    } else {
+      if (have > 0) logLine(LOG_INFO, "download starts over: the kept file has no matching record");
+      removePackageRecord(m_path);
+      m_record = PackageRecord{m_url, "", -1, false};
+    }
+    m_progress.offset = m_from;
+    m_progress.counting = true;
+    // Each attempt is held to the floor from its own start.
+    m_floor = LowSpeedFloor(kPackageLowSpeedBytesPerSecond, kPackageLowSpeedSeconds);
+    m_progress.floor = &m_floor;
+  }
+
+  // Chooses what the body is, when its first bytes (or the end of the response) arrive.
+  void decide() {
+    m_decided = true;
+    const long status = m_response.status;
+    if (status == 206 && m_from > 0) {
+      if (m_response.rangeFirst != m_from ||
+          (m_record.size >= 0 && m_response.rangeTotal >= 0 && m_response.rangeTotal != m_record.size)) {
+        m_sink = Sink::Mismatch;
+        return;
+      }
+      if (m_record.size < 0 && m_response.rangeTotal >= 0) {
+        m_record.size = m_response.rangeTotal;
+        writePackageRecord(m_path, m_record);
+      }
+      hashKeptPart();
+      m_sink = Sink::File;
+    } else if (status == 200) {
+      if (m_from > 0) {
+        logLine(LOG_INFO, "download starts over: the server sent the whole package");
+        std::fclose(m_file);
+        m_file = std::fopen(m_path.c_str(), "wb");
+        m_from = 0;
+        m_progress.offset = 0;
+      }
+      if (m_hash) m_hash->reset();
+      m_hashed = 0;
+      m_record = PackageRecord{m_url, m_response.validator(), m_response.length, false};
+      // Written before the first byte, so that a cut anywhere leaves a resumable file.
+      if (m_record.validator.empty() || !writePackageRecord(m_path, m_record)) removePackageRecord(m_path);
+      m_sink = m_file == nullptr ? Sink::Broken : Sink::File;
+    } else {
+      // Error pages and the answer to a range beyond the end are no package bytes.
+      m_progress.counting = false;
+      m_sink = Sink::Discard;
+    }
+  }
+
+  // A resumed file's kept bytes enter the hash once, read back from the file.
+  void hashKeptPart() {
+    if (!m_hash || m_hashed == m_from) return;
+    m_hash->reset();
+    m_hashed = 0;
+    FILE* kept = std::fopen(m_path.c_str(), "rb");
+    if (kept == nullptr) return;
+    std::vector<char> buffer(1 << 16);
+    while (m_hashed < m_from) {
+      const std::size_t want = static_cast<std::size_t>(
+          std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), m_from - m_hashed));
+      const std::size_t got = std::fread(buffer.data(), 1, want, kept);
+      if (got == 0) break;
+      m_hash->update(buffer.data(), got);
+      m_hashed += static_cast<std::int64_t>(got);
+    }
+    std::fclose(kept);
+  }
+
+  static size_t onHeader(char* data, size_t size, size_t count, void* self) {
+    static_cast<Transfer*>(self)->m_response.addLine(std::string_view(data, size * count));
+    return size * count;
+  }
+
+  static size_t onWrite(char* data, size_t size, size_t count, void* context) {
+    Transfer& self = *static_cast<Transfer*>(context);
+    if (!self.m_decided) self.decide();
+    switch (self.m_sink) {
+      case Sink::Discard: return size * count;
+      case Sink::Mismatch:
+      case Sink::Broken: return 0;
+      case Sink::File: break;
+    }
+    const size_t written = OnDownloadWrite(data, size, count, self.m_file);
+    if (self.m_hash) {
+      self.m_hash->update(data, written * size);
+      self.m_hashed += static_cast<std::int64_t>(written * size);
+    }
+    return written;
+  }
+
+  Next evaluate(CURLcode& code, bool closed) {
+    if (m_sink == Sink::Mismatch) {
+      logLine(LOG_INFO, "download starts over: the server's range does not fit the kept file");
+      startOver();
+      code = CURLE_RANGE_ERROR;
+      return Next::RetryNow;
+    }
+    if (m_sink == Sink::Broken || (!closed && code == CURLE_OK)) {
+      logLine(LOG_INFO, "download cannot write package file:", m_path);
+      code = CURLE_WRITE_ERROR;
+      return Next::Fail;
+    }
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+      // Only the progress callback aborts a request: the response fell below the
+      // low-speed floor. That is a stall, as when libcurl's own check at the same floor
+      // ends it first: the same code, and retried.
+      logLine(LOG_INFO, "download below the low-speed floor of ", kPackageLowSpeedBytesPerSecond, " B/s over ",
+              kPackageLowSpeedSeconds, " s");
+      code = CURLE_OPERATION_TIMEDOUT;
+      return Next::Retry;
+    }
+    if (code != CURLE_OK) {
+      logLine(LOG_INFO, "download failed:", curl_easy_strerror(code));
+      return transientCode(code) ? Next::Retry : Next::Fail;
+    }
+    const long status = m_response.status;
+    if (status == 200 || status == 206) {
+      const std::int64_t have = fileSize(m_path);
+      if (m_record.size >= 0 && have != m_record.size) {
+        logLine(LOG_INFO, "download ended short:", have, " of ", m_record.size);
+        code = CURLE_PARTIAL_FILE;
+        return Next::Retry;
+      }
+      return finish(code);
+    }
+    if (status == 416 && m_from > 0 && m_response.rangeTotal == m_from) {
+      logLine(LOG_INFO, "download package already complete:", m_from);
+      m_record.size = m_from;
+      hashKeptPart();
+      return finish(code);
+    }
+    if (status == 416) {
+      logLine(LOG_INFO, "download starts over: the server's size does not fit the kept file");
+      startOver();
+      code = CURLE_RANGE_ERROR;
+      return Next::RetryNow;
+    }
+    logLine(LOG_INFO, "download http status:", status);
+    code = CURLE_HTTP_RETURNED_ERROR;
+    return transientStatus(status) ? Next::Retry : Next::Fail;
+  }
+
+  // The whole package is in the file: the checks the configuration gives, then the
+  // record says so.
+  Next finish(CURLcode& code) {
+    const std::int64_t have = fileSize(m_path);
+    if (m_check.size >= 0 && have != m_check.size) {
+      logLine(LOG_INFO, "download size mismatch, expected:", m_check.size, ", actual:", have);
+      discard();
+      code = CURLE_PARTIAL_FILE;
+      return Next::Fail;
+    }
+    if (m_hash) {
+      const std::string actual = m_hashed == have ? m_hash->hexDigest() : std::string("unknown");
+      m_hashed = 0;
+      if (actual != m_check.sha256) {
+        logLine(LOG_INFO, "download sha256 mismatch, expected:", m_check.sha256, ", actual:", actual);
+        discard();
+        code = CURLE_ABORTED_BY_CALLBACK;
+        return Next::Fail;
+      }
+    }
+    m_record.size = have;
+    m_record.complete = true;
+    if (m_record.validator.empty() || !writePackageRecord(m_path, m_record)) removePackageRecord(m_path);
+    m_ultotal = static_cast<int32_t>(static_cast<double>(have) / 1000.0);
+    m_ulnow = static_cast<int32_t>(static_cast<double>(have) / 1000.0);
+    code = CURLE_OK;
+    return Next::Done;
+  }
+
+  void startOver() {
+    removePackageRecord(m_path);
+    if (FILE* file = std::fopen(m_path.c_str(), "wb")) std::fclose(file);
+    m_hashed = 0;
+  }
+
+  // A package that failed its checks is no package.
+  void discard() {
+    removePackageRecord(m_path);
+    std::remove(m_path.c_str());
+  }
+
+  CURL* m_handle;
+  const std::string& m_url;
+  const std::string& m_path;
+  const PackageCheck& m_check;
+  std::unique_ptr<Sha256> m_hash;
+  std::int64_t m_hashed = 0;  // bytes of the file the hash has taken, from the start
+  PackageRecord m_record;
+  Response m_response;
+  std::int64_t m_from = 0;  // the kept bytes this request continues after
+  TransferProgress m_progress;
+  LowSpeedFloor m_floor{kPackageLowSpeedBytesPerSecond, kPackageLowSpeedSeconds};
+  FILE* m_file = nullptr;
+  bool m_decided = false;
+  Sink m_sink = Sink::Discard;
+};
+
+}  // namespace
+
+CURLcode transferPackage(CURL* handle, const std::string& url, const std::string& path, const PackageCheck& check,
+                         const RetryPauses& pauses) {
+  Transfer transfer(handle, url, path, check);
+  CURLcode code = CURLE_OK;
+  std::size_t retries = 0;
+  bool restarted = false;
+  for (;;) {
+    const Transfer::Next next = transfer.attempt(code);
+    if (next == Transfer::Next::Done || next == Transfer::Next::Fail) return code;
+    // A kept file that does not fit is dropped and fetched anew at once, once per
+    // transfer; after that a misfit counts as any other failure.
+    if (next == Transfer::Next::RetryNow && !restarted) {
+      restarted = true;
+      continue;
+    }
+    if (retries >= pauses.size()) return code;
+    logLine(LOG_INFO, "download retry in ", pauses[retries].count(), " ms");
+    std::this_thread::sleep_for(pauses[retries++]);
+  }
+}

@@ -1,0 +1,41 @@
+// The package transfer that survives real networks: a kept partial file is resumed
+// (Range with If-Range, checked against its record), transient failures are retried
+// after growing pauses, a complete kept file is confirmed instead of fetched again, and
+// the size and SHA-256 the configuration gives are checked.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the configuration says the package must be; what is not given is not checked.
+struct PackageCheck {
+  std::int64_t size = -1;  // bytes; -1: not given
+  std::string sha256;      // 64 lower-case hexadecimal digits; empty: not given
+};
+
+// The pauses before the second, third, ... attempt; one attempt more than pauses.
+using RetryPauses = std::vector<std::chrono::milliseconds>;
+inline const RetryPauses kPackageRetryPauses = {std::chrono::seconds(1), std::chrono::seconds(2),
+                                                std::chrono::seconds(4), std::chrono::seconds(8)};
+
+// Brings the package at `url` into the file `path` on `handle`, with the worker's
+// callbacks, time limits and the system's proxy; libcurl's result of the last attempt.
+// - A kept file is resumed when its record (PackageRecord.h) names the same address
+//   and a validator: 206 appends, 200 starts over, 416 with a complete file counts as
+//   complete; anything that does not fit starts over at once (CURLE_RANGE_ERROR when
+//   that keeps happening).
+// - A failed connection, time-out, stall (also a response below the worker's low-speed
+//   floor, ended as CURLE_OPERATION_TIMEDOUT), cut-off body or 408/429/5xx status is
+//   tried again after the next pause, resuming; other HTTP statuses (CURLE_HTTP_RETURNED_ERROR)
+//   and write errors (a full disk) end it at once. Error pages are never stored.
+// - A complete file that fails `check` is deleted: CURLE_PARTIAL_FILE for the size,
+//   CURLE_ABORTED_BY_CALLBACK for the SHA-256, with a log line naming both values. The
+//   hash is computed while the bytes are written (a resumed file's kept part is read
+//   once).
+// A file that cannot be opened is a write error.
+CURLcode transferPackage(CURL* handle, const std::string& url, const std::string& path,
+                         const PackageCheck& check = {}, const RetryPauses& pauses = {});

@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "FixtureServers.h"
+#include "PackageRecord.h"
+#include "PackageTransfer.h"
+#include "PackageWorker.h"
+#include "Sha256.h"
+#include "TestFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kPackage[] = "./kvr/kvr.7z";
+constexpr std::int64_t kSize = 600 * 1000 + 123;
+const RetryPauses kQuick = {std::chrono::milliseconds(10), std::chrono::milliseconds(10), std::chrono::milliseconds(10)};
+
+// One package response as the transfer host recorded it.
+struct Request {
+  int status;
+  std::int64_t first;
+  std::int64_t sent;
+  bool operator==(const Request& other) const {
+    return status == other.status && first == other.first && sent == other.sent;
+  }
+};
+
+void PrintTo(const Request& r, std::ostream* out) { *out << r.status << " from " << r.first << " sent " << r.sent; }
+
+std::string randomBytes(std::int64_t size, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
+  return bytes;
+}
+
+std::string sha256Of(const std::string& bytes) {
+  Sha256 hash;
+  hash.update(bytes.data(), bytes.size());
+  return hash.hexDigest();
+}
+
+// The transfer host serves `served` as the package; each test's addresses are its own.
+struct TransferRun : testing::Test {
+  TestFolder folder;
+  std::string served;
+  std::size_t requestsBefore = 0;
+  CURL* handle = nullptr;
+
+  void SetUp() override {
+    ASSERT_NE(fixturePort("transfer_host"), 0) << "the transfer host fixture is not running";
+    fs::create_directories("kvr");
+    serve(randomBytes(kSize, 1));
+    requestsBefore = requests().size();
+    handle = curl_easy_init();
+    m_ulnow = 0;
+    m_ultotal = 0;
+  }
+  void TearDown() override { curl_easy_cleanup(handle); }
+
+  void serve(const std::string& bytes) {
+    served = bytes;
+    writeFile(fs::u8path(fixtureFile("transfer-package.7z")), bytes);
+  }
+
+  // An address of the package no other test (nor an earlier run) has used.
+  static std::string address(const std::string& query) {
+    static const auto nonce = std::chrono::steady_clock::now().time_since_epoch().count();
+    static int serial = 0;
+    return "http://127.0.0.1:" + std::to_string(fixturePort("transfer_host")) + "/package/velmora/kvr.7z?id=" +
+           std::to_string(nonce) + "-" + std::to_string(++serial) + query;
+  }
+
+  static std::vector<Request> requests() {
+    std::ifstream log(fixtureFile("transfer-requests.log"));
+    std::vector<Request> found;
+    std::string path;
+    Request r{};
+    while (log >> path >> r.status >> r.first >> r.sent) found.push_back(r);
+    return found;
+  }
+  // The responses since the last call, once `expected` of them are in: the host
+  // records a response after its last byte, which may be after the client is done.
+  std::vector<Request> newRequests(std::size_t expected) {
+    std::vector<Request> all = requests();
+    for (int wait = 0; all.size() < requestsBefore + expected && wait < 100; ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      all = requests();
+    }
+    std::vector<Request> since(all.begin() + static_cast<std::ptrdiff_t>(requestsBefore), all.end());
+    requestsBefore = all.size();
+    return since;
+  }
+
+  CURLcode transfer(const std::string& url, const PackageCheck& check = {}, const RetryPauses& pauses = {}) {
+    return transferPackage(handle, url, kPackage, check, pauses);
+  }
+
+  std::string kept() const { return fs::exists(kPackage) ? readFile(kPackage) : std::string("<none>"); }
+};
+
+const std::int64_t kHalf = kSize / 2;
+
+}  // namespace
+
+TEST_F(TransferRun, ACutPackageResumesWhereItStopped) {
+  const std::string url = address("&cut=" + std::to_string(kHalf));
+  EXPECT_EQ(transfer(url), CURLE_PARTIAL_FILE);
+  EXPECT_EQ(fs::file_size(kPackage), static_cast<std::uintmax_t>(kHalf)) << "the partial file is kept";
+  PackageRecord record;
+  ASSERT_TRUE(readPackageRecord(kPackage, record));
+  EXPECT_EQ(record.url, url);
+  EXPECT_EQ(record.size, kSize);
+  EXPECT_FALSE(record.complete);
+  EXPECT_EQ(m_ulnow, kHalf / 1000);
+  EXPECT_EQ(m_ultotal, kSize / 1000);
+
+  EXPECT_EQ(transfer(url), CURLE_OK);
+  EXPECT_EQ(kept(), served);
+  EXPECT_EQ(newRequests(2), (std::vector<Request>{{200, 0, kHalf}, {206, kHalf, kSize - kHalf}}));
+  EXPECT_EQ(m_ulnow, kSize / 1000) << "the counters show the whole package";
+  EXPECT_EQ(m_ultotal, kSize / 1000);
+  ASSERT_TRUE(readPackageRecord(kPackage, record));
+  EXPECT_TRUE(record.complete);
+}
+
+// What the second start finds decides how much it asks for.
+TEST_F(TransferRun, WhatDoesNotFitStartsOver) {
+  const struct {
+    const char* name;
+    std::string query;
+    bool changePackage;    // the server's package changes between the two starts
+    bool otherAddress;     // the second start has another address
+    int secondStatus;      // of the second start's one response
+  } cases[] = {
+      {"server sends the whole package (200)", "&norange=1", false, false, 200},
+      {"package changed on the server (new ETag)", "", true, false, 200},
+      {"no validator to ask with", "&novalidator=1", false, false, 200},
+      {"record of another address", "", false, true, 200},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    serve(randomBytes(kSize, 2));
+    const std::string url = address("&cut=" + std::to_string(kHalf) + c.query);
+    EXPECT_EQ(transfer(url), CURLE_PARTIAL_FILE);
+    // A later write time, so the server's validator changes with the content.
+    if (c.changePackage) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      serve(randomBytes(kSize, 3));
+    }
+    EXPECT_EQ(transfer(c.otherAddress ? address(c.query) : url), CURLE_OK);
+    EXPECT_EQ(kept(), served);
+    const std::vector<Request> seen = newRequests(2);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1], (Request{c.secondStatus, 0, kSize}));
+  }
+}
+
+// A server that serves ranges of a changed package regardless of If-Range: the kept
+// part's record tells the sizes apart, and the new package comes whole.
+TEST_F(TransferRun, ARangeOfAnotherVersionIsNotAppended) {
+  const struct {
+    const char* name;
+    std::int64_t newSize;
+    std::int64_t cut;
+    int misfit;  // the status of the answer that does not fit
+  } cases[] = {
+      {"bigger: a range with another total", kSize + 1000, kHalf, 206},
+      {"smaller than the kept part: nothing to send", kHalf - 1000, kHalf, 416},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(kPackage);
+    removePackageRecord(kPackage);
+    serve(randomBytes(kSize, 9));
+    const std::string url = address("&noifrange=1&cut=" + std::to_string(c.cut));
+    EXPECT_EQ(transfer(url), CURLE_PARTIAL_FILE);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    serve(randomBytes(c.newSize, 10));
+    EXPECT_EQ(transfer(url), CURLE_OK);
+    EXPECT_EQ(kept(), served);
+    // The host records the misfitting range too, whose client hung up on it, once it
+    // notices: maybe after the whole package that followed.
+    const std::vector<Request> seen = newRequests(3);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen.front(), (Request{200, 0, c.cut}));
+    const std::vector<Request> second(seen.begin() + 1, seen.end());
+    EXPECT_NE(std::find(second.begin(), second.end(), Request{200, 0, c.newSize}), second.end());
+    EXPECT_TRUE(std::any_of(second.begin(), second.end(), [&](const Request& r) { return r.status == c.misfit; }));
+  }
+}
+
+TEST_F(TransferRun, ACompletePackageIsConfirmedNotFetchedAgain) {
+  const std::string url = address("");
+  ASSERT_EQ(transfer(url), CURLE_OK);
+  m_ulnow = 0;
+  m_ultotal = 0;
+  EXPECT_EQ(transfer(url), CURLE_OK);
+  EXPECT_EQ(kept(), served);
+  EXPECT_EQ(newRequests(2), (std::vector<Request>{{200, 0, kSize}, {416, kSize, 0}}));
+  EXPECT_EQ(m_ulnow, kSize / 1000);
+  EXPECT_EQ(m_ultotal, kSize / 1000);
+
+  // Changed on the server since: fetched whole.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  serve(randomBytes(kSize, 4));
+  EXPECT_EQ(transfer(url), CURLE_OK);
+  EXPECT_EQ(kept(), served);
+  EXPECT_EQ(newRequests(1), (std::vector<Request>{{200, 0, kSize}}));
+}
+
+TEST_F(TransferRun, TransientFailuresAreRetriedOthersEndAtOnce) {
+  const struct {
+    const char* name;
+    std::string query;
+    CURLcode code;
+    std::vector<int> statuses;
+  } cases[] = {
+      {"cut, then resumed in the same run", "&cut=" + std::to_string(kHalf), CURLE_OK, {200, 206}},
+      {"503 twice", "&fail=503:2", CURLE_OK, {503, 503, 200}},
+      {"408 and 429 are transient too", "&fail=429:1", CURLE_OK, {429, 200}},
+      {"503 beyond the retries", "&fail=503:9", CURLE_HTTP_RETURNED_ERROR, {503, 503, 503, 503}},
+      {"404 at once", "&fail=404:9", CURLE_HTTP_RETURNED_ERROR, {404}},
+      {"403 at once", "&fail=403:9", CURLE_HTTP_RETURNED_ERROR, {403}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(kPackage);
+    removePackageRecord(kPackage);
+    EXPECT_EQ(transfer(address(c.query), {}, kQuick), c.code);
+    std::vector<int> statuses;
+    for (const Request& r : newRequests(c.statuses.size())) statuses.push_back(r.status);
+    EXPECT_EQ(statuses, c.statuses);
+    if (c.code == CURLE_OK) EXPECT_EQ(kept(), served);
+    else EXPECT_EQ(fs::file_size(kPackage), 0u) << "no error page is stored";
+  }
+
+  // Nothing at the address: retried as a failed connection.
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(transferPackage(handle, "http://127.0.0.1:1/kvr.7z", kPackage, {}, kQuick), CURLE_COULDNT_CONNECT);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+}
+
+TEST_F(TransferRun, AnErrorStatusLeavesTheKeptPartAlone) {
+  const std::string url = address("&cut=" + std::to_string(kHalf) + "&fail=404:1:1");
+  EXPECT_EQ(transfer(url), CURLE_PARTIAL_FILE);
+  EXPECT_EQ(transfer(url, {}, kQuick), CURLE_HTTP_RETURNED_ERROR);
+  EXPECT_EQ(kept(), served.substr(0, kHalf));
+  EXPECT_EQ(transfer(url), CURLE_OK);
+  EXPECT_EQ(kept(), served);
+  EXPECT_EQ(newRequests(3), (std::vector<Request>{{200, 0, kHalf}, {404, 0, 0}, {206, kHalf, kSize - kHalf}}));
+}
+
+TEST_F(TransferRun, ChecksTheGivenSizeAndHash) {
+  const std::string sha = sha256Of(served);
+  const struct {
+    const char* name;
+    std::int64_t size;
+    std::string sha256;
+    std::string query;
+    bool twoStarts;  // cut in the first start, resumed in the second
+    CURLcode code;
+  } cases[] = {
+      {"right size and hash", kSize, sha, "", false, CURLE_OK},
+      {"hash over a part kept from an earlier start", -1, sha, "&cut=" + std::to_string(kHalf), true, CURLE_OK},
+      {"hash over a retry in the same start", -1, sha, "&cut=" + std::to_string(kHalf), false, CURLE_OK},
+      {"hash of a kept complete file", kSize, sha, "", true, CURLE_OK},
+      {"wrong hash", -1, std::string(64, '0'), "", false, CURLE_ABORTED_BY_CALLBACK},
+      {"wrong size", kSize + 1, "", "", false, CURLE_PARTIAL_FILE},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(kPackage);
+    removePackageRecord(kPackage);
+    const std::string url = address(c.query);
+    const PackageCheck check{c.size, c.sha256};
+    if (c.twoStarts) transfer(url, check);
+    EXPECT_EQ(transfer(url, check, kQuick), c.code);
+    if (c.code == CURLE_OK) {
+      EXPECT_EQ(kept(), served);
+    } else {
+      EXPECT_FALSE(fs::exists(kPackage)) << "a package that fails its check is deleted";
+      PackageRecord record;
+      EXPECT_FALSE(readPackageRecord(kPackage, record));
+    }
+  }
+}
+
+// Needs a folder on a small volume of its own, given by small-volume.sh: a full disk
+// is no transient failure.
+TEST_F(TransferRun, AFullDiskEndsTheTransferAtOnce) {
+  const char* volume = std::getenv("KVR_SMALL_VOLUME");
+  if (volume == nullptr) GTEST_SKIP() << "no small volume given (KVR_SMALL_VOLUME)";
+  const std::string package = std::string(volume) + "/kvr.7z";
+  EXPECT_EQ(transferPackage(handle, address(""), package, {}, kQuick), CURLE_WRITE_ERROR);
+  EXPECT_EQ(newRequests(1).size(), 1u);
+}

@@ -1,0 +1,171 @@
+// Surroundings only Linux offers: the locale's character set, standard output
+// handed over as a pipe.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <pwd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "BoxCloser.h"
+#include "HostileRun.h"
+#include "TitledWindow.h"
+
+namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace {
+
+struct Streams {
+  int out = -1;  // the program's standard output; -1: this process's own
+  int err = -1;
+};
+
+// Runs the launcher with its standard streams as given, at most `timeoutMs`; the
+// exit status as the shell shows it (128 + signal when a signal ended it).
+ProcessResult runWith(const fs::path& program, const Streams& streams, const std::vector<std::string>& arguments = {},
+                      int timeoutMs = 20000) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (streams.out >= 0) posix_spawn_file_actions_adddup2(&actions, streams.out, STDOUT_FILENO);
+  if (streams.err >= 0) posix_spawn_file_actions_adddup2(&actions, streams.err, STDERR_FILENO);
+  pid_t pid = 0;
+  ProcessResult result;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return result;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return result;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  result.finished = true;
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+}  // namespace
+
+TEST_F(HostileRun, NonAsciiPathsWorkUnderTheCLocale) {
+  // HOME, the game folder and the package's items all carry non-ASCII names.
+  const fs::path wideHome = home.path() / fs::u8path("玩家 Ünïcode");
+  fs::create_directories(wideHome / "Desktop");
+  setEnvironment("HOME", wideHome.string());
+  install = fs::u8path(installFolder());
+  configure(configurationFor("./kvr/游戏"));
+  servePackage("non-ascii.7z");
+  for (const char* locale : {"C", "C.UTF-8"}) {
+    SCOPED_TRACE(locale);
+    removeTree(install.parent_path());
+    setEnvironment("LC_ALL", locale);
+    const ProcessResult result = closedOnceInstalled([&] { return runProgram(launcher.string(), {}, 60000); });
+    unsetenv("LC_ALL");
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(fs::is_regular_file(install / "kvr" / fs::u8path("游戏") / "kvr.exe"));
+    EXPECT_TRUE(fs::is_regular_file(install / "kvr" / fs::u8path("游戏/数据/地图 一.txt")));
+    ASSERT_FALSE(launcherLines().empty());
+    EXPECT_EQ(launcherLines().back(), "close launch");
+  }
+}
+
+TEST_F(HostileRun, HomeThatCannotHoldTheInstallFolderIsRefused) {
+  struct Case {
+    const char* name;
+    std::string home;
+  };
+  const fs::path file = home.path() / "a-file";
+  writeFile(file, "not a folder");
+  const Case cases[] = {
+      {"HOME is a file", file.string()},
+      {"HOME is relative", "relative-home"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    setEnvironment("HOME", c.home);
+    TestFolder start;
+    const fs::path errors = home.path() / "stderr.txt";
+    const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    BoxCloser boxes("提示");
+    const ProcessResult result = runWith(launcher, {-1, err});
+    close(err);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(boxes.closed().size(), 1u);
+    EXPECT_EQ(readFile(errors).rfind("无法创建安装目录:", 0), 0u) << readFile(errors);
+    EXPECT_TRUE(fs::is_empty(start.path())) << "nothing lands where the launcher started";
+  }
+  EXPECT_TRUE(newEvents().empty());
+}
+
+TEST(InstallFolder, WithoutHomeIsBelowTheAccountsHomeFolder) {
+  const char* saved = getenv("HOME");
+  const std::string previous = saved != nullptr ? saved : "";
+  unsetenv("HOME");
+  const std::string folder = installFolder();
+  setenv("HOME", previous.c_str(), 1);
+  const passwd* account = getpwuid(getuid());
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(folder, std::string(account->pw_dir) + "/Games/velmora/kvr");
+}
+
+TEST_F(HostileRun, ClosedOrUnreadStandardOutputNeitherEndsNorStallsTheLauncher) {
+  // A first start with a long command line: far more console text than the pipe holds.
+  const std::string token = "--tokenc=" + std::string(6000, 't');
+  for (const bool readerGone : {true, false}) {
+    SCOPED_TRACE(readerGone ? "nobody reads any more" : "nobody reads yet");
+    removeTree(install.parent_path());
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+    fcntl(ends[1], F_SETPIPE_SZ, 4096);
+    if (readerGone) close(ends[0]);
+    const ProcessResult result = closedOnceInstalled([&] { return runWith(launcher, {ends[1], -1}, {token}, 60000); });
+    close(ends[1]);
+    if (!readerGone) close(ends[0]);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(fs::is_regular_file(install / "kvr" / "game" / "kvr.exe"));
+    EXPECT_TRUE(logged("szCmdline:" + token)) << "the file keeps every line";
+    ASSERT_FALSE(launcherLines().empty());
+    EXPECT_EQ(launcherLines().back(), "close launch");
+  }
+}
+
+// The Windows copy target's 100 characters are no bound here: a long HOME still gets
+// the launcher's copy and the desktop entry pointing at it.
+TEST_F(HostileRun, LongHomeStillGetsTheCopyAndTheDesktopEntry) {
+  const fs::path longHome = home.path() / std::string(90, 'h');
+  fs::create_directories(longHome);
+  setEnvironment("HOME", longHome.string());
+  install = fs::u8path(installFolder());
+  const ProcessResult result = closedOnceInstalled([&] { return runProgram(launcher.string(), {}, 60000); });
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(fs::is_regular_file(install / launcher.filename()));
+  const std::string entry = readFile(home.path() / "Desktop" / "Kavran.desktop");
+  EXPECT_NE(entry.find("Exec=\"" + (install / launcher.filename()).string()), std::string::npos) << entry;
+  removeTree(longHome / "Games");
+}
+
+// The window search ignores letter case, as FindWindowW does on Windows.
+TEST_F(HostileRun, WindowTitledInOtherLetterCaseCountsAsAnotherInstance) {
+  TitledWindow first("KAVRAN");
+  ASSERT_TRUE(first.shown());
+  const ProcessResult result = run();
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_FALSE(fs::exists(install)) << "nothing is written before the check";
+}
