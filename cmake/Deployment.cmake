@@ -16,13 +16,7 @@ endforeach()
 
 # Certificate authorities the telemetry client trusts (CURLOPT_CAINFO); empty means the
 # system's store. Verification is never switched off: the local profile trusts the local
-# authority that tests/fixtures/local_ca.py makes in the build folder. Wine maps the
-# Linux root to drive Z:.
+# authority that tests/fixtures/local_ca.py makes in the build folder.
 set(KVR_LOCAL_CA_DIR "${CMAKE_BINARY_DIR}/local-ca")
-if(WIN32)
-  set(kvr_default_ca_bundle "Z:${KVR_LOCAL_CA_DIR}/ca.pem")
-else()
-  set(kvr_default_ca_bundle "${KVR_LOCAL_CA_DIR}/ca.pem")
-endif()
-set(KVR_CA_BUNDLE "${kvr_default_ca_bundle}"
+set(KVR_CA_BUNDLE "${KVR_PROGRAM_ROOT}${KVR_LOCAL_CA_DIR}/ca.pem"
     CACHE STRING "Certificate authority bundle for telemetry (empty: the system's store)")

@@ -7,20 +7,18 @@ set_tests_properties(archive_fixtures PROPERTIES FIXTURES_SETUP archive_fixtures
 
 # A test program that reads the generated archives (KVR_ARCHIVE_FIXTURES) and, with
 # CODEC, loads the codec library from KVR_TEST_CODEC_LIBRARY; paths as the program sees
-# them (Wine maps the Linux root to drive Z:).
+# them (KVR_PROGRAM_ROOT).
 function(kvr_use_archive_fixtures test)
   cmake_parse_arguments(PARSE_ARGV 1 arg "CODEC" "" "")
   set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED archive_fixtures)
   if(WIN32)
-    set(root "Z:")
     set(codec "${KVR_7Z_DLL}")
   else()
-    set(root "")
     set(codec "/usr/lib/p7zip/7z.so")
   endif()
-  target_compile_definitions(${test} PRIVATE KVR_ARCHIVE_FIXTURES="${root}${kvr_archive_fixtures}")
+  target_compile_definitions(${test} PRIVATE KVR_ARCHIVE_FIXTURES="${KVR_PROGRAM_ROOT}${kvr_archive_fixtures}")
   if(arg_CODEC)
-    target_compile_definitions(${test} PRIVATE KVR_TEST_CODEC_LIBRARY="${root}${codec}")
+    target_compile_definitions(${test} PRIVATE KVR_TEST_CODEC_LIBRARY="${KVR_PROGRAM_ROOT}${codec}")
   endif()
 endfunction()
 
