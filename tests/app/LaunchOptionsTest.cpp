@@ -7,6 +7,7 @@
 
 #include "LaunchOptions.h"
 #include "LauncherLog.h"
+#include "LogLines.h"
 #include "LogManager.h"
 #include "TestFolder.h"
 #include "TextConvert.h"
@@ -37,13 +38,7 @@ class LaunchLog {
   std::vector<std::string> read(LaunchOptions& options, std::wstring_view wszCmdline) {
     ParseCmdLine(options, wszCmdline, m_manager, m_manager.findLogger("Main"));
     m_manager.stop();
-    std::vector<std::string> lines;
-    for (const auto& file : filesBelow(m_folder.path() / "kvr" / "logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t level = line.find(" LOG_INFO ");
-        if (level != std::string::npos) lines.push_back(line.substr(level + 10));
-      }
-    return lines;
+    return infoLinesBelow(m_folder.path() / "kvr" / "logs");
   }
 
  private:
