@@ -9,10 +9,10 @@
 #include <future>
 #include <thread>
 
-#include "ChildProcess.h"
 #include "CopyDataRecord.h"
 #include "FixtureServers.h"
 #include "LauncherLogLines.h"
+#include "Process.h"
 #include "TestFolder.h"
 #include "WindowProbe.h"
 #include "app/ChannelClient.h"
