@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FixtureServers.h"
+#include "LogLines.h"
 #include "Process.h"
 #include "ProvisioningPlatform.h"
 #include "ShortcutReader.h"
@@ -88,15 +89,7 @@ struct LauncherRun : testing::Test {
   }
 
   // The launcher's own lines, without the header and the logger's start-up lines.
-  std::vector<std::string> launcherLines() {
-    std::vector<std::string> lines;
-    for (const fs::path& file : filesBelow(install / "kvr" / "logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
-      }
-    return lines;
-  }
+  std::vector<std::string> launcherLines() { return infoLinesBelow(install / "kvr" / "logs"); }
 };
 
 }  // namespace
