@@ -2,7 +2,26 @@
 
 #include <X11/Xatom.h>
 
+namespace {
+
+XErrorHandler g_previousHandler = nullptr;
+
+int toleratingVanishedWindows(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow) return 0;
+  return g_previousHandler != nullptr ? g_previousHandler(display, error) : 0;
+}
+
+// A window XQueryTree listed may be gone when it is read; Xlib's default handler would
+// end the whole test program on that BadWindow. Other errors go where they went before.
+void tolerateVanishedWindows() {
+  static const bool installed = (g_previousHandler = XSetErrorHandler(toleratingVanishedWindows), true);
+  (void)installed;
+}
+
+}  // namespace
+
 std::string windowTitle(Display* display, Window window) {
+  tolerateVanishedWindows();
   Atom type = None;
   int format = 0;
   unsigned long count = 0;
@@ -18,6 +37,7 @@ std::string windowTitle(Display* display, Window window) {
 }
 
 Window findShownWindow(Display* display, const std::string& title) {
+  tolerateVanishedWindows();
   Window root = 0;
   Window parent = 0;
   Window* children = nullptr;
