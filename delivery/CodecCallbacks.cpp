@@ -81,7 +81,8 @@ HResult KVR_COMCALL ExtractCallback::GetStream(std::uint32_t index, ISequentialO
     m_linkTarget.clear();
     return open(Sink::Link, stream);
   }
-  if (!m_file.create(m_root + item.tempRelative)) return fail("Cannot open output file " + toUtf8(m_root + item.relative));
+  if (!m_file.create(m_root + item.tempRelative))
+    return fail("Cannot open output file " + toUtf8(m_root + item.relative));
   return open(Sink::File, stream);
 }
 
@@ -143,7 +144,8 @@ void ExtractCallback::complete() {
       throw BitException("Cannot replace output file " + toUtf8(m_root + item.relative));
     m_pending.erase(m_pending.begin());
   }
-  for (auto it = m_folders.rbegin(); it != m_folders.rend(); ++it) finishFolder(m_root + (*it)->relative, (*it)->metadata);
+  for (auto it = m_folders.rbegin(); it != m_folders.rend(); ++it)
+    finishFolder(m_root + (*it)->relative, (*it)->metadata);
 }
 
 void ExtractCallback::abandon() {

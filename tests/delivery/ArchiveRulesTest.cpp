@@ -109,8 +109,8 @@ ArchiveItem file(const wchar_t* path, std::uint32_t attributes = 0) {
   return item;
 }
 
-ArchiveItem folder(const wchar_t* path) {
-  ArchiveItem item = file(path);
+ArchiveItem folder(const wchar_t* path, std::uint32_t attributes = 0) {
+  ArchiveItem item = file(path, attributes);
   item.isFolder = true;
   return item;
 }
@@ -166,10 +166,12 @@ TEST(ExtractPlan, ItemsAreDecidedTogetherBeforeAnythingIsWritten) {
         {L"a.txt.kvrpart_", L"a.txt.kvrpart_.kvrpart", false, false}},
        ""},
       {"a Unix link is a link, a Unix file or a folder is not",
-       {file(L"alias", kUnixLinkAttributes), file(L"plain", kUnixFileAttributes), file(L"dos", 0x20)},
+       {file(L"alias", kUnixLinkAttributes), file(L"plain", kUnixFileAttributes), file(L"dos", 0x20),
+        folder(L"dir", kUnixLinkAttributes)},
        {{L"alias", L"alias.kvrpart", true, false},
         {L"plain", L"plain.kvrpart", false, false},
-        {L"dos", L"dos.kvrpart", false, false}},
+        {L"dos", L"dos.kvrpart", false, false},
+        {L"dir", L"", false, false}},
        ""},
       {"deletion marks are neither checked nor planned",
        {deletionMark(L"../gone"), file(L"kept")},
@@ -203,7 +205,8 @@ TEST(ExtractPlan, ItemsAreDecidedTogetherBeforeAnythingIsWritten) {
     EXPECT_EQ(error, test.error);
     if (!test.error.empty()) continue;
     std::vector<Planned> planned;
-    for (const auto& item : test.items) planned.push_back({item.relative, item.tempRelative, item.isLink, item.isFinal});
+    for (const auto& item : test.items)
+      planned.push_back({item.relative, item.tempRelative, item.isLink, item.isFinal});
     EXPECT_EQ(planned, test.planned);
   }
 }
