@@ -1,8 +1,9 @@
-// The rules for names inside an archive and the extraction plan, without the codec
-// library: item names in, verdict out. Both separators are tried on every platform,
-// '\\' for the Windows library's paths and '/' for Linux, where a backslash is part
-// of a name.
+// The rules for names inside an archive, the extraction plan and the IUnknown of our
+// objects, without the codec library: item names in, verdict out. Both separators are
+// tried on every platform, '\\' for the Windows library's paths and '/' for Linux,
+// where a backslash is part of a name.
 #include "BitException.h"
+#include "CodecObject.h"
 #include "ExtractPlan.h"
 #include "ItemPath.h"
 #include "Utf8.h"
@@ -224,6 +225,53 @@ TEST(ExtractPlan, PlannedBytesCountFilesOnly) {
   items[2].size = 300;
   items[3].size = 4;
   EXPECT_EQ(plannedBytes(items), 1004u);
+}
+
+// Two interfaces, the first extending another, as the extract callback has them.
+class TwoInterfaces final
+    : public CodecObject<sevenzip::IArchiveExtractCallback, sevenzip::ICryptoGetTextPassword> {
+ public:
+  sevenzip::HResult KVR_COMCALL SetTotal(std::uint64_t) override { return sevenzip::kOk; }
+  sevenzip::HResult KVR_COMCALL SetCompleted(const std::uint64_t*) override { return sevenzip::kOk; }
+  sevenzip::HResult KVR_COMCALL GetStream(std::uint32_t, sevenzip::ISequentialOutStream**, std::int32_t) override {
+    return sevenzip::kOk;
+  }
+  sevenzip::HResult KVR_COMCALL PrepareOperation(std::int32_t) override { return sevenzip::kOk; }
+  sevenzip::HResult KVR_COMCALL SetOperationResult(std::int32_t) override { return sevenzip::kOk; }
+  sevenzip::HResult KVR_COMCALL CryptoGetTextPassword(sevenzip::Bstr*) override { return sevenzip::kOk; }
+};
+
+struct QueryCase {
+  const char* name;
+  sevenzip::Guid iid;
+  void* expected;  // null: not answered
+};
+
+TEST(CodecObject, AnswersEachInterfaceAndThoseItExtends) {
+  TwoInterfaces object;
+  void* extract = static_cast<sevenzip::IArchiveExtractCallback*>(&object);
+  void* password = static_cast<sevenzip::ICryptoGetTextPassword*>(&object);
+  ASSERT_NE(extract, password);
+  const std::vector<QueryCase> cases = {
+      {"IUnknown, by the first", sevenzip::IUnknown::kIid, extract},
+      {"IProgress, extended by the first", sevenzip::IProgress::kIid, extract},
+      {"IArchiveExtractCallback", sevenzip::IArchiveExtractCallback::kIid, extract},
+      {"ICryptoGetTextPassword", sevenzip::ICryptoGetTextPassword::kIid, password},
+      {"IInStream", sevenzip::IInStream::kIid, nullptr},
+      {"IInArchive", sevenzip::IInArchive::kIid, nullptr},
+  };
+  std::uint32_t references = 1;
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    void* answer = &object;
+    const sevenzip::HResult result = object.QueryInterface(test.iid, &answer);
+    EXPECT_EQ(answer, test.expected);
+    EXPECT_EQ(result, test.expected != nullptr ? sevenzip::kOk : sevenzip::kNoInterface);
+    if (test.expected != nullptr) ++references;
+    // What QueryInterface took is counted: one more reference, one less.
+    EXPECT_EQ(object.AddRef(), references + 1);
+    EXPECT_EQ(object.Release(), references);
+  }
 }
 
 }  // namespace
