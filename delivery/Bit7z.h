@@ -1,26 +1,17 @@
 // The archive layer: the 7-Zip codec library loaded from a file, and an extractor
 // for one archive format over its "CreateObject" interface. Every failure is a
-// BitException whose what() is UTF-8 text.
+// BitException whose what() is UTF-8 text. Behind it: CodecLibrary (loading),
+// ExtractPlan with ItemPath (where items go, which names are refused) and
+// CodecCallbacks (the objects the library calls).
 #pragma once
 
-#include <stdexcept>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "SharedLibrary.h"
-#include "CodecInterfaces.h"
+#include "BitException.h"
 
-class BitException : public std::runtime_error {
- public:
-  explicit BitException(const std::string& message) : std::runtime_error(message) {}
-};
-
-// The archive's files need more room than the output folder's volume has left; thrown
-// before anything is written.
-class BitNotEnoughSpace : public BitException {
- public:
-  explicit BitNotEnoughSpace(const std::string& message) : BitException(message) {}
-};
+class CodecLibrary;
 
 // An archive format the codec library knows, by its format id.
 class BitInFormat {
@@ -44,16 +35,14 @@ class Bit7zLibrary {
   // Loads the library at `dllPath` (by its full path) and looks up its entry points.
   // Throws "Cannot load 7-zip library (error N)" or "Cannot get CreateObject (error N)".
   explicit Bit7zLibrary(const std::wstring& dllPath);
+  ~Bit7zLibrary();
   Bit7zLibrary(const Bit7zLibrary&) = delete;
   Bit7zLibrary& operator=(const Bit7zLibrary&) = delete;
 
-  sevenzip::HResult createObject(const sevenzip::Guid& classId, const sevenzip::Guid& iid, void** object) const;
-  void clearVariant(sevenzip::PropVariant& value) const;
+  const CodecLibrary& codec() const { return *m_codec; }
 
  private:
-  SharedLibrary m_library;
-  sevenzip::CreateObjectFn m_createObject = nullptr;
-  sevenzip::VariantClearFn m_variantClear = nullptr;
+  std::unique_ptr<const CodecLibrary> m_codec;
 };
 
 // Extracts archives of one format with the library it is bound to; the library must

@@ -45,16 +45,6 @@ constexpr Guid formatClassId(std::uint8_t format) {
   return Guid{0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, format, 0x00, 0x00}};
 }
 
-inline constexpr Guid kIidUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline constexpr Guid kIidSequentialInStream = interfaceId(3, 0x01);
-inline constexpr Guid kIidSequentialOutStream = interfaceId(3, 0x02);
-inline constexpr Guid kIidInStream = interfaceId(3, 0x03);
-inline constexpr Guid kIidProgress = interfaceId(0, 0x05);
-inline constexpr Guid kIidCryptoGetTextPassword = interfaceId(5, 0x10);
-inline constexpr Guid kIidArchiveOpenCallback = interfaceId(6, 0x10);
-inline constexpr Guid kIidArchiveExtractCallback = interfaceId(6, 0x20);
-inline constexpr Guid kIidInArchive = interfaceId(6, 0x60);
-
 enum VarTypes : VarType {
   kVtEmpty = 0,
   kVtBstr = 8,
@@ -110,8 +100,11 @@ struct PropVariant {
 };
 static_assert(sizeof(PropVariant) == 16, "PROPVARIANT layout");
 
-// Interfaces: destructors are protected and non-virtual, as in the library.
+// Interfaces: destructors are protected and non-virtual, as in the library. Each names
+// its id (kIid) and the interface it extends (Base).
 struct IUnknown {
+  static constexpr Guid kIid = Guid{0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
   virtual HResult KVR_COMCALL QueryInterface(const Guid& iid, void** object) = 0;
   virtual std::uint32_t KVR_COMCALL AddRef() = 0;
   virtual std::uint32_t KVR_COMCALL Release() = 0;
@@ -121,6 +114,9 @@ struct IUnknown {
 };
 
 struct ISequentialInStream : IUnknown {
+  static constexpr Guid kIid = interfaceId(3, 0x01);
+  using Base = IUnknown;
+
   virtual HResult KVR_COMCALL Read(void* data, std::uint32_t size, std::uint32_t* processed) = 0;
 
  protected:
@@ -128,6 +124,9 @@ struct ISequentialInStream : IUnknown {
 };
 
 struct IInStream : ISequentialInStream {
+  static constexpr Guid kIid = interfaceId(3, 0x03);
+  using Base = ISequentialInStream;
+
   virtual HResult KVR_COMCALL Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* position) = 0;
 
  protected:
@@ -135,6 +134,9 @@ struct IInStream : ISequentialInStream {
 };
 
 struct ISequentialOutStream : IUnknown {
+  static constexpr Guid kIid = interfaceId(3, 0x02);
+  using Base = IUnknown;
+
   virtual HResult KVR_COMCALL Write(const void* data, std::uint32_t size, std::uint32_t* processed) = 0;
 
  protected:
@@ -142,6 +144,9 @@ struct ISequentialOutStream : IUnknown {
 };
 
 struct IProgress : IUnknown {
+  static constexpr Guid kIid = interfaceId(0, 0x05);
+  using Base = IUnknown;
+
   virtual HResult KVR_COMCALL SetTotal(std::uint64_t total) = 0;
   virtual HResult KVR_COMCALL SetCompleted(const std::uint64_t* completed) = 0;
 
@@ -150,6 +155,9 @@ struct IProgress : IUnknown {
 };
 
 struct ICryptoGetTextPassword : IUnknown {
+  static constexpr Guid kIid = interfaceId(5, 0x10);
+  using Base = IUnknown;
+
   virtual HResult KVR_COMCALL CryptoGetTextPassword(Bstr* password) = 0;
 
  protected:
@@ -157,6 +165,9 @@ struct ICryptoGetTextPassword : IUnknown {
 };
 
 struct IArchiveOpenCallback : IUnknown {
+  static constexpr Guid kIid = interfaceId(6, 0x10);
+  using Base = IUnknown;
+
   virtual HResult KVR_COMCALL SetTotal(const std::uint64_t* files, const std::uint64_t* bytes) = 0;
   virtual HResult KVR_COMCALL SetCompleted(const std::uint64_t* files, const std::uint64_t* bytes) = 0;
 
@@ -165,6 +176,9 @@ struct IArchiveOpenCallback : IUnknown {
 };
 
 struct IArchiveExtractCallback : IProgress {
+  static constexpr Guid kIid = interfaceId(6, 0x20);
+  using Base = IProgress;
+
   virtual HResult KVR_COMCALL GetStream(std::uint32_t index, ISequentialOutStream** stream,
                                         std::int32_t askMode) = 0;
   virtual HResult KVR_COMCALL PrepareOperation(std::int32_t askMode) = 0;
@@ -175,6 +189,9 @@ struct IArchiveExtractCallback : IProgress {
 };
 
 struct IInArchive : IUnknown {
+  static constexpr Guid kIid = interfaceId(6, 0x60);
+  using Base = IUnknown;
+
   virtual HResult KVR_COMCALL Open(IInStream* stream, const std::uint64_t* maxCheckStart,
                                    IArchiveOpenCallback* callback) = 0;
   virtual HResult KVR_COMCALL Close() = 0;

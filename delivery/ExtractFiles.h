@@ -1,5 +1,4 @@
-// Files and folders as the extraction needs them. Paths are wide text; the platform's
-// own error code is kept for messages.
+// Files and folders as the extraction needs them. Paths are wide text.
 #pragma once
 
 #include <cstdint>
@@ -79,6 +78,3 @@ bool isRegularFileAt(const std::wstring& path);
 // Free bytes for this user on the volume of `path`, or of its nearest existing parent
 // folder when it does not exist yet; nothing when that cannot be learnt.
 std::optional<std::uint64_t> freeSpace(const std::wstring& path);
-
-// The platform's last error code, for messages.
-unsigned long lastFileError();

@@ -169,10 +169,6 @@ bool isRegularFileAt(const std::wstring& path) {
   return stat(toUtf8(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-unsigned long lastFileError() {
-  return static_cast<unsigned long>(errno);
-}
-
 std::optional<std::uint64_t> freeSpace(const std::wstring& path) {
   std::string folder = toUtf8(path);
   for (;;) {

@@ -162,10 +162,6 @@ bool isRegularFileAt(const std::wstring& path) {
          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
-unsigned long lastFileError() {
-  return GetLastError();
-}
-
 std::optional<std::uint64_t> freeSpace(const std::wstring& path) {
   std::wstring folder = path;
   for (;;) {

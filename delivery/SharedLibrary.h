@@ -20,7 +20,6 @@ class SharedLibrary {
   Symbol symbol(const char* name);
 
   void unload();
-  bool loaded() const { return m_handle != nullptr; }
   unsigned long error() const { return m_error; }
 
  private:

@@ -2,8 +2,12 @@
 add_library(kvr_archive STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Bit7z.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CodecAbi_${KVR_PLATFORM}.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CodecCallbacks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CodecLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ExtractFiles_${KVR_PLATFORM}.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ExtractPackage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ExtractPlan.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ItemPath.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SharedLibrary_${KVR_PLATFORM}.cpp
 )
 target_include_directories(kvr_archive PUBLIC ${CMAKE_CURRENT_LIST_DIR})

@@ -27,3 +27,7 @@ kvr_add_gtest(archive_tests
   ${CMAKE_CURRENT_LIST_DIR}/LoadedLibrary_${KVR_PLATFORM}.cpp)
 target_link_libraries(archive_tests PRIVATE kvr_archive)
 kvr_use_archive_fixtures(archive_tests CODEC)
+
+# The rules for item names and the extraction plan, without the codec library.
+kvr_add_gtest(archive_rules_tests ${CMAKE_CURRENT_LIST_DIR}/ArchiveRulesTest.cpp)
+target_link_libraries(archive_rules_tests PRIVATE kvr_archive)
