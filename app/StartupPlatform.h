@@ -32,8 +32,9 @@ class InstanceLock {
 // Enables the debug privilege of the process where the platform has one; failures are silent.
 void EnableDebugPrivilege();
 
-// Creates the install folder (InstallLayout.h) with its missing parents and makes it the current
-// folder. False when either fails: the caller then writes nothing anywhere else.
+// Creates the install folder (InstallLayout.h) with its missing parents and makes it
+// the current folder. False when either fails: the caller then writes nothing anywhere
+// else.
 bool prepareInstallFolder();
 
 enum class SelfCopyResult {
