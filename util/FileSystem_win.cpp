@@ -57,6 +57,7 @@ bool makeFolderChain(const std::wstring& path) {
 bool writeAll(std::intptr_t file, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
+    // WriteFile counts in a DWORD: a larger buffer goes in pieces.
     const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
     DWORD written = 0;
     if (!WriteFile(reinterpret_cast<HANDLE>(file), bytes, chunk, &written, nullptr) || written == 0) return false;
