@@ -7,7 +7,7 @@
 
 #include "CWinApp.h"
 #include "CfgCheck.h"
-#include "CommandLine.h"
+#include "LaunchOptions.h"
 
 // The command-line values and the download configuration are read by later steps
 // through the application object, as fields of its bases.

@@ -16,28 +16,15 @@ set -euo pipefail
 rounds=${ROUNDS:-5}
 size_mb=${SIZE_MB:-200}
 max_growth_mb=${MAX_GROWTH_MB:-16}
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${BUILD_DIR:-/tmp/build-download-bench}
-fixtures="$source_dir/tests/fixtures"
-
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKVR_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build_dir" --target kvr_download_bench -j2 >/dev/null
-bench="$build_dir/bench/kvr_download_bench"
-
-work=$(mktemp -d /tmp/kvr-download-bench.XXXXXX)
-cleanup() {
-  python3 "$fixtures/background.py" stop package_host "$work/state"
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/prologue.sh"
+bench_prepare kvr_download_bench /tmp/build-download-bench download-bench
 
 head -c "$((size_mb << 20))" /dev/urandom >"$work/package.7z"
 expected_size=$(stat -c %s "$work/package.7z")
 expected_sum=$(sha256sum "$work/package.7z" | cut -d ' ' -f 1)
 sync
-python3 "$fixtures/background.py" start package_host "$work/state" \
-  python3 "$fixtures/package_host.py" --package "$work/package.7z" >&2
-url="http://127.0.0.1:$(<"$work/state/package_host.port")/package/velmora/kvr.7z"
+bench_serve_package --package "$work/package.7z"
+url="http://127.0.0.1:$port/package/velmora/kvr.7z"
 mkdir "$work/dl"
 file="$work/dl/kvr.7z"
 results="$work/results.txt"

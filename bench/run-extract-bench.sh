@@ -12,15 +12,8 @@ set -euo pipefail
 
 rounds=${ROUNDS:-7}
 files=${FILES:-4000}
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${BUILD_DIR:-/tmp/build-extract-bench}
-
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKVR_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build_dir" --target kvr_extract_bench -j2 >/dev/null
-bench="$build_dir/bench/kvr_extract_bench"
-
-work=$(mktemp -d /tmp/kvr-extract-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/prologue.sh"
+bench_prepare kvr_extract_bench /tmp/build-extract-bench extract-bench
 
 # Game-like content: text of varying compressibility, some binary noise, nested
 # folders, the executable at the top.

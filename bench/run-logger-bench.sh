@@ -11,15 +11,8 @@ set -euo pipefail
 
 rounds=${ROUNDS:-5}
 lines=${LINES:-2000000}
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${BUILD_DIR:-/tmp/build-logger-bench}
-
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKVR_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build_dir" --target kvr_logger_bench -j2
-bench="$build_dir/bench/kvr_logger_bench"
-
-work=$(mktemp -d /tmp/kvr-logger-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/prologue.sh"
+bench_prepare kvr_logger_bench /tmp/build-logger-bench logger-bench --show
 results=${RESULTS:-$work/results.txt}
 : >"$results"
 

@@ -17,20 +17,8 @@ set -euo pipefail
 
 rounds=${ROUNDS:-5}
 size_mb=${SIZE_MB:-200}
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${BUILD_DIR:-/tmp/build-download-bench}
-fixtures="$source_dir/tests/fixtures"
-
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKVR_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build_dir" --target kvr_download_bench -j2 >/dev/null
-bench="$build_dir/bench/kvr_download_bench"
-
-work=$(mktemp -d /tmp/kvr-resume-bench.XXXXXX)
-cleanup() {
-  python3 "$fixtures/background.py" stop package_host "$work/state"
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/prologue.sh"
+bench_prepare kvr_download_bench /tmp/build-download-bench resume-bench
 
 mkdir -p "$work/game/data"
 printf 'game executable\n' >"$work/game/kvr.exe"
@@ -40,9 +28,7 @@ size=$(stat -c %s "$work/package.7z")
 half=$((size / 2))
 sum=$(sha256sum "$work/package.7z" | cut -d ' ' -f 1)
 sync
-python3 "$fixtures/background.py" start package_host "$work/state" \
-  python3 "$fixtures/package_host.py" --package "$work/package.7z" --requests "$work/requests.log" >&2
-port=$(<"$work/state/package_host.port")
+bench_serve_package --package "$work/package.7z" --requests "$work/requests.log"
 mkdir "$work/dl"
 ours="$work/dl/kvr.7z"
 copy="$work/dl/curl.7z"

@@ -1,6 +1,7 @@
 # Deployment profile: the three addresses the launcher talks to. The default profile
-# is the local channel on loopback (scripts/local-channel); a release build passes
-# its own addresses at configure time.
+# is the local channel on loopback (the servers of tests/fixtures, started by
+# scripts/run-launcher.sh and by the tests); a release build passes its own addresses
+# at configure time.
 set(KVR_LOGIN_URL "http://127.0.0.1:18480/kvr/login/index.php"
     CACHE STRING "Login page address (string 148)")
 set(KVR_REPORT_URL "https://localhost:18443/log/log"

@@ -7,8 +7,10 @@ set(CMAKE_C_COMPILER ${KVR_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${KVR_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${KVR_MINGW_PREFIX}-windres)
 
+# Libraries, headers and packages come only from the Windows roots (this sysroot, and
+# the third-party cache the project adds), never from the host; programs run on the host.
 set(CMAKE_FIND_ROOT_PATH /usr/${KVR_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY BOTH)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

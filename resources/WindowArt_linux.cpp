@@ -1,17 +1,8 @@
 // The main window's pictures and icon, linked in as data (the Linux form of the
 // resources PNG 131, 137, 155 and icon 160).
+#include "EmbedFile_linux.h"
 #include "EmbeddedResources_linux.h"
 #include "MainDialog.h"
-
-#define KVR_EMBED(name, file)                                                   \
-  __asm__(".pushsection .rodata\n"                                              \
-          ".balign 16\n"                                                        \
-          ".globl " #name "_begin, " #name "_end\n"                             \
-          ".hidden " #name "_begin, " #name "_end\n" #name "_begin:\n"          \
-          ".incbin \"" file "\"\n" #name "_end:\n"                              \
-          ".popsection\n");                                                     \
-  extern "C" const unsigned char name##_begin[];                                \
-  extern "C" const unsigned char name##_end[];
 
 KVR_EMBED(kvr_png_minimize, KVR_ART_DIR "/minimize131.png")
 KVR_EMBED(kvr_png_close, KVR_ART_DIR "/close137.png")

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "app/CommandLine.h"
+#include "app/LaunchOptions.h"
 #include "delivery/CfgCheck.h"
 #include "framework/CHtmlView.h"
 #include "ui/ScriptBridge.h"

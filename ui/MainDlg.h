@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/CommandLine.h"
+#include "app/LaunchOptions.h"
 #include "delivery/CfgCheck.h"
 #include "framework/CDialogEx.h"
 #include "framework/CImage.h"

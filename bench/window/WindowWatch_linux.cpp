@@ -2,7 +2,6 @@
 // and painted: the pixel at (X, Y) of the window is bright (the picture's sun). Prints the
 // milliseconds and the program's resident memory at that moment, then ends the program.
 //   window_watch TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -19,42 +18,11 @@
 #include <thread>
 #include <vector>
 
+#include "WindowSearch_linux.h"
+
 extern char** environ;
 
 namespace {
-
-std::string titleOf(Display* display, Window window) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long left = 0;
-  unsigned char* data = nullptr;
-  std::string title;
-  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 256, False,
-                         XInternAtom(display, "UTF8_STRING", False), &type, &format, &count, &left, &data) == Success &&
-      data != nullptr)
-    title.assign(reinterpret_cast<const char*>(data), count);
-  if (data != nullptr) XFree(data);
-  return title;
-}
-
-// The shown top-level window with this title, or 0.
-Window findWindow(Display* display, const std::string& title) {
-  Window root = 0;
-  Window parent = 0;
-  Window* children = nullptr;
-  unsigned count = 0;
-  Window found = 0;
-  if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) return 0;
-  for (unsigned i = 0; i < count && found == 0; ++i) {
-    XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
-        titleOf(display, children[i]) == title)
-      found = children[i];
-  }
-  if (children != nullptr) XFree(children);
-  return found;
-}
 
 bool painted(Display* display, Window window, int x, int y) {
   int rootX = 0;
@@ -100,7 +68,7 @@ int main(int argc, char** argv) {
   if (spawned != 0) return 1;
   int result = 1;
   while (std::chrono::steady_clock::now() - start < timeout) {
-    const Window window = findWindow(display, title);
+    const Window window = findShownWindow(display, title);
     if (window != 0 && painted(display, window, x, y)) {
       const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
       std::printf("%.1f %ld\n", ms, residentKiB(pid));

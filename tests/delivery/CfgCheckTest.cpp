@@ -7,6 +7,7 @@
 #include "CfgCheck.h"
 #include "DownloadEngine.h"
 #include "FixtureServers.h"
+#include "LogLines.h"
 #include "Logger.h"
 #include "TestFolder.h"
 
@@ -51,13 +52,7 @@ struct CfgCheckRun : testing::Test {
     Fetched fetched{false, {"old path", "old gamePath", "old packageName"}, {}};
     fetched.ok = CfgCheck(fetched.config, address, handle);
     EXPECT_TRUE(logger.stop());
-    for (const fs::path& file : filesBelow(folder.path() / "kvr" / "logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        // The proxy line comes with the process's first transfer, whichever test that is.
-        if (info != std::string::npos && line.compare(info + 10, 6, "proxy:") != 0)
-          fetched.lines.push_back(line.substr(info + 10));
-      }
+    fetched.lines = withoutProxyLine(infoLinesBelow(folder.path() / "kvr" / "logs"));
     fs::remove_all(folder.path() / "kvr");
     return fetched;
   }

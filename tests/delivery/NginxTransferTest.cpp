@@ -5,7 +5,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,22 +14,15 @@
 #include "PackageTransfer.h"
 #include "Sha256.h"
 #include "TestFolder.h"
+#include "TransferRunBase.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kPackage[] = "./kvr/kvr.7z";
 constexpr std::int64_t kSize = 700 * 1000 + 7;
 constexpr std::int64_t kHalf = kSize / 2;
 const RetryPauses kQuick = {std::chrono::milliseconds(10), std::chrono::milliseconds(10)};
-
-std::string randomBytes(std::int64_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
-  return bytes;
-}
 
 // One response as nginx logged it: status, the Range asked for, body bytes sent.
 std::vector<std::string> accessLog() {
@@ -40,19 +32,14 @@ std::vector<std::string> accessLog() {
   return lines;
 }
 
-struct NginxRun : testing::Test {
-  TestFolder folder;
-  std::string served;
+struct NginxRun : TransferRunBase {
   std::size_t logBefore = 0;
-  CURL* handle = nullptr;
 
+  NginxRun() : TransferRunBase("nginx_host") {}
   void SetUp() override {
-    ASSERT_NE(fixturePort("nginx_host"), 0) << "the nginx fixture is not running";
-    fs::create_directories("kvr");
-    handle = curl_easy_init();
+    ASSERT_NO_FATAL_FAILURE(TransferRunBase::SetUp());
     logBefore = accessLog().size();
   }
-  void TearDown() override { curl_easy_cleanup(handle); }
 
   // Each test serves its own file; a new version gets a new size and time, as nginx's
   // ETag is made of the two (the time in whole seconds).
@@ -87,8 +74,6 @@ struct NginxRun : testing::Test {
     logBefore = all.size();
     return since;
   }
-
-  std::string kept() const { return fs::exists(kPackage) ? readFile(kPackage) : std::string("<none>"); }
 };
 
 }  // namespace

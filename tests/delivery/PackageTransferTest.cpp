@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -17,12 +16,12 @@
 #include "PackageWorker.h"
 #include "Sha256.h"
 #include "TestFolder.h"
+#include "TransferRunBase.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kPackage[] = "./kvr/kvr.7z";
 constexpr std::int64_t kSize = 600 * 1000 + 123;
 const RetryPauses kQuick = {std::chrono::milliseconds(10), std::chrono::milliseconds(10), std::chrono::milliseconds(10)};
 
@@ -38,13 +37,6 @@ struct Request {
 
 void PrintTo(const Request& r, std::ostream* out) { *out << r.status << " from " << r.first << " sent " << r.sent; }
 
-std::string randomBytes(std::int64_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
-  return bytes;
-}
-
 std::string sha256Of(const std::string& bytes) {
   Sha256 hash;
   hash.update(bytes.data(), bytes.size());
@@ -52,22 +44,17 @@ std::string sha256Of(const std::string& bytes) {
 }
 
 // The transfer host serves `served` as the package; each test's addresses are its own.
-struct TransferRun : testing::Test {
-  TestFolder folder;
-  std::string served;
+struct TransferRun : TransferRunBase {
   std::size_t requestsBefore = 0;
-  CURL* handle = nullptr;
 
+  TransferRun() : TransferRunBase("transfer_host") {}
   void SetUp() override {
-    ASSERT_NE(fixturePort("transfer_host"), 0) << "the transfer host fixture is not running";
-    fs::create_directories("kvr");
+    ASSERT_NO_FATAL_FAILURE(TransferRunBase::SetUp());
     serve(randomBytes(kSize, 1));
     requestsBefore = requests().size();
-    handle = curl_easy_init();
     m_ulnow = 0;
     m_ultotal = 0;
   }
-  void TearDown() override { curl_easy_cleanup(handle); }
 
   void serve(const std::string& bytes) {
     served = bytes;
@@ -106,8 +93,6 @@ struct TransferRun : testing::Test {
   CURLcode transfer(const std::string& url, const PackageCheck& check = {}, const RetryPauses& pauses = {}) {
     return transferPackage(handle, url, kPackage, check, pauses);
   }
-
-  std::string kept() const { return fs::exists(kPackage) ? readFile(kPackage) : std::string("<none>"); }
 };
 
 const std::int64_t kHalf = kSize / 2;

@@ -12,7 +12,7 @@
 #include "ExtractPackage.h"
 #include "FileSystem.h"
 #include "FixtureServers.h"
-#include "LauncherLog.h"
+#include "LauncherLogLines.h"
 #include "Logger.h"
 #include "PackageWorker.h"
 #include "Sha256.h"
@@ -44,12 +44,7 @@ struct WorkerRun : testing::Test {
   void SetUp() override {
     fs::create_directories("kvr");
     fs::copy_file(fs::u8path(KVR_TEST_CODEC_LIBRARY), fs::path(kCodecLibraryPath));
-    ILogManager& logs = ILogManager::instance();
-    logs.configFromText(kLauncherLogConfig);
-    logs.setLoggerEnabled(0, true);  // a stopped logger leaves its loggers off
-    logs.setLoggerDisplay(0, false);
-    mainLoggerId = 0;
-    ASSERT_TRUE(logs.start());
+    ASSERT_TRUE(startQuietLauncherLog());
     eventsBefore = channelEventTypes().size();
     g_downloadFinished = false;
     m_ulnow = 0;
@@ -60,20 +55,6 @@ struct WorkerRun : testing::Test {
   void serve(const std::string& archive) {
     // Rewritten in place: MinGW's copy_file cannot overwrite.
     writeFile(fs::u8path(fixtureFile("channel-kvr.7z")), readFile(fs::u8path(KVR_ARCHIVE_FIXTURES) / archive));
-  }
-
-  // The launcher's own lines so far (the logger is stopped to read them).
-  std::vector<std::string> stopAndReadLines() {
-    ILogManager::instance().stop();
-    std::vector<std::string> lines;
-    for (const fs::path& file : filesBelow("kvr/logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        // The proxy line comes with the process's first transfer, whichever test that is.
-        if (info != std::string::npos && line.compare(info + 10, 6, "proxy:") != 0)
-          lines.push_back(line.substr(info + 10));
-      }
-    return lines;
   }
 
   static DownloadConfig config(const std::string& urlPath, const std::string& packageName = "kvr.7z") {

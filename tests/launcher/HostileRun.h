@@ -14,6 +14,7 @@
 
 #include "FixtureServers.h"
 #include "InstallLayout.h"
+#include "LogLines.h"
 #include "Process.h"
 #include "StartupPlatform.h"
 #include "TestDesktop.h"
@@ -82,15 +83,7 @@ struct HostileRun : testing::Test {
   }
 
   // The launcher's own lines, without the header and the logger's start-up lines.
-  std::vector<std::string> launcherLines() const {
-    std::vector<std::string> lines;
-    for (const std::filesystem::path& file : filesBelow(install / "kvr" / "logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
-      }
-    return lines;
-  }
+  std::vector<std::string> launcherLines() const { return infoLinesBelow(install / "kvr" / "logs"); }
 
   bool logged(const std::string& start) const {
     for (const std::string& line : launcherLines())

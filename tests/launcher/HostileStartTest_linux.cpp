@@ -1,63 +1,17 @@
 // Surroundings only Linux offers: the locale's character set, standard output
 // handed over as a pipe.
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <pwd.h>
 #include <unistd.h>
 
-#include <pwd.h>
-
-#include <chrono>
-#include <thread>
+#include <cstdlib>
 
 #include "BoxCloser.h"
 #include "HostileRun.h"
+#include "Process_linux.h"
 #include "TitledWindow.h"
 
 namespace fs = std::filesystem;
-
-extern char** environ;
-
-namespace {
-
-struct Streams {
-  int out = -1;  // the program's standard output; -1: this process's own
-  int err = -1;
-};
-
-// Runs the launcher with its standard streams as given, at most `timeoutMs`; the
-// exit status as the shell shows it (128 + signal when a signal ended it).
-ProcessResult runWith(const fs::path& program, const Streams& streams, const std::vector<std::string>& arguments = {},
-                      int timeoutMs = 20000) {
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (streams.out >= 0) posix_spawn_file_actions_adddup2(&actions, streams.out, STDOUT_FILENO);
-  if (streams.err >= 0) posix_spawn_file_actions_adddup2(&actions, streams.err, STDERR_FILENO);
-  pid_t pid = 0;
-  ProcessResult result;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return result;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  int status = 0;
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      return result;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  result.finished = true;
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return result;
-}
-
-}  // namespace
 
 TEST_F(HostileRun, NonAsciiPathsWorkUnderTheCLocale) {
   // HOME, the game folder and the package's items all carry non-ASCII names.
@@ -100,7 +54,7 @@ TEST_F(HostileRun, HomeThatCannotHoldTheInstallFolderIsRefused) {
     const fs::path errors = home.path() / "stderr.txt";
     const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     BoxCloser boxes("提示");
-    const ProcessResult result = runWith(launcher, {-1, err});
+    const ProcessResult result = runProgram(launcher.string(), {}, StandardStreams{-1, err});
     close(err);
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 1);
@@ -132,7 +86,9 @@ TEST_F(HostileRun, ClosedOrUnreadStandardOutputNeitherEndsNorStallsTheLauncher) 
     ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
     fcntl(ends[1], F_SETPIPE_SZ, 4096);
     if (readerGone) close(ends[0]);
-    const ProcessResult result = closedOnceInstalled([&] { return runWith(launcher, {ends[1], -1}, {token}, 60000); });
+    const StandardStreams streams{ends[1], -1};
+    const ProcessResult result =
+        closedOnceInstalled([&] { return runProgram(launcher.string(), {token}, streams, 60000); });
     close(ends[1]);
     if (!readerGone) close(ends[0]);
     ASSERT_TRUE(result.finished);

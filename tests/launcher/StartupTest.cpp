@@ -11,6 +11,7 @@
 
 #include "FixtureServers.h"
 #include "InstallLayout.h"
+#include "LogLines.h"
 #include "Process.h"
 #include "ShortcutReader.h"
 #include "TestDesktop.h"
@@ -87,15 +88,7 @@ struct LauncherRun : testing::Test {
   }
 
   // The launcher's own lines, without the header and the logger's start-up lines.
-  std::vector<std::string> launcherLines() {
-    std::vector<std::string> lines;
-    for (const fs::path& file : filesBelow(install / "kvr" / "logs"))
-      for (const std::string& line : splitCrLf(readFile(file))) {
-        const size_t info = line.find(" LOG_INFO ");
-        if (info != std::string::npos) lines.push_back(line.substr(info + 10));
-      }
-    return lines;
-  }
+  std::vector<std::string> launcherLines() { return infoLinesBelow(install / "kvr" / "logs"); }
 };
 
 }  // namespace

@@ -5,10 +5,10 @@
 #include <filesystem>
 
 #include "ChannelClient.h"
-#include "ChildProcess.h"
 #include "CopyData.h"
 #include "CopyDataRecord.h"
 #include "FileSystem.h"
+#include "Process.h"
 #include "TestFolder.h"
 
 namespace fs = std::filesystem;

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <limits>
 
-#include "ChildProcess.h"
 #include "FileSystem.h"
 #include "GameCommand.h"
+#include "Process.h"
 #include "TestFolder.h"
 
 namespace fs = std::filesystem;

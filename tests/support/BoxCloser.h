@@ -2,8 +2,10 @@
 // window captioned `caption` that appears while the object lives is closed.
 #pragma once
 
-#include <memory>
+#include <atomic>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class BoxCloser {
@@ -18,6 +20,13 @@ class BoxCloser {
   std::vector<std::string> closed() const;
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> m_impl;
+  // The watching thread: closes each new box captioned `caption` and records it, until
+  // `m_stop`.
+  void watch(const std::string& caption);
+  void record(std::string entry);
+
+  std::atomic<bool> m_stop{false};
+  mutable std::mutex m_lock;
+  std::vector<std::string> m_closed;
+  std::thread m_thread;
 };

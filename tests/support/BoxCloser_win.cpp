@@ -1,9 +1,5 @@
 #include <windows.h>
 
-#include <atomic>
-#include <mutex>
-#include <thread>
-
 #include "BoxCloser.h"
 
 namespace {
@@ -26,44 +22,19 @@ std::string narrow(const std::wstring& text) {
 
 }  // namespace
 
-struct BoxCloser::Impl {
-  std::wstring caption;
-  std::atomic<bool> stop{false};
-  mutable std::mutex lock;
-  std::vector<std::string> closed;
-  std::thread thread;
-
-  void run() {
-    HWND last = nullptr;
-    while (!stop) {
-      // A message box is a dialog of the system's dialog class.
-      HWND box = FindWindowW(L"#32770", caption.c_str());
-      if (box != nullptr && box != last) {
-        wchar_t text[1024] = {};
-        GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the box's static text
-        {
-          std::lock_guard<std::mutex> guard(lock);
-          closed.push_back(narrow(text));
-        }
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        last = box;
-      }
-      Sleep(50);
+void BoxCloser::watch(const std::string& caption) {
+  const std::wstring wideCaption = widen(caption);
+  HWND last = nullptr;
+  while (!m_stop) {
+    // A message box is a dialog of the system's dialog class.
+    HWND box = FindWindowW(L"#32770", wideCaption.c_str());
+    if (box != nullptr && box != last) {
+      wchar_t text[1024] = {};
+      GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the box's static text
+      record(narrow(text));
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      last = box;
     }
+    Sleep(50);
   }
-};
-
-BoxCloser::BoxCloser(const std::string& caption) : m_impl(std::make_unique<Impl>()) {
-  m_impl->caption = widen(caption);
-  m_impl->thread = std::thread([impl = m_impl.get()] { impl->run(); });
-}
-
-BoxCloser::~BoxCloser() {
-  m_impl->stop = true;
-  m_impl->thread.join();
-}
-
-std::vector<std::string> BoxCloser::closed() const {
-  std::lock_guard<std::mutex> guard(m_impl->lock);
-  return m_impl->closed;
 }

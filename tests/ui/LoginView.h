@@ -78,7 +78,7 @@ struct LoginViewRun : testing::Test {
   void start(int32_t nWinId) {
     initOle();
     options.m_nWinId = nWinId;
-    ASSERT_TRUE(startLauncherLog());
+    ASSERT_TRUE(startQuietLauncherLog());
     g_downloadFinished = false;
   }
   void TearDown() override { ILogManager::instance().stop(); }

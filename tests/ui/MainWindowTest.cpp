@@ -9,10 +9,10 @@
 #include <future>
 #include <thread>
 
-#include "ChildProcess.h"
 #include "CopyDataRecord.h"
 #include "FixtureServers.h"
 #include "LauncherLogLines.h"
+#include "Process.h"
 #include "TestFolder.h"
 #include "WindowProbe.h"
 #include "app/ChannelClient.h"
@@ -62,7 +62,7 @@ struct MainWindow : testing::Test {
   void SetUp() override {
     fs::create_directories("kvr");
     fs::copy_file(fs::u8path(KVR_TEST_CODEC_LIBRARY), fs::path(kCodecLibraryPath));
-    ASSERT_TRUE(startLauncherLog());
+    ASSERT_TRUE(startQuietLauncherLog());
     g_downloadFinished = false;
     m_ulnow = 0;
     m_ultotal = 0;

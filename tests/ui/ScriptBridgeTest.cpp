@@ -111,7 +111,7 @@ TEST_F(BridgeRun, Decisions) {
        {"AppLogin Start Game", kLine, "AppLogin start err:2 not found"}, true},
   };
   for (const Case& c : cases) {
-    ASSERT_TRUE(startLauncherLog());
+    ASSERT_TRUE(startQuietLauncherLog());
     Recorder recorder;
     recorder.pathExists = c.exists;
     recorder.startSucceeds = c.startSucceeds;

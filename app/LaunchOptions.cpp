@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "LaunchOptions.h"
 
 #include <optional>
 

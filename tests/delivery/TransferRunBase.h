@@ -1,0 +1,50 @@
+// What the package transfer tests share: a folder of the test's own with ./kvr, a
+// transfer handle, the package's bytes served and read back.
+#pragma once
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <utility>
+
+#include "FixtureServers.h"
+#include "TestFolder.h"
+
+inline constexpr char kPackage[] = "./kvr/kvr.7z";
+
+// `size` bytes of noise, the same for the same seed.
+inline std::string randomBytes(std::int64_t size, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
+  return bytes;
+}
+
+// Transfers from the fixture server `server`; `served` is what it serves as the package.
+class TransferRunBase : public testing::Test {
+ protected:
+  explicit TransferRunBase(std::string server) : m_server(std::move(server)) {}
+
+  void SetUp() override {
+    ASSERT_NE(fixturePort(m_server), 0) << "the " << m_server << " fixture is not running";
+    std::filesystem::create_directories("kvr");
+    handle = curl_easy_init();
+  }
+  void TearDown() override { curl_easy_cleanup(handle); }
+
+  // The package file as the transfer left it.
+  std::string kept() const {
+    return std::filesystem::exists(kPackage) ? readFile(kPackage) : std::string("<none>");
+  }
+
+  TestFolder folder;
+  std::string served;
+  CURL* handle = nullptr;
+
+ private:
+  std::string m_server;
+};
