@@ -7,6 +7,7 @@
 
 #include "EmbeddedFiles.h"
 #include "FileSystem.h"
+#include "InstallLayout.h"
 #include "Logger.h"
 #include "ProvisioningPlatform.h"
 #include "Resources.h"

@@ -1,21 +1,10 @@
-// What provisioning needs of the platform: the embedded files' names, whole-file
-// writes and the desktop shortcut.
+// What provisioning needs of the platform: the desktop shortcut. The files it writes
+// and where are in InstallLayout.h, the whole-file write in FileSystem.h.
 #pragma once
 
 #include <filesystem>
 #include <optional>
-#include <span>
 #include <string>
-
-// The codec library ("./kvr/7za.dll" / "./kvr/7z.so") and the uninstaller
-// ("uninst.exe" / "uninst"), relative to the install folder.
-extern const char kCodecLibraryFile[];
-extern const char kUninstallerFile[];
-
-// Writes `bytes` to `file` through a temporary file renamed into place, so that the
-// file never exists with partial content. `executable` makes it runnable where the
-// platform marks that on the file.
-bool writeWholeFile(const std::filesystem::path& file, std::span<const unsigned char> bytes, bool executable);
 
 struct DesktopShortcut {
   std::filesystem::path file;    // "Kavran.lnk" / "Kavran.desktop" in the desktop folder

@@ -1,26 +1,10 @@
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 
 #include "FileSystem.h"
-#include "PosixWrite_linux.h"
+#include "InstallLayout.h"
 #include "ProvisioningPlatform.h"
-#include "StartupPlatform.h"
-
-const char kCodecLibraryFile[] = "./kvr/7z.so";
-const char kUninstallerFile[] = "uninst";
 
 namespace {
-
-std::string desktopFolder() {
-  const char* desktop = getenv("XDG_DESKTOP_DIR");
-  if (desktop != nullptr && *desktop != '\0') return desktop;
-  const char* home = getenv("HOME");
-  return home != nullptr && *home != '\0' ? std::string(home) + "/Desktop" : std::string();
-}
 
 // A string value of a Desktop Entry: backslash and control characters escaped.
 std::string entryString(const std::string& text) {
@@ -51,30 +35,17 @@ std::string execArgument(const std::string& path) {
 
 }  // namespace
 
-bool writeWholeFile(const std::filesystem::path& file, std::span<const unsigned char> bytes, bool executable) {
-  const std::string partial = file.string() + ".part";
-  unlink(partial.c_str());  // a leftover of an earlier attempt, whatever its mode
-  const int out = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, executable ? 0755 : 0644);
-  if (out < 0) return false;
-  const bool complete = writeAll(out, bytes.data(), bytes.size()) && fsync(out) == 0;
-  if (close(out) == 0 && complete && rename(partial.c_str(), file.c_str()) == 0) return true;
-  unlink(partial.c_str());
-  return false;
-}
-
 std::optional<DesktopShortcut> locateDesktopShortcut() {
-  // As on Windows, the desktop folder is looked up, never created.
-  const std::string desktop = desktopFolder();
-  if (desktop.empty() || !isDirectory(desktop)) return std::nullopt;
+  const std::optional<std::filesystem::path> desktop = desktopFolder();
+  if (!desktop) return std::nullopt;
   DesktopShortcut shortcut;
-  shortcut.file = desktop + "/Kavran.desktop";
-  shortcut.fileName = shortcut.file.string();
+  shortcut.file = desktop->native() + "/Kavran.desktop";
+  shortcut.fileName = shortcut.file.native();
   struct stat info {};
   shortcut.exists = lstat(shortcut.fileName.c_str(), &info) == 0;
 
-  const std::string running = executablePath();
-  const std::string fileName = running.substr(running.rfind('/') + 1);
-  if (!running.empty() && copyTargetFits(fileName)) shortcut.target = installFolder() + "/" + fileName;
+  const std::filesystem::path running = executableFile();
+  if (!running.empty()) shortcut.target = launcherCopyPath(running.filename()).value_or(std::filesystem::path());
   return shortcut;
 }
 
@@ -83,6 +54,6 @@ bool saveDesktopShortcut(const DesktopShortcut& shortcut) {
                             execArgument(shortcut.target.string()) + "\nPath=" + entryString(currentDirectory()) +
                             "\nTerminal=false\n";
   // Desktops start only entries marked executable.
-  return writeWholeFile(shortcut.file,
+  return writeWholeFile(shortcut.fileName,
                         {reinterpret_cast<const unsigned char*>(entry.data()), entry.size()}, true);
 }

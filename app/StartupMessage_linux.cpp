@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include "PosixWrite_linux.h"
+#include "FileSystem.h"
 #include "StartupMessage.h"
 #include "TextConvert.h"
 #include "framework/MessageBox.h"

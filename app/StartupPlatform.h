@@ -32,11 +32,9 @@ class InstanceLock {
 // Enables the debug privilege of the process where the platform has one; failures are silent.
 void EnableDebugPrivilege();
 
-// The fixed install folder, as narrow text.
-std::string installFolder();
-
-// Creates the install folder with its missing parents and makes it the current
-// folder. False when either fails: the caller then writes nothing anywhere else.
+// Creates the install folder (InstallLayout.h) with its missing parents and makes it
+// the current folder. False when either fails: the caller then writes nothing anywhere
+// else.
 bool prepareInstallFolder();
 
 enum class SelfCopyResult {
@@ -51,13 +49,8 @@ struct SelfCopy {
   std::string fileName;  // the running executable's file name
 };
 
-// Whether the launcher's copy named `fileName` in the install folder fits the
-// platform's bound for the copy target (Windows: its 100-character buffer; Linux:
-// PATH_MAX). A name that does not fit is never cut: no copy, no shortcut to it.
-bool copyTargetFits(const std::string& fileName);
-
-// Copies the running executable into the install folder under its own file name,
-// never overwriting an existing file.
+// Copies the running executable to the launcher's copy in the install folder
+// (launcherCopyPath), never overwriting an existing file.
 SelfCopy copySelfToInstallFolder();
 
 // Ends the process at once with `code`; no shutdown sequence runs.

@@ -2,13 +2,11 @@
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <glib.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +14,7 @@
 #include <vector>
 
 #include "FileSystem.h"
-#include "PosixWrite_linux.h"
+#include "InstallLayout.h"
 #include "StartupPlatform.h"
 #include "TextConvert.h"
 
@@ -74,20 +72,6 @@ Window findTitled(Display* display, Window parent, const std::string& title, int
   return found;
 }
 
-// HOME, else the account's home folder from the password database (a start with a
-// cleared environment); empty when neither names one.
-std::string homeFolder() {
-  const char* home = getenv("HOME");
-  if (home != nullptr && *home != '\0') return home;
-  std::vector<char> buffer(16384);
-  struct passwd entry {};
-  struct passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
-      found->pw_dir == nullptr)
-    return {};
-  return found->pw_dir;
-}
-
 // One lock file per user and install folder, in the runtime folder (or /tmp): it
 // exists before any folder of the launcher's own.
 std::string instanceLockFile() {
@@ -99,14 +83,6 @@ std::string instanceLockFile() {
   snprintf(name, sizeof name, "/kvr_velmora-%u-%016llx.lock", static_cast<unsigned>(getuid()),
            static_cast<unsigned long long>(hash));
   return folder + name;
-}
-
-bool makeDirectories(const std::string& path) {
-  for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
-    const std::string prefix = path.substr(0, slash);
-    if (!isDirectory(prefix) && mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) return true;
-  }
 }
 
 bool copyFileExclusive(const std::string& from, const std::string& to) {
@@ -176,32 +152,23 @@ bool raiseExistingInstance(const std::wstring& title) {
 // Linux has no debug privilege to enable.
 void EnableDebugPrivilege() {}
 
-std::string installFolder() {
-  return homeFolder() + "/Games/velmora/kvr";
-}
-
 bool prepareInstallFolder() {
   const std::string folder = installFolder();
   // A relative HOME would put the install folder below wherever the launcher started.
   if (folder.front() != '/') return false;
-  makeDirectories(folder);
+  makeFolderChain(folder);
   return chdir(folder.c_str()) == 0;
 }
 
-bool copyTargetFits(const std::string& fileName) {
-  return installFolder().size() + 1 + fileName.size() < PATH_MAX;
-}
-
 SelfCopy copySelfToInstallFolder() {
-  const std::string running = executablePath();
-  const size_t slash = running.rfind('/');
-  SelfCopy copy{SelfCopyResult::NotCopied, slash == std::string::npos ? running : running.substr(slash + 1)};
-  const std::string target = installFolder() + "/" + copy.fileName;
-  if (!copyTargetFits(copy.fileName)) {
+  const std::filesystem::path running = executableFile();
+  SelfCopy copy{SelfCopyResult::NotCopied, running.filename().native()};
+  const std::optional<std::filesystem::path> target = launcherCopyPath(running.filename());
+  if (!target) {
     copy.result = SelfCopyResult::NameTooLong;
-  } else if (target == running) {
+  } else if (target->native() == running.native()) {
     copy.result = SelfCopyResult::AlreadyThere;
-  } else if (copyFileExclusive(running, target)) {
+  } else if (copyFileExclusive(running.native(), target->native())) {
     copy.result = SelfCopyResult::Copied;
   }
   return copy;

@@ -1,18 +1,9 @@
 #include <windows.h>
-#include <shlobj.h>
-#include <shlwapi.h>
 
-#include "Resources.h"
+#include "FileSystem.h"
+#include "InstallLayout.h"
 #include "StartupPlatform.h"
-#include "StringTable.h"
 #include "TextConvert.h"
-
-namespace {
-
-const wchar_t kInstallDir[] = L"C:\\Games\\velmora\\kvr";
-constexpr size_t kCopyTargetChars = 100;  // the copy target's buffer, terminator included
-
-}  // namespace
 
 InstanceLock::InstanceLock() {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\kvr_velmora");
@@ -47,41 +38,23 @@ void EnableDebugPrivilege() {
   CloseHandle(token);
 }
 
-std::string installFolder() {
-  return ToAnsi(kInstallDir);
-}
-
 bool prepareInstallFolder() {
-  if (GetFileAttributesW(kInstallDir) == INVALID_FILE_ATTRIBUTES) SHCreateDirectoryExW(nullptr, kInstallDir, nullptr);
-  return SetCurrentDirectoryW(kInstallDir) != 0;
-}
-
-bool copyTargetFits(const std::string& fileName) {
-  std::wstring target = LoadResourceText(IDS_COPY_TARGET);
-  const size_t placeholder = target.find(L"%s");
-  if (placeholder != std::wstring::npos) target.replace(placeholder, 2, FromAnsi(fileName));
-  return target.size() < kCopyTargetChars;
+  const std::wstring folder = FromAnsi(installFolder());
+  makeFolderChain(folder);
+  return SetCurrentDirectoryW(folder.c_str()) != 0;
 }
 
 SelfCopy copySelfToInstallFolder() {
-  wchar_t wszExePath[MAX_PATH + 1] = {};
-  GetModuleFileNameW(nullptr, wszExePath, MAX_PATH + 1);
-  const wchar_t* wszFileName = PathFindFileNameW(wszExePath);
-  SelfCopy copy{SelfCopyResult::NotCopied, ToAnsi(wszFileName)};
-
-  // String 149 is the install folder followed by "%s".
-  std::wstring target = LoadResourceText(IDS_COPY_TARGET);
-  const size_t placeholder = target.find(L"%s");
-  if (placeholder != std::wstring::npos) target.replace(placeholder, 2, wszFileName);
-  if (target.size() >= kCopyTargetChars) {
+  const std::filesystem::path running = executableFile();
+  SelfCopy copy{SelfCopyResult::NotCopied, ToAnsi(running.filename().native())};
+  const std::optional<std::filesystem::path> target = launcherCopyPath(running.filename());
+  if (!target) {
     copy.result = SelfCopyResult::NameTooLong;
-    return copy;
-  }
-  if (target == wszExePath) {
+  } else if (target->native() == running.native()) {
     copy.result = SelfCopyResult::AlreadyThere;
-    return copy;
+  } else if (CopyFileW(running.c_str(), target->c_str(), TRUE)) {
+    copy.result = SelfCopyResult::Copied;
   }
-  if (CopyFileW(wszExePath, target.c_str(), TRUE)) copy.result = SelfCopyResult::Copied;
   return copy;
 }
 

@@ -8,6 +8,7 @@
 #include "LauncherLog.h"
 #include "Logger.h"
 #include "FileSystem.h"
+#include "InstallLayout.h"
 #include "Provisioning.h"
 #include "Resources.h"
 #include "StartupMessage.h"

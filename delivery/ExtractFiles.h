@@ -56,7 +56,7 @@ class OutputFile {
 };
 
 // Creates `path` and its missing parents, links allowed on the way (the caller's own
-// folder may live behind one); true when it is a folder afterwards.
+// folder may live behind one); true when it is a folder afterwards (makeFolderChain).
 bool makeFolderTree(const std::wstring& path);
 
 // Creates one folder below the output folder; true when it is a real folder afterwards,

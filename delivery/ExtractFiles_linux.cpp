@@ -1,5 +1,6 @@
 #include "ExtractFiles.h"
 
+#include "FileSystem.h"
 #include "Utf8.h"
 
 #include <fcntl.h>
@@ -88,15 +89,7 @@ void OutputFile::abandon() {
 }
 
 bool OutputFile::write(const void* data, std::uint32_t size) {
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t count = ::write(fd(m_file), bytes, size);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return false;
-    bytes += count;
-    size -= static_cast<std::uint32_t>(count);
-  }
-  return true;
+  return writeAll(m_file, data, size);
 }
 
 bool OutputFile::finish(const ItemMetadata& metadata) {
@@ -120,12 +113,7 @@ bool OutputFile::finish(const ItemMetadata& metadata) {
 }
 
 bool makeFolderTree(const std::wstring& path) {
-  const std::string narrow = toUtf8(path);
-  for (std::size_t at = narrow.find('/', 1); at != std::string::npos; at = narrow.find('/', at + 1))
-    mkdir(narrow.substr(0, at).c_str(), 0777);
-  mkdir(narrow.c_str(), 0777);
-  struct stat info {};
-  return stat(narrow.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return makeFolderChain(path);
 }
 
 bool makeItemFolder(const std::wstring& path) {

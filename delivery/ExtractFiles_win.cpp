@@ -1,5 +1,7 @@
 #include "ExtractFiles.h"
 
+#include "FileSystem.h"
+
 #include <windows.h>
 
 const wchar_t kPathSeparator = L'\\';
@@ -84,8 +86,7 @@ void OutputFile::abandon() {
 }
 
 bool OutputFile::write(const void* data, std::uint32_t size) {
-  DWORD count = 0;
-  return WriteFile(handleOf(m_file), data, size, &count, nullptr) && count == size;
+  return writeAll(m_file, data, size);
 }
 
 bool OutputFile::finish(const ItemMetadata& metadata) {
@@ -110,12 +111,7 @@ bool OutputFile::finish(const ItemMetadata& metadata) {
 }
 
 bool makeFolderTree(const std::wstring& path) {
-  for (std::size_t at = path.find_first_of(L"\\/", 1); at != std::wstring::npos;
-       at = path.find_first_of(L"\\/", at + 1))
-    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-  CreateDirectoryW(path.c_str(), nullptr);
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return makeFolderChain(path);
 }
 
 bool makeItemFolder(const std::wstring& path) {

@@ -4,9 +4,12 @@
 #include <string>
 
 #include "Bit7z.h"
+#include "InstallLayout.h"
 
-// The codec library the launcher writes at start-up, relative to the install folder.
-inline const std::wstring kCodecLibraryPath = KVR_CODEC_LIBRARY_PATH;
+// The codec library the launcher writes at start-up (kCodecLibraryFile, plain ASCII),
+// as the archive layer takes paths.
+inline const std::wstring kCodecLibraryPath(kCodecLibraryFile,
+                                            kCodecLibraryFile + std::char_traits<char>::length(kCodecLibraryFile));
 
 // The game executable at the top of the package; the game counts as installed when
 // it exists, so it is written last and only by a complete extraction.

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "ExtractPackage.h"
 #include "FileSystem.h"
+#include "InstallLayout.h"
 #include "PackageRecord.h"
-#include "TextConvert.h"
 
 namespace {
 
@@ -32,9 +31,10 @@ bool endsInName(const std::string& name, const std::string& suffix) {
 }  // namespace
 
 bool isLauncherFileName(const std::string& name, const std::string& gamePath) {
-  const std::string library = ToAnsi(kCodecLibraryPath.substr(kCodecLibraryPath.find_last_of(L"/\\") + 1));
-  // "logs" is the logger's folder ("./kvr/logs/"); ".part" the library's copy in writing.
-  for (const std::string& kept : {library, library + ".part", std::string("logs")})
+  const std::string codecPath = kCodecLibraryFile;
+  const std::string library = codecPath.substr(codecPath.find_last_of("/\\") + 1);
+  // "logs" is the logger's folder ("./kvr/logs/"); the library's copy in writing too.
+  for (const std::string& kept : {library, library + kWritingSuffix, std::string("logs")})
     if (sameFileName(name, kept)) return true;
   // A package's resume record beside it ("kvr.7z.resume") and the record's copy in
   // writing: a package stored there would be taken for, or replaced by, another's record.

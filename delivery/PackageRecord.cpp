@@ -6,8 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ExtractFiles.h"
-#include "TextConvert.h"
+#include "FileSystem.h"
 
 std::string packageRecordPath(const std::string& package) { return package + kPackageRecordSuffix; }
 
@@ -37,25 +36,13 @@ bool readPackageRecord(const std::string& package, PackageRecord& record) {
 bool writePackageRecord(const std::string& package, const PackageRecord& record) {
   const nlohmann::json document = {
       {"url", record.url}, {"validator", record.validator}, {"size", record.size}, {"complete", record.complete}};
-  const std::string path = packageRecordPath(package);
-  const std::string aside = path + kPackageRecordAsideSuffix;
-  {
-    std::ofstream file(aside, std::ios::binary | std::ios::trunc);
-    // Odd bytes in a server's validator become U+FFFD: that record then matches no
-    // response and the transfer starts over, which is safe.
-    file << document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    file.flush();
-    if (!file) {
-      std::remove(aside.c_str());
-      return false;
-    }
-  }
+  // Odd bytes in a server's validator become U+FFFD: that record then matches no
+  // response and the transfer starts over, which is safe.
+  const std::string text = document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   // A record is replaced whole: one cut off half-way would describe no file.
-  if (!replaceFile(FromAnsi(aside), FromAnsi(path))) {
-    std::remove(aside.c_str());
-    return false;
-  }
-  return true;
+  return writeWholeFile(packageRecordPath(package),
+                        {reinterpret_cast<const unsigned char*>(text.data()), text.size()}, false,
+                        kPackageRecordAsideSuffix);
 }
 
 void removePackageRecord(const std::string& package) { std::remove(packageRecordPath(package).c_str()); }

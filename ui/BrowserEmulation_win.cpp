@@ -1,6 +1,6 @@
 #include <windows.h>
-#include <shlwapi.h>
 
+#include "FileSystem.h"
 #include "LaunchServices.h"
 
 namespace {
@@ -14,9 +14,7 @@ constexpr DWORD kEdgeMode = 11001;
 
 // Failures are silent: start-up goes on with the control's default mode.
 void SetBrowserEmulation() {
-  wchar_t wszModule[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, wszModule, MAX_PATH);
-  const wchar_t* wszName = PathFindFileNameW(wszModule);
+  const std::wstring wszName = executableFile().filename().native();
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEmulationKey, 0,
                     KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY,
@@ -25,6 +23,6 @@ void SetBrowserEmulation() {
                       &key, nullptr) != ERROR_SUCCESS)
     return;
   const DWORD value = kEdgeMode;
-  RegSetValueExW(key, wszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegSetValueExW(key, wszName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   RegCloseKey(key);
 }

@@ -1,8 +1,19 @@
 #include "FileSystem.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include "TextConvert.h"
+
+namespace {
+
+void clearReadOnly(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+}
+
+}  // namespace
 
 bool isDirectory(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -28,11 +39,68 @@ bool makeDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
 
+bool makeFolderChain(const std::string& path) {
+  return makeFolderChain(FromAnsi(path));
+}
+
+bool makeFolderChain(const std::wstring& path) {
+  if (path.empty()) return true;
+  // A drive, a server's share or a folder that exists already fails to be made and
+  // is fine: only the end counts.
+  for (size_t at = path.find_first_of(L"\\/", 1); at != std::wstring::npos; at = path.find_first_of(L"\\/", at + 1))
+    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+  CreateDirectoryW(path.c_str(), nullptr);
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool writeAll(std::intptr_t file, const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    // WriteFile counts in a DWORD: a larger buffer goes in pieces.
+    const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(file), bytes, chunk, &written, nullptr) || written == 0) return false;
+    bytes += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool writeWholeFile(const std::string& file, std::span<const unsigned char> bytes, bool,
+                    std::string_view writingSuffix) {
+  const std::wstring target = FromAnsi(file);
+  const std::wstring partial = target + FromAnsi(writingSuffix);
+  const HANDLE handle =
+      CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool complete = writeAll(reinterpret_cast<std::intptr_t>(handle), bytes.data(), bytes.size()) &&
+                        FlushFileBuffers(handle);
+  if (CloseHandle(handle) && complete) {
+    clearReadOnly(target);
+    if (MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  }
+  DeleteFileW(partial.c_str());
+  return false;
+}
+
+std::filesystem::path executableFile() {
+  // The longest path the system knows, so that no path comes cut.
+  std::wstring path(0x8000, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return {};
+  path.resize(length);
+  return path;
+}
+
 std::string executablePath() {
-  char buffer[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::string(buffer, length);
+  return ToAnsi(executableFile().native());
+}
+
+std::optional<std::filesystem::path> desktopFolder() {
+  wchar_t wszDesktop[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, wszDesktop, CSIDL_DESKTOPDIRECTORY, FALSE)) return std::nullopt;
+  return std::filesystem::path(wszDesktop);
 }
 
 std::string currentDirectory() {

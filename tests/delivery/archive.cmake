@@ -11,14 +11,11 @@ set_tests_properties(archive_fixtures PROPERTIES FIXTURES_SETUP archive_fixtures
 function(kvr_use_archive_fixtures test)
   cmake_parse_arguments(PARSE_ARGV 1 arg "CODEC" "" "")
   set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED archive_fixtures)
-  if(WIN32)
-    set(codec "${KVR_7Z_DLL}")
-  else()
-    set(codec "/usr/lib/p7zip/7z.so")
-  endif()
   target_compile_definitions(${test} PRIVATE KVR_ARCHIVE_FIXTURES="${KVR_PROGRAM_ROOT}${kvr_archive_fixtures}")
   if(arg_CODEC)
-    target_compile_definitions(${test} PRIVATE KVR_TEST_CODEC_LIBRARY="${KVR_PROGRAM_ROOT}${codec}")
+    # The library the launcher carries (resources/CMakeLists.txt).
+    target_compile_definitions(${test} PRIVATE
+      KVR_TEST_CODEC_LIBRARY="${KVR_PROGRAM_ROOT}$<TARGET_PROPERTY:kvr_launcher_embedded,KVR_CODEC_LIBRARY_FILE>")
   endif()
 endfunction()
 

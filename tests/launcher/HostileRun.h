@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "FixtureServers.h"
+#include "InstallLayout.h"
 #include "LogLines.h"
 #include "Process.h"
 #include "StartupPlatform.h"

@@ -10,11 +10,10 @@
 #include <vector>
 
 #include "FixtureServers.h"
+#include "InstallLayout.h"
 #include "LogLines.h"
 #include "Process.h"
-#include "ProvisioningPlatform.h"
 #include "ShortcutReader.h"
-#include "StartupPlatform.h"
 #include "TestDesktop.h"
 #include "TestFolder.h"
 #include "TitledWindow.h"
@@ -141,7 +140,7 @@ TEST_F(LauncherRun, NameTooLongForTheCopyTargetIsNotCopied) {
   EXPECT_EQ(result.exitCode, 0);
 
   // Linux bounds the target by its path limit only: the name fits there.
-  if (copyTargetFits(longName)) {
+  if (launcherCopyPath(longName)) {
     EXPECT_TRUE(fs::is_regular_file(install / longName));
     return;
   }

@@ -5,10 +5,9 @@
 #include <string>
 
 #include "FileSystem.h"
+#include "InstallLayout.h"
 #include "Provisioning.h"
-#include "ProvisioningPlatform.h"
 #include "ShortcutReader.h"
-#include "StartupPlatform.h"
 #include "TestDesktop.h"
 #include "TestFolder.h"
 

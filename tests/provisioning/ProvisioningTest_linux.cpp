@@ -7,11 +7,10 @@
 #include <string>
 
 #include "FileSystem.h"
+#include "InstallLayout.h"
 #include "Process.h"
 #include "Provisioning.h"
-#include "ProvisioningPlatform.h"
 #include "ShortcutReader.h"
-#include "StartupPlatform.h"
 #include "TestDesktop.h"
 #include "TestFolder.h"
 
