@@ -4,6 +4,7 @@
 #include "CodecLibrary.h"
 #include "ExtractFiles.h"
 #include "ExtractPlan.h"
+#include "FileSystem.h"
 #include "ItemPath.h"
 #include "Utf8.h"
 
@@ -67,7 +68,7 @@ std::vector<ArchiveItem> readItems(const CodecLibrary& library, IInArchive& arch
 void run(const CodecLibrary& library, const BitInFormat& format, const std::wstring& inFile,
          const std::wstring* outDir, std::wstring_view finalItem) {
   InputFile file;
-  if (!file.open(inFile)) throw BitException("Cannot open archive file " + quoted(inFile));
+  if (!file.open(inFile)) throw BitException("Cannot open archive file " + quotedPath(inFile));
   InStream stream(file);
 
   Handler archive;
@@ -77,7 +78,7 @@ void run(const CodecLibrary& library, const BitInFormat& format, const std::wstr
   OpenCallback openCallback;
   if (archive->Open(&stream, nullptr, &openCallback) != kOk) {
     if (openCallback.passwordAsked()) throw BitException("Password is not defined");
-    throw BitException("Cannot open archive " + quoted(inFile));
+    throw BitException("Cannot open archive " + quotedPath(inFile));
   }
   archive.setOpen();
 
@@ -95,7 +96,7 @@ void run(const CodecLibrary& library, const BitInFormat& format, const std::wstr
     if (free && *free < needed)
       throw BitNotEnoughSpace("Not enough disk space: " + std::to_string(needed) + " bytes to extract, " +
                               std::to_string(*free) + " free for " + toUtf8(folder));
-    if (!makeFolderTree(folder)) throw BitException("Cannot create folder " + toUtf8(folder));
+    if (!makeFolderChain(folder)) throw BitException("Cannot create folder " + toUtf8(folder));
     root = folder;
     if (!isPathSeparator(root.back(), kPathSeparator)) root += kPathSeparator;
     // An older copy of the final item would make a half-written folder look complete.

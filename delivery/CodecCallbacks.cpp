@@ -96,7 +96,7 @@ HResult KVR_COMCALL ExtractCallback::SetOperationResult(std::int32_t result) {
   const ArchiveItem& item = *m_current;
   if (sink == Sink::Link) {
     if (!linkStaysInside(fromUtf8(m_linkTarget), item.parts.size() - 1, kPathSeparator))
-      return fail("Cannot extract " + quoted(item.rawPath) + ": the link points outside the output folder");
+      return fail("Cannot extract " + quotedPath(item.rawPath) + ": the link points outside the output folder");
     // Links are never made: the item becomes a file holding its target, so nothing
     // written later can pass through it.
     if (!m_file.create(m_root + item.tempRelative))
@@ -128,7 +128,7 @@ HResult ExtractCallback::write(const void* data, std::uint32_t size) {
       return kOk;
     case Sink::Link:
       if (m_linkTarget.size() + size > kLinkTargetLimit)
-        return fail("Cannot extract " + quoted(m_current->rawPath) + ": the link points outside the output folder");
+        return fail("Cannot extract " + quotedPath(m_current->rawPath) + ": the link points outside the output folder");
       m_linkTarget.append(static_cast<const char*>(data), size);
       return kOk;
     case Sink::Discard: return kOk;

@@ -55,10 +55,6 @@ class OutputFile {
   std::wstring m_path;
 };
 
-// Creates `path` and its missing parents, links allowed on the way (the caller's own
-// folder may live behind one); true when it is a folder afterwards (makeFolderChain).
-bool makeFolderTree(const std::wstring& path);
-
 // Creates one folder below the output folder; true when it is a real folder afterwards,
 // false when the path is taken by a file or a link.
 bool makeItemFolder(const std::wstring& path);

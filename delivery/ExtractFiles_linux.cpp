@@ -112,10 +112,6 @@ bool OutputFile::finish(const ItemMetadata& metadata) {
   return ok;
 }
 
-bool makeFolderTree(const std::wstring& path) {
-  return makeFolderChain(path);
-}
-
 bool makeItemFolder(const std::wstring& path) {
   const std::string narrow = toUtf8(path);
   if (mkdir(narrow.c_str(), 0777) == 0) return true;

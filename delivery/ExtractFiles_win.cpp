@@ -110,10 +110,6 @@ bool OutputFile::finish(const ItemMetadata& metadata) {
   return ok;
 }
 
-bool makeFolderTree(const std::wstring& path) {
-  return makeFolderChain(path);
-}
-
 bool makeItemFolder(const std::wstring& path) {
   if (CreateDirectoryW(path.c_str(), nullptr)) return true;
   if (GetLastError() != ERROR_ALREADY_EXISTS) return false;

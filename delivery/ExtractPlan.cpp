@@ -15,13 +15,13 @@ constexpr std::uint32_t kUnixLink = 0120000;
 
 }  // namespace
 
-std::string quoted(const std::wstring& path) { return "'" + toUtf8(path) + "'"; }
+std::string quotedPath(const std::wstring& path) { return "'" + toUtf8(path) + "'"; }
 
 void planExtraction(std::vector<ArchiveItem>& items, std::wstring_view finalItem, wchar_t separator) {
   for (ArchiveItem& item : items) {
     if (item.skip) continue;
     auto parts = safeComponents(item.rawPath, separator);
-    if (!parts) throw BitException("Cannot extract " + quoted(item.rawPath) + ": the path leaves the output folder");
+    if (!parts) throw BitException("Cannot extract " + quotedPath(item.rawPath) + ": the path leaves the output folder");
     item.parts = std::move(*parts);
     for (const auto& part : item.parts) {
       if (!item.relative.empty()) item.relative += separator;
@@ -46,7 +46,7 @@ void planExtraction(std::vector<ArchiveItem>& items, std::wstring_view finalItem
     if (item.skip) continue;
     for (std::size_t depth = 1; depth < item.parts.size(); ++depth)
       if (files.count(foldedKey(item.parts, depth)) != 0)
-        throw BitException("Cannot extract " + quoted(item.rawPath) + ": " + quoted(item.parts[depth - 1]) +
+        throw BitException("Cannot extract " + quotedPath(item.rawPath) + ": " + quotedPath(item.parts[depth - 1]) +
                            " is no folder in the archive");
     if (item.isFolder) continue;
     // The temporary name must be no item of the archive and no other temporary name.

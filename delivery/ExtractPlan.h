@@ -34,7 +34,7 @@ struct ArchiveItem {
 void planExtraction(std::vector<ArchiveItem>& items, std::wstring_view finalItem, wchar_t separator);
 
 // A path or name as the layer's messages quote it (UTF-8).
-std::string quoted(const std::wstring& path);
+std::string quotedPath(const std::wstring& path);
 
 // The bytes the files of the plan take.
 std::uint64_t plannedBytes(const std::vector<ArchiveItem>& items);
