@@ -362,14 +362,3 @@ TEST_F(LoggerFixture, ConfigFileOnceAndReload) {
   EXPECT_FALSE(fresh.Config("missing.ini"));
   GetCapturedStdout();
 }
-
-TEST(LogDirectories, ChainCreatesEveryMissingFolder) {
-  TestFolder folder;
-  EXPECT_TRUE(LogManager::createDirectoryChain(""));
-  EXPECT_TRUE(LogManager::createDirectoryChain("a\\b/c"));
-  EXPECT_TRUE(fs::is_directory(folder.path() / "a/b/c"));
-  EXPECT_TRUE(LogManager::createDirectoryChain("./a/b/c/d/"));
-  EXPECT_TRUE(fs::is_directory(folder.path() / "a/b/c/d"));
-  writeFile(folder.path() / "file", "x");
-  EXPECT_FALSE(LogManager::createDirectoryChain("file/sub"));
-}
