@@ -4,25 +4,12 @@
 #include <filesystem>
 #include <string>
 
+#include "LocalTime.h"
 #include "LogFile.h"
 #include "SystemClock.h"
 #include "TestFolder.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::tm localMinute(int year, int month, int day, int hour, int minute) {
-  std::tm local{};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  return local;
-}
-
-}  // namespace
 
 TEST(LogFileName, FromSettingsTimeAndIndex) {
   struct Case {
@@ -36,23 +23,23 @@ TEST(LogFileName, FromSettingsTimeAndIndex) {
     const char* fullPath;
   };
   const Case cases[] = {
-      {"./kvr/logs/", false, "kvr_velmora", "log", localMinute(2024, 3, 5, 14, 7), 0, "./kvr/logs/",
+      {"./kvr/logs/", false, "kvr_velmora", "log", localTm(2024, 3, 5, 14, 7), 0, "./kvr/logs/",
        "./kvr/logs/kvr_velmora_log_202403051407_000.log"},
-      {"./kvr/logs/", true, "kvr_velmora", "log", localMinute(2024, 3, 5, 14, 7), 0, "./kvr/logs/2024_03/",
+      {"./kvr/logs/", true, "kvr_velmora", "log", localTm(2024, 3, 5, 14, 7), 0, "./kvr/logs/2024_03/",
        "./kvr/logs/2024_03/kvr_velmora_log_202403051407_000.log"},
       // A second file of the day, started when the first passed the size limit.
-      {"./kvr/logs/", false, "kvr_velmora", "log", localMinute(2024, 3, 5, 15, 30), 1, "./kvr/logs/",
+      {"./kvr/logs/", false, "kvr_velmora", "log", localTm(2024, 3, 5, 15, 30), 1, "./kvr/logs/",
        "./kvr/logs/kvr_velmora_log_202403051530_001.log"},
       // Every field zero-filled; the month folder is the file's, not the current one.
-      {"logs/", true, "proc", "Net", localMinute(2025, 1, 2, 0, 5), 9, "logs/2025_01/",
+      {"logs/", true, "proc", "Net", localTm(2025, 1, 2, 0, 5), 9, "logs/2025_01/",
        "logs/2025_01/proc_Net_202501020005_009.log"},
-      {"logs/", true, "proc", "Net", localMinute(2023, 12, 31, 23, 59), 0, "logs/2023_12/",
+      {"logs/", true, "proc", "Net", localTm(2023, 12, 31, 23, 59), 0, "logs/2023_12/",
        "logs/2023_12/proc_Net_202312312359_000.log"},
       // The index widens past three digits rather than wrapping.
-      {"logs/", false, "proc", "log", localMinute(2024, 3, 5, 14, 7), 1000, "logs/",
+      {"logs/", false, "proc", "log", localTm(2024, 3, 5, 14, 7), 1000, "logs/",
        "logs/proc_log_202403051407_1000.log"},
       // The path is used as the setter left it, separators and all.
-      {"C:\\logs\\app/", false, "proc", "my log", localMinute(2024, 3, 5, 14, 7), 0, "C:\\logs\\app/",
+      {"C:\\logs\\app/", false, "proc", "my log", localTm(2024, 3, 5, 14, 7), 0, "C:\\logs\\app/",
        "C:\\logs\\app/proc_my log_202403051407_000.log"},
   };
   for (const Case& c : cases) {
@@ -74,7 +61,7 @@ TEST(LogFileRolling, ExistingFileIsAppendedAndCountsTowardTheLimit) {
   logger.path = "logs/";
   logger.name = "log";
   logger.limitsize = 1;
-  const int64_t time = fromLocalTime(localMinute(2024, 3, 5, 14, 7));
+  const int64_t time = fromLocalTime(localTm(2024, 3, 5, 14, 7));
   const fs::path first = folder.path() / "logs/proc_log_202403051407_000.log";
   const fs::path second = folder.path() / "logs/proc_log_202403051407_001.log";
   fs::create_directory(folder.path() / "logs");
@@ -88,7 +75,7 @@ TEST(LogFileRolling, ExistingFileIsAppendedAndCountsTowardTheLimit) {
   EXPECT_EQ(file.path(), "logs/proc_log_202403051407_001.log");
   file.write("c\r\n", 3);
   // The next local day starts again at 000.
-  ASSERT_TRUE(file.open(logger, "proc", fromLocalTime(localMinute(2024, 3, 6, 0, 0))));
+  ASSERT_TRUE(file.open(logger, "proc", fromLocalTime(localTm(2024, 3, 6, 0, 0))));
   EXPECT_EQ(file.path(), "logs/proc_log_202403060000_000.log");
   file.close();
 
