@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <new>
 
 #include "Console.h"
 #include "FileSystem.h"
+#include "FormatText.h"
 #include "LogLine.h"
 #include "SystemClock.h"
 
@@ -15,27 +15,12 @@ int32_t mainLoggerId = 0;
 
 namespace {
 
-constexpr size_t kPoolMax = 200;
 constexpr size_t kBackPressureStart = 20000;
 constexpr auto kStartWait = std::chrono::milliseconds(3000);
 constexpr auto kIdlePoll = std::chrono::milliseconds(50);
 // A backlog this long wakes an idle writer before its poll is due, so that a burst
 // is drained early rather than at the next poll.
 constexpr size_t kWakeWriterAt = 128;
-// The writer hands written slots back in batches, one atomic push for many.
-constexpr size_t kSlotBatch = 64;
-
-// Most lines fit a fixed slot, recycled without the allocator; a longer line is
-// allocated to its size and freed once written.
-constexpr size_t kSlotSize = 256;
-
-void deleteQueuedLines(QueuedLine* line) {
-  while (line != nullptr) {
-    QueuedLine* next = line->next;
-    ::operator delete(line);
-    line = next;
-  }
-}
 
 std::string processNameFrom(const std::string& executable) {
   if (executable.empty()) return "process";
@@ -44,15 +29,6 @@ std::string processNameFrom(const std::string& executable) {
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos) name.erase(dot);
   return name;
-}
-
-template <typename... Args>
-std::string formatText(const char* format, Args... args) {
-  const int length = snprintf(nullptr, 0, format, args...);
-  if (length <= 0) return {};
-  std::string text(static_cast<size_t>(length), '\0');
-  snprintf(text.data(), text.size() + 1, format, args...);
-  return text;
 }
 
 }  // namespace
@@ -74,27 +50,12 @@ LogManager::~LogManager() {
     stop();
   else
     joinThread();
-  for (int32_t id = 0; id < LOGGER_MAX; ++id) closeLogger(id);
-  deleteQueuedLines(m_sharedHead.exchange(nullptr));
-  deleteQueuedLines(m_writerQueue);
-  deleteQueuedLines(m_writtenSlots);
-  releasePool();
 }
 
 // ---- records -------------------------------------------------------------------------
 
 LogRecord* LogManager::newRecord(int32_t id, int32_t level) {
-  LogRecord* record = nullptr;
-  if (m_poolSize.load(std::memory_order_relaxed) > 0) {
-    std::lock_guard<LockHelper> lock(m_poolLock);
-    if (!m_pool.empty()) {
-      record = m_pool.back();
-      m_pool.pop_back();
-      m_poolSize.store(m_pool.size(), std::memory_order_relaxed);
-    }
-  }
-  if (record == nullptr) record = new LogRecord;  // left uninitialised: only used bytes are written
-
+  LogRecord* record = m_pool.takeRecord();
   record->loggerId = id;
   record->level = level;
   record->kind = RECORD_LINE;
@@ -114,43 +75,7 @@ LogRecord* LogManager::newRecord(int32_t id, int32_t level) {
 }
 
 void LogManager::freeRecord(LogRecord* record) {
-  if (m_poolSize.load(std::memory_order_relaxed) < kPoolMax) {
-    std::lock_guard<LockHelper> lock(m_poolLock);
-    m_pool.push_back(record);
-    m_poolSize.store(m_pool.size(), std::memory_order_relaxed);
-    return;
-  }
-  delete record;
-}
-
-void LogManager::releasePool() {
-  std::lock_guard<LockHelper> lock(m_poolLock);
-  for (LogRecord* record : m_pool) delete record;
-  m_pool.clear();
-  m_poolSize = 0;
-  deleteQueuedLines(m_freeSlots);
-  m_freeSlots = nullptr;
-  deleteQueuedLines(m_returnedSlots.exchange(nullptr));
-}
-
-QueuedLine* LogManager::newQueuedLine(size_t textLength) {
-  const size_t size = sizeof(QueuedLine) + textLength + 1;
-  QueuedLine* line = nullptr;
-  if (size <= kSlotSize) {
-    {
-      std::lock_guard<LockHelper> lock(m_poolLock);
-      if (m_freeSlots == nullptr) m_freeSlots = m_returnedSlots.exchange(nullptr, std::memory_order_acquire);
-      line = m_freeSlots;
-      if (line != nullptr) m_freeSlots = line->next;
-    }
-    if (line == nullptr) line = new (::operator new(kSlotSize)) QueuedLine;
-    line->inSlot = true;
-  } else {
-    line = new (::operator new(size)) QueuedLine;
-    line->inSlot = false;
-  }
-  line->text = reinterpret_cast<char*>(line + 1);
-  return line;
+  m_pool.giveRecord(record);
 }
 
 bool LogManager::acceptsLog(int32_t id, int32_t level) {
@@ -161,12 +86,12 @@ bool LogManager::acceptsLog(int32_t id, int32_t level) {
 
   // Above 20000 queued records producers are slowed down, linearly up to a certain
   // 100 ms sleep at 40000, rather than the queue being bounded.
-  const size_t queued = m_sharedQueueSize.load(std::memory_order_relaxed);
+  const size_t queued = m_shared.size();
   if (queued <= kBackPressureStart) return true;
   unsigned rate = static_cast<unsigned>((queued * 100 - 2000000) / 20000);
   if (rate > 100) rate = 100;
   if (static_cast<unsigned>(rand() % 100) >= rate) return true;
-  if (rate > 50 && m_sharedQueueSize.load() <= kBackPressureStart) return true;
+  if (rate > 50 && m_shared.size() <= kBackPressureStart) return true;
   std::this_thread::sleep_for(std::chrono::milliseconds(rate));
   return true;
 }
@@ -194,7 +119,7 @@ bool LogManager::pushRecord(LogRecord* record, const char* file, int line) {
   end[2] = '\0';
   record->textLength += 2;
 
-  QueuedLine* queuedLine = newQueuedLine(static_cast<size_t>(record->textLength));
+  QueuedLine* queuedLine = m_pool.newLine(static_cast<size_t>(record->textLength));
   queuedLine->loggerId = id;
   queuedLine->kind = record->kind;
   queuedLine->kindValue = record->kindValue;
@@ -206,68 +131,12 @@ bool LogManager::pushRecord(LogRecord* record, const char* file, int line) {
   memcpy(queuedLine->text, record->text, static_cast<size_t>(record->textLength) + 1);
   freeRecord(record);
 
-  const size_t queued = m_sharedQueueSize.fetch_add(1, std::memory_order_relaxed) + 1;
-  m_totalPushed.fetch_add(1, std::memory_order_relaxed);
-  enqueue(queuedLine);
+  const size_t queued = m_shared.pushLine(queuedLine);
   if (queued >= kWakeWriterAt && m_writerIdle.load(std::memory_order_relaxed) && m_writerIdle.exchange(false)) {
     std::lock_guard<std::mutex> lock(m_idleMutex);
     m_idleWake.notify_one();
   }
   return true;
-}
-
-void LogManager::enqueue(QueuedLine* line) {
-  QueuedLine* head = m_sharedHead.load(std::memory_order_relaxed);
-  do {
-    line->next = head;
-  } while (!m_sharedHead.compare_exchange_weak(head, line, std::memory_order_release, std::memory_order_relaxed));
-}
-
-void LogManager::releaseLine(QueuedLine* line) {
-  if (!line->inSlot) {
-    ::operator delete(line);
-    return;
-  }
-  if (m_writtenSlots == nullptr) m_writtenSlotsTail = line;
-  line->next = m_writtenSlots;
-  m_writtenSlots = line;
-  if (++m_writtenSlotCount >= kSlotBatch) returnSlots();
-}
-
-// Hands the written slots back in one push, without the pool lock: producers take the
-// whole returned list under that lock once their free list is empty.
-void LogManager::returnSlots() {
-  if (m_writtenSlots == nullptr) return;
-  QueuedLine* head = m_returnedSlots.load(std::memory_order_relaxed);
-  do {
-    m_writtenSlotsTail->next = head;
-  } while (!m_returnedSlots.compare_exchange_weak(head, m_writtenSlots, std::memory_order_release,
-                                                  std::memory_order_relaxed));
-  m_writtenSlots = nullptr;
-  m_writtenSlotsTail = nullptr;
-  m_writtenSlotCount = 0;
-}
-
-// Takes every line pushed so far into the writer queue, oldest first; false when none.
-bool LogManager::takeShared() {
-  QueuedLine* newest = m_sharedHead.exchange(nullptr, std::memory_order_acquire);
-  if (newest == nullptr) return false;
-  size_t count = 0;
-  QueuedLine* oldest = nullptr;
-  while (newest != nullptr) {
-    QueuedLine* next = newest->next;
-    newest->next = oldest;
-    oldest = newest;
-    newest = next;
-    ++count;
-  }
-  m_writerQueue = oldest;
-  m_sharedQueueSize.fetch_sub(count, std::memory_order_relaxed);
-  return true;
-}
-
-uint64_t LogManager::totalPushCount() {
-  return m_totalPushed.load(std::memory_order_relaxed);
 }
 
 // ---- loggers and settings ------------------------------------------------------------
@@ -281,7 +150,7 @@ int32_t LogManager::CreateLogger(const char* key) {
   if (id >= LOGGER_MAX) {
     const char* message =
         "logger: CreateLogger can not create|writeover, because loggerid need < LOGGER_MAX! \r\n";
-    printColored(message, strlen(message), LOG_FATAL);
+    m_console.print(message, LOG_FATAL);
     return -1;
   }
   m_ids[trimmed] = id;
@@ -374,12 +243,12 @@ bool LogManager::setReloadInterval(int32_t seconds) {
 bool LogManager::queueSettingChange(int32_t id, RecordKind kind, int32_t value, const std::string& text) {
   if (!validId(id) || text.size() >= static_cast<size_t>(LOG_TEXT_SIZE)) return false;
   if (!m_running) {
-    applySettingChange(id, kind, value, text);
+    applySettingChange(m_loggers[id], kind, value, text);
     return true;
   }
   // While the writer runs, changes travel through the queue so that they apply between
   // lines, in order.
-  QueuedLine* change = newQueuedLine(text.size());
+  QueuedLine* change = m_pool.newLine(text.size());
   change->loggerId = id;
   change->kind = kind;
   change->kindValue = value;
@@ -390,27 +259,8 @@ bool LogManager::queueSettingChange(int32_t id, RecordKind kind, int32_t value, 
   change->textLength = static_cast<int32_t>(text.size());
   memcpy(change->text, text.data(), text.size());
   change->text[text.size()] = '\0';
-  m_sharedQueueSize.fetch_add(1, std::memory_order_relaxed);
-  enqueue(change);
+  m_shared.pushChange(change);
   return true;
-}
-
-void LogManager::applySettingChange(int32_t id, int32_t kind, int32_t value, const std::string& text) {
-  if (!validId(id)) return;
-  LoggerState& logger = m_loggers[id];
-  switch (kind) {
-    case RECORD_ENABLE: logger.enable = value != 0; break;
-    case RECORD_NAME: logger.name = text; break;
-    case RECORD_PATH: logger.path = text; break;
-    case RECORD_LEVEL: logger.level = value; break;
-    case RECORD_FILELINE: logger.fileline = value != 0; break;
-    case RECORD_DISPLAY: logger.display = value != 0; break;
-    case RECORD_OUTFILE: logger.outfile = value != 0; break;
-    case RECORD_LIMITSIZE: logger.limitsize = static_cast<uint32_t>(value); break;
-    case RECORD_MONTHDIR: logger.monthdir = value != 0; break;
-    case RECORD_RESERVE: logger.reserveTime = value < 0 ? 0 : value; break;
-    default: break;
-  }
 }
 
 // ---- configuration -------------------------------------------------------------------
@@ -484,23 +334,11 @@ bool LogManager::reloadConfig() {
   return readConfigFile(m_configPath, text) && applyConfigText(text, true);
 }
 
-// ---- console -------------------------------------------------------------------------
-
-void LogManager::printColored(const char* text, size_t length, int32_t level) {
-  if (level < LOG_INFO || level > LOG_FATAL) {
-    consoleWritePlain(std::string_view(text, length));
-    return;
-  }
-  std::lock_guard<LockHelper> lock(m_consoleLock);
-  consoleWriteColored(std::string_view(text, length), levelConsoleAttribute(level));
-}
-
-// ---- lifecycle and the writer --------------------------------------------------------
+// ---- lifecycle and the writer thread -------------------------------------------------
 
 bool LogManager::start() {
   if (m_running || threadStarted()) {
-    const char* message = "logger already start \r\n";
-    printColored(message, strlen(message), LOG_FATAL);
+    m_console.print("logger already start \r\n", LOG_FATAL);
     return false;
   }
   m_startSem.reset(0);
@@ -513,8 +351,7 @@ bool LogManager::start() {
 
 bool LogManager::stop() {
   if (!m_running) return false;
-  const char* message = "logger stopping \r\n";
-  printColored(message, strlen(message), LOG_FATAL);
+  m_console.print("logger stopping \r\n", LOG_FATAL);
   {
     std::lock_guard<std::mutex> lock(m_idleMutex);
     m_running = false;
@@ -522,9 +359,8 @@ bool LogManager::stop() {
   m_idleWake.notify_all();
   joinThread();
   // Records pushed by producers that raced with the stop are dropped, never written.
-  deleteQueuedLines(m_sharedHead.exchange(nullptr));
-  m_sharedQueueSize = 0;
-  releasePool();
+  m_shared.clear();
+  m_pool.release();
   return true;
 }
 
@@ -542,7 +378,7 @@ void LogManager::idleWait() {
   std::unique_lock<std::mutex> lock(m_idleMutex);
   m_writerIdle = true;
   m_idleWake.wait_for(lock, kIdlePoll, [this] {
-    return !m_running || m_sharedQueueSize.load(std::memory_order_relaxed) >= kWakeWriterAt;
+    return !m_running || m_shared.size() >= kWakeWriterAt;
   });
   m_writerIdle = false;
 }
@@ -557,37 +393,12 @@ void LogManager::run() {
     if (m_loggers[id].enable && acceptsLog(0, LOG_ALARM)) logLoggerSummary(id);
   m_startSem.post();
 
-  uint32_t unflushed[LOGGER_MAX] = {};
   time_t lastReload = time(nullptr);
   for (;;) {
-    for (;;) {
-      if (m_writerQueue == nullptr && !takeShared()) {
-        returnSlots();
-        break;
-      }
-      QueuedLine* record = m_writerQueue;
-      m_writerQueue = record->next;
-      writeRecord(record, unflushed);
-    }
-
-    for (int32_t id = 0; id <= m_lastId; ++id) {
-      LoggerState& logger = m_loggers[id];
-      if (!logger.enable) {
-        closeLogger(id);
-      } else if (unflushed[id] != 0) {
-        if (logger.file != nullptr) fflush(logger.file);
-        unflushed[id] = 0;
-      }
-    }
-
+    m_writer.drain();
     idleWait();
-    if (!m_running && m_sharedQueueSize.load(std::memory_order_relaxed) == 0) {
-      for (int32_t id = 0; id <= m_lastId; ++id) {
-        if (m_loggers[id].enable) {
-          m_loggers[id].enable = false;
-          closeLogger(id);
-        }
-      }
+    if (!m_running && m_shared.size() == 0) {
+      m_writer.disableAll();
       return;
     }
     if (m_reloadInterval != 0 && time(nullptr) - lastReload > m_reloadInterval) {
@@ -595,127 +406,4 @@ void LogManager::run() {
       lastReload = time(nullptr);
     }
   }
-}
-
-void LogManager::writeRecord(QueuedLine* record, uint32_t* unflushed) {
-  const int32_t id = record->loggerId;
-  if (!validId(id)) {
-    releaseLine(record);
-    return;
-  }
-  if (record->kind != RECORD_LINE) {
-    applySettingChange(id, record->kind, record->kindValue,
-                       std::string(record->text, static_cast<size_t>(record->textLength)));
-    closeLogger(id);  // the next line opens a file with the new settings
-    releaseLine(record);
-    return;
-  }
-  m_totalPopped.fetch_add(1, std::memory_order_relaxed);
-  LoggerState& logger = m_loggers[id];
-  if (!logger.enable || record->level < logger.level) {
-    releaseLine(record);
-    return;
-  }
-  const size_t length = static_cast<size_t>(record->textLength);
-  if (logger.display) printColored(record->text, length, record->level);
-  if (logger.outfile) {
-    if (!openLogger(*record)) {
-      releaseLine(record);
-      return;
-    }
-    if (logger.file != nullptr && length != 0 && fwrite(record->text, 1, length, logger.file) < length)
-      closeLogger(id);
-    logger.writeLength += static_cast<uint32_t>(length);
-    ++unflushed[id];
-  }
-  m_totalWritten.fetch_add(1, std::memory_order_relaxed);
-  m_totalWrittenBytes.fetch_add(length, std::memory_order_relaxed);
-  releaseLine(record);
-}
-
-// ---- files ---------------------------------------------------------------------------
-
-void LogManager::closeLogger(int32_t id) {
-  LoggerState& logger = m_loggers[id];
-  if (logger.file != nullptr) {
-    fclose(logger.file);
-    logger.file = nullptr;
-  }
-}
-
-bool LogManager::createDirectoryChain(const std::string& path) {
-  if (path.empty()) return true;
-  std::string folder = path;
-  for (char& c : folder)
-    if (c == '\\') c = '/';
-  if (folder.back() != '/') folder += '/';
-  for (size_t slash = folder.find('/'); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
-    const std::string prefix = folder.substr(0, slash);
-    if (!prefix.empty() && !isDirectory(prefix) && !makeDirectory(prefix)) return false;
-  }
-  return true;
-}
-
-bool LogManager::openLogger(const QueuedLine& record) {
-  const int32_t id = record.loggerId;
-  LoggerState& logger = m_loggers[id];
-  if (!logger.enable || !logger.outfile || record.level < logger.level) return false;
-
-  if (record.time < logger.fileDayStart || record.time >= logger.fileDayEnd) {
-    logger.fileIndex = 0;
-    closeLogger(id);
-  } else if (logger.writeLength > static_cast<uint32_t>(logger.limitsize * 1048576u)) {
-    ++logger.fileIndex;
-    closeLogger(id);
-  }
-  if (logger.file != nullptr) return true;
-
-  logger.fileCreateTime = record.time;
-  logger.writeLength = 0;
-  std::tm local{};
-  toLocalTime(record.time, local);
-  std::tm midnight = local;
-  midnight.tm_hour = midnight.tm_min = midnight.tm_sec = 0;
-  logger.fileDayStart = fromLocalTime(midnight);
-  midnight.tm_mday += 1;
-  logger.fileDayEnd = fromLocalTime(midnight);
-
-  std::string folder = logger.path;
-  if (logger.monthdir) folder += formatText("%04d_%02d/", local.tm_year + 1900, local.tm_mon + 1);
-  const std::string fullPath =
-      folder + formatText("%s_%s_%04d%02d%02d%02d%02d_%03u.log", m_processName.c_str(), logger.name.c_str(),
-                          local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                          local.tm_min, logger.fileIndex);
-  if (!isDirectory(folder)) createDirectoryChain(folder);
-
-  FILE* file = fopen(fullPath.c_str(), "ab");
-  long size = -1;
-  if (file != nullptr && fseek(file, 0, SEEK_END) == 0) size = ftell(file);
-  if (size < 0) {
-    if (file != nullptr) fclose(file);
-    const char* bar = "!!!!!!!!!!!!!!!!!!!!!!!!!! \r\n";
-    const std::string message = formatText("logger: can not open log file %s. \r\n", fullPath.c_str());
-    printColored(bar, strlen(bar), LOG_FATAL);
-    printColored(message.data(), message.size(), LOG_FATAL);
-    printColored(bar, strlen(bar), LOG_FATAL);
-    logger.outfile = false;
-    return false;
-  }
-  logger.file = file;
-  logger.writeLength = static_cast<uint32_t>(size);
-
-  if (logger.reserveTime > 0) {
-    const int64_t now = time(nullptr);
-    if (logger.history.size() > 7) {
-      // The file just opened is never deleted, however old its entry.
-      while (!logger.history.empty() && logger.history.front().first < now - logger.reserveTime &&
-             logger.history.front().second != fullPath) {
-        remove(logger.history.front().second.c_str());
-        logger.history.pop_front();
-      }
-    }
-    if (logger.history.empty() || logger.history.back().second != fullPath)
-      logger.history.emplace_back(now, fullPath);
-  }
-  return true;
 }

@@ -10,6 +10,7 @@
 
 #include "Console.h"
 #include "LauncherLog.h"
+#include "LocalTime.h"
 #include "LogManager.h"
 #include "SystemClock.h"
 #include "TestFolder.h"
@@ -54,14 +55,7 @@ struct LoggerFixture : testing::Test {
 };
 
 int64_t localTimeOf(int year, int month, int day, int hour, int minute, int second) {
-  std::tm local{};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  return fromLocalTime(local);
+  return fromLocalTime(localTm(year, month, day, hour, minute, second));
 }
 
 }  // namespace
@@ -361,15 +355,4 @@ TEST_F(LoggerFixture, ConfigFileOnceAndReload) {
   CaptureStdout();
   EXPECT_FALSE(fresh.Config("missing.ini"));
   GetCapturedStdout();
-}
-
-TEST(LogDirectories, ChainCreatesEveryMissingFolder) {
-  TestFolder folder;
-  EXPECT_TRUE(LogManager::createDirectoryChain(""));
-  EXPECT_TRUE(LogManager::createDirectoryChain("a\\b/c"));
-  EXPECT_TRUE(fs::is_directory(folder.path() / "a/b/c"));
-  EXPECT_TRUE(LogManager::createDirectoryChain("./a/b/c/d/"));
-  EXPECT_TRUE(fs::is_directory(folder.path() / "a/b/c/d"));
-  writeFile(folder.path() / "file", "x");
-  EXPECT_FALSE(LogManager::createDirectoryChain("file/sub"));
 }

@@ -1,0 +1,110 @@
+#include "LogWriter.h"
+
+#include <cstring>
+#include <mutex>
+#include <string_view>
+
+#include "Console.h"
+#include "FormatText.h"
+#include "LogLine.h"
+
+void LogConsole::print(const char* text, size_t length, int32_t level) {
+  if (level < LOG_INFO || level > LOG_FATAL) {
+    consoleWritePlain(std::string_view(text, length));
+    return;
+  }
+  std::lock_guard<LockHelper> lock(m_lock);
+  consoleWriteColored(std::string_view(text, length), levelConsoleAttribute(level));
+}
+
+void LogConsole::print(const char* text, int32_t level) {
+  print(text, strlen(text), level);
+}
+
+LogWriter::LogWriter(LoggerState* loggers, const std::atomic<int32_t>& lastId, const std::string& processName,
+                     SharedQueue& shared, RecordPool& pool, LogConsole& console)
+    : m_loggers(loggers),
+      m_lastId(lastId),
+      m_processName(processName),
+      m_shared(shared),
+      m_console(console),
+      m_writtenLines(pool) {}
+
+void LogWriter::drain() {
+  for (;;) {
+    if (m_queue == nullptr && (m_queue = m_shared.takeAll()) == nullptr) {
+      m_writtenLines.returnAll();
+      break;
+    }
+    QueuedLine* record = m_queue;
+    m_queue = record->next;
+    write(record);
+  }
+
+  for (int32_t id = 0; id <= m_lastId; ++id) {
+    if (!m_loggers[id].enable) {
+      m_files[id].close();
+    } else if (m_unflushed[id] != 0) {
+      m_files[id].flush();
+      m_unflushed[id] = 0;
+    }
+  }
+}
+
+void LogWriter::disableAll() {
+  for (int32_t id = 0; id <= m_lastId; ++id) {
+    if (m_loggers[id].enable) {
+      m_loggers[id].enable = false;
+      m_files[id].close();
+    }
+  }
+}
+
+void LogWriter::write(QueuedLine* record) {
+  const int32_t id = record->loggerId;
+  if (!validId(id)) {
+    m_writtenLines.release(record);
+    return;
+  }
+  if (record->kind != RECORD_LINE) {
+    applySettingChange(m_loggers[id], record->kind, record->kindValue,
+                       std::string(record->text, static_cast<size_t>(record->textLength)));
+    m_files[id].close();  // the next line opens a file with the new settings
+    m_writtenLines.release(record);
+    return;
+  }
+  m_popped.fetch_add(1, std::memory_order_relaxed);
+  LoggerState& logger = m_loggers[id];
+  if (!logger.enable || record->level < logger.level) {
+    m_writtenLines.release(record);
+    return;
+  }
+  const size_t length = static_cast<size_t>(record->textLength);
+  if (logger.display) m_console.print(record->text, length, record->level);
+  if (logger.outfile) {
+    if (!openFile(*record)) {
+      m_writtenLines.release(record);
+      return;
+    }
+    m_files[id].write(record->text, length);
+    ++m_unflushed[id];
+  }
+  m_written.fetch_add(1, std::memory_order_relaxed);
+  m_writtenBytes.fetch_add(length, std::memory_order_relaxed);
+  m_writtenLines.release(record);
+}
+
+bool LogWriter::openFile(const QueuedLine& record) {
+  LoggerState& logger = m_loggers[record.loggerId];
+  if (!logger.enable || !logger.outfile || record.level < logger.level) return false;
+  LogFile& file = m_files[record.loggerId];
+  if (file.open(logger, m_processName, record.time)) return true;
+
+  const char* bar = "!!!!!!!!!!!!!!!!!!!!!!!!!! \r\n";
+  const std::string message = formatText("logger: can not open log file %s. \r\n", file.path().c_str());
+  m_console.print(bar, LOG_FATAL);
+  m_console.print(message.data(), message.size(), LOG_FATAL);
+  m_console.print(bar, LOG_FATAL);
+  logger.outfile = false;
+  return false;
+}
