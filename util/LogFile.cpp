@@ -14,19 +14,6 @@ LogFilePath logFilePath(const LoggerState& logger, const std::string& processNam
   return location;
 }
 
-bool createDirectoryChain(const std::string& path) {
-  if (path.empty()) return true;
-  std::string folder = path;
-  for (char& c : folder)
-    if (c == '\\') c = '/';
-  if (folder.back() != '/') folder += '/';
-  for (size_t slash = folder.find('/'); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
-    const std::string prefix = folder.substr(0, slash);
-    if (!prefix.empty() && !isDirectory(prefix) && !makeDirectory(prefix)) return false;
-  }
-  return true;
-}
-
 bool LogFile::open(const LoggerState& logger, const std::string& processName, int64_t time) {
   if (time < m_dayStart || time >= m_dayEnd) {
     m_index = 0;
@@ -48,7 +35,7 @@ bool LogFile::open(const LoggerState& logger, const std::string& processName, in
 
   LogFilePath location = logFilePath(logger, processName, local, m_index);
   m_path = std::move(location.path);
-  if (!isDirectory(location.folder)) createDirectoryChain(location.folder);
+  if (!isDirectory(location.folder)) makeFolderChain(location.folder);
 
   FILE* file = fopen(m_path.c_str(), "ab");
   long size = -1;

@@ -23,9 +23,6 @@ struct LogFilePath {
 LogFilePath logFilePath(const LoggerState& logger, const std::string& processName, const std::tm& created,
                         uint32_t index);
 
-// Creates every missing folder of `path`, whose parts "\" or "/" separate, from the left.
-bool createDirectoryChain(const std::string& path);
-
 // The file one logger writes to; used by the writer thread alone while it runs.
 class LogFile {
  public:

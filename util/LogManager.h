@@ -57,7 +57,6 @@ class LogManager : public ThreadHelper, public ILogManager {
 
   // Settings of a logger as they stand (for inspection while the writer is stopped).
   const LoggerState& logger(int32_t id) const { return m_loggers[id]; }
-  const std::string& processName() const { return m_processName; }
   void setProcessName(std::string name) { m_processName = std::move(name); }
 
  protected:

@@ -83,13 +83,22 @@ TEST(LogFileRolling, ExistingFileIsAppendedAndCountsTowardTheLimit) {
   EXPECT_EQ(readFile(second), "c\r\n");
 }
 
-TEST(LogDirectories, ChainCreatesEveryMissingFolder) {
+TEST(LogFileFolders, MissingFoldersAreMadeAndTheFileOpensInThem) {
+  // The path as a configuration gives it: "\" and "/" mixed, the month folder below.
+  // Each platform reads it with its own separators, and the file lands where the
+  // folders were made.
   TestFolder folder;
-  EXPECT_TRUE(createDirectoryChain(""));
-  EXPECT_TRUE(createDirectoryChain("a\\b/c"));
-  EXPECT_TRUE(fs::is_directory(folder.path() / "a/b/c"));
-  EXPECT_TRUE(createDirectoryChain("./a/b/c/d/"));
-  EXPECT_TRUE(fs::is_directory(folder.path() / "a/b/c/d"));
+  LoggerState logger;
+  logger.path = "a\\b/c/";
+  logger.name = "log";
+  logger.monthdir = true;
+  LogFile file;
+  ASSERT_TRUE(file.open(logger, "proc", fromLocalTime(localTm(2024, 3, 5, 14, 7))));
+  file.write("x\r\n", 3);
+  file.close();
+  EXPECT_EQ(readFile(fs::u8path(file.path())), "x\r\n");
+
   writeFile(folder.path() / "file", "x");
-  EXPECT_FALSE(createDirectoryChain("file/sub"));
+  logger.path = "file/sub/";
+  EXPECT_FALSE(file.open(logger, "proc", fromLocalTime(localTm(2024, 3, 6, 14, 7))));
 }
