@@ -64,12 +64,12 @@ bool waitUntilTaken(Display* display, Window sender, Atom property) {
     while (XPending(display) > 0) {
       XEvent event;
       XNextEvent(display, &event);
-      if (event.type == PropertyNotify && event.xproperty.window == sender &&
-          event.xproperty.atom == property && event.xproperty.state == PropertyDelete)
+      if (event.type == PropertyNotify && event.xproperty.window == sender && event.xproperty.atom == property &&
+          event.xproperty.state == PropertyDelete)
         return true;
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
     pollfd connection{ConnectionNumber(display), POLLIN, 0};
     poll(&connection, 1, static_cast<int>(left.count()));
@@ -92,11 +92,9 @@ bool sendCopyData(int32_t windowId, uint32_t dwData, const std::vector<uint8_t>&
   if (XGetWindowAttributes(display, target, &attributes) == 0 || connection.failed()) return false;
 
   const Atom atom = XInternAtom(display, kCopyDataAtom, False);
-  const Window sender =
-      XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+  const Window sender = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
   XSelectInput(display, sender, PropertyChangeMask);
-  XChangeProperty(display, sender, atom, atom, 8, PropModeReplace, payload.data(),
-                  static_cast<int>(payload.size()));
+  XChangeProperty(display, sender, atom, atom, 8, PropModeReplace, payload.data(), static_cast<int>(payload.size()));
 
   XEvent message{};
   message.xclient.type = ClientMessage;

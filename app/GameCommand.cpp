@@ -4,12 +4,14 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 }  // namespace
 
-std::optional<std::string> formatGameCommand(std::string_view strPath, std::string_view strToken,
-                                             int32_t nWinId, int32_t nMainWindow) {
+std::optional<std::string> formatGameCommand(std::string_view strPath, std::string_view strToken, int32_t nWinId,
+                                             int32_t nMainWindow) {
   if (strPath.find('\0') != std::string_view::npos || strToken.find('\0') != std::string_view::npos)
     return std::nullopt;
   std::string szCmdline;

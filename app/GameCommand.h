@@ -19,8 +19,8 @@ bool isGameInstalled(std::string_view strPath);
 // "<strPath>/kvr.exe <strToken> <nWinId> <nMainWindow> end": the path as it is (unquoted),
 // the numbers in decimal. Nothing when the line would exceed 1023 characters or a field holds
 // a zero byte, so that the game is never started with a cut line.
-std::optional<std::string> formatGameCommand(std::string_view strPath, std::string_view strToken,
-                                             int32_t nWinId, int32_t nMainWindow);
+std::optional<std::string> formatGameCommand(std::string_view strPath, std::string_view strToken, int32_t nWinId,
+                                             int32_t nMainWindow);
 
 // The arguments a Windows program reads from `cmdline` (the C runtime's rules): the first one
 // ends at an unquoted blank or tab and takes quotes as mere delimiters; in the others

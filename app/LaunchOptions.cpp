@@ -39,6 +39,6 @@ void ParseCmdLine(LaunchOptions& options, std::wstring_view wszCmdline, ILogMana
   options.m_nWinId = parser.value_of<int32_t>("winid");
   options.m_strFrom = parser.value_of<std::string>("fromc");
   options.m_strToken = parser.value_of<std::string>("tokenc");
-  KVR_LOG_TO(manager, loggerId, LOG_INFO, "winid:", options.m_nWinId, ",From:", options.m_strFrom, ",token:",
-             options.m_strToken);
+  KVR_LOG_TO(manager, loggerId, LOG_INFO, "winid:", options.m_nWinId, ",From:", options.m_strFrom,
+             ",token:", options.m_strToken);
 }

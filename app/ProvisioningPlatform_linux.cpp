@@ -50,10 +50,9 @@ std::optional<DesktopShortcut> locateDesktopShortcut() {
 }
 
 bool saveDesktopShortcut(const DesktopShortcut& shortcut) {
-  const std::string entry = "[Desktop Entry]\nType=Application\nName=Kavran\nExec=" +
-                            execArgument(shortcut.target.string()) + "\nPath=" + entryString(currentDirectory()) +
-                            "\nTerminal=false\n";
+  const std::string entry =
+      "[Desktop Entry]\nType=Application\nName=Kavran\nExec=" + execArgument(shortcut.target.string()) +
+      "\nPath=" + entryString(currentDirectory()) + "\nTerminal=false\n";
   // Desktops start only entries marked executable.
-  return writeWholeFile(shortcut.fileName,
-                        {reinterpret_cast<const unsigned char*>(entry.data()), entry.size()}, true);
+  return writeWholeFile(shortcut.fileName, {reinterpret_cast<const unsigned char*>(entry.data()), entry.size()}, true);
 }

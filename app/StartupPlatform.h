@@ -39,9 +39,9 @@ bool prepareInstallFolder();
 
 enum class SelfCopyResult {
   Copied,
-  AlreadyThere,   // started from the install folder itself
-  NotCopied,      // the target exists (never overwritten) or the copy failed
-  NameTooLong,    // the target does not fit the copy target buffer: no file under a cut name
+  AlreadyThere,  // started from the install folder itself
+  NotCopied,     // the target exists (never overwritten) or the copy failed
+  NameTooLong,   // the target does not fit the copy target buffer: no file under a cut name
 };
 
 struct SelfCopy {

@@ -140,8 +140,7 @@ bool raiseExistingInstance(const std::wstring& title) {
     event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = 2;  // a request from a pager-like tool: always honoured
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-               &event);
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
     XSync(display, False);
   }

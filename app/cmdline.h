@@ -142,8 +142,8 @@ class parser {
   template <typename T, typename Reader = default_reader<T>>
   void add_option(const std::string& name, char short_name, const std::string& desc, bool need, T def) {
     if (m_options.count(name)) throw cmdline_error("multiple definition: " + name);
-    auto option = std::make_unique<option_with_value_with_reader<T, Reader>>(name, short_name, need,
-                                                                             std::move(def), desc);
+    auto option =
+        std::make_unique<option_with_value_with_reader<T, Reader>>(name, short_name, need, std::move(def), desc);
     m_ordered.push_back(option.get());
     m_options.emplace(name, std::move(option));
   }

@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     returned.push_back(std::chrono::duration<double, std::milli>(back - start).count());
     std::printf("round %d: running %.2f ms, returned %.2f ms\n", round, running.back(), returned.back());
   }
-  std::printf("median: game running %.2f ms, AppLogin returned %.2f ms (goal: running under 50 ms)\n",
-              median(running), median(returned));
+  std::printf("median: game running %.2f ms, AppLogin returned %.2f ms (goal: running under 50 ms)\n", median(running),
+              median(returned));
   return 0;
 }

@@ -153,9 +153,9 @@ class FwritePeer : public BenchPeer {
   void log(uint32_t thread, uint64_t sequence) override {
     char line[512];
     RecordStream stream(line, line + sizeof line);
-    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                         std::chrono::system_clock::now().time_since_epoch())
-                         .count();
+    const auto now =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
     writeLineHeader(stream, now / 1000, static_cast<uint32_t>(now % 1000), currentThreadId(), LOG_INFO);
     writePieces(stream, "seq=", sequence, " thr=", thread, " text=", kText, "\r\n");
     fwrite(line, 1, static_cast<size_t>(stream.written()), m_file);
@@ -280,7 +280,7 @@ bool checkAndClear(const std::string& folder, const BenchPeer& peer, uint32_t th
 
 struct Measure {
   double seconds = 0;
-  double cpuSeconds = 0;  // all threads of the process, user and system
+  double cpuSeconds = 0;            // all threads of the process, user and system
   std::vector<uint32_t> latencies;  // nanoseconds per call, all threads
   uint64_t maxBacklog = 0;
   uint64_t callsOverMillisecond = 0;
@@ -481,8 +481,8 @@ int runOne(const RunOptions& options) {
   }
 
   const double lines = static_cast<double>(perThread * options.threads);
-  printf("result peer=%s test=%s threads=%u lines=%.0f seconds=%.4f lps=%.0f cpu=%.0f timer=%llu",
-         options.peer.c_str(), options.test.c_str(), options.threads, lines, measure.seconds, lines / measure.seconds,
+  printf("result peer=%s test=%s threads=%u lines=%.0f seconds=%.4f lps=%.0f cpu=%.0f timer=%llu", options.peer.c_str(),
+         options.test.c_str(), options.threads, lines, measure.seconds, lines / measure.seconds,
          measure.cpuSeconds * 1e9 / lines, static_cast<unsigned long long>(timer));
   if (!measure.latencies.empty()) {
     std::vector<uint32_t>& all = measure.latencies;
@@ -563,9 +563,11 @@ int report(const std::string& path) {
     return found == cells.end() ? nullptr : &found->second;
   };
   size_t rounds = 0;
-  for (const auto& [key, cell] : cells) rounds = std::max(rounds, cell.values.count("lps") ? cell.values.at("lps").size() : 0);
+  for (const auto& [key, cell] : cells)
+    rounds = std::max(rounds, cell.values.count("lps") ? cell.values.at("lps").size() : 0);
 
-  printf("\nMedians of %zu rounds; (+-N%%) is half the spread (max - min) over the rounds, relative to the median.\n", rounds);
+  printf("\nMedians of %zu rounds; (+-N%%) is half the spread (max - min) over the rounds, relative to the median.\n",
+         rounds);
   struct Column {
     const char* key;
     const char* title;
@@ -597,7 +599,8 @@ int report(const std::string& path) {
     }
   }
 
-  printf("\nProducer latency per call, ns (timer pair overhead %.0f ns, included; goal p99 ours/spdlog <= 0.75)\n", timer);
+  printf("\nProducer latency per call, ns (timer pair overhead %.0f ns, included; goal p99 ours/spdlog <= 0.75)\n",
+         timer);
   printf("%-10s %-7s %-7s %8s %8s %8s %10s %8s %9s %9s\n", "test", "threads", "peer", "p50", "p99", "p99.9", "max",
          ">=1ms", "backlog", "lines/s");
   for (const char* test : {"burst", "sustained"}) {
@@ -636,16 +639,20 @@ int report(const std::string& path) {
     printf("%-8s %10s %12s   ours/spdlog\n", "ratio",
            ratioText(memoryOurs->med("rss"), spd ? spd->med("rss") : 0).c_str(),
            ratioText(memoryOurs->med("rssgrowth"), spd ? spd->med("rssgrowth") : 0).c_str());
-    printf("growth: the resident set then minus the resident set before the peer was made (its queue, pool,\n"
-           "thread and file buffer included).\n");
+    printf(
+        "growth: the resident set then minus the resident set before the peer was made (its queue, pool,\n"
+        "thread and file buffer included).\n");
   }
-  printf("\nbacklog: most records queued and not yet taken by our writer (sampled each ms); >=1ms: calls of 1 ms or more.\n");
+  printf(
+      "\nbacklog: most records queued and not yet taken by our writer (sampled each ms); >=1ms: calls of 1 ms or "
+      "more.\n");
   return 0;
 }
 
 int usage() {
   fprintf(stderr,
-          "usage: kvr_logger_bench run --peer ours|spdlog|fwrite --test tput|burst|sustained|memory --threads N --dir FOLDER "
+          "usage: kvr_logger_bench run --peer ours|spdlog|fwrite --test tput|burst|sustained|memory --threads N --dir "
+          "FOLDER "
           "[--lines N]\n"
           "       kvr_logger_bench report RESULTS_FILE\n");
   return 2;

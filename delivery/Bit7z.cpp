@@ -65,8 +65,8 @@ std::vector<ArchiveItem> readItems(const CodecLibrary& library, IInArchive& arch
   return items;
 }
 
-void run(const CodecLibrary& library, const BitInFormat& format, const std::wstring& inFile,
-         const std::wstring* outDir, std::wstring_view finalItem) {
+void run(const CodecLibrary& library, const BitInFormat& format, const std::wstring& inFile, const std::wstring* outDir,
+         std::wstring_view finalItem) {
   InputFile file;
   if (!file.open(inFile)) throw BitException("Cannot open archive file " + quotedPath(inFile));
   InStream stream(file);

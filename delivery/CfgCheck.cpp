@@ -20,8 +20,7 @@ bool fail(const std::string& problem) {
 
 // The member `key` of `document` as text; a message naming the problem when it is
 // missing or not a string.
-bool readMember(const nlohmann::json& document, const char* key, std::string& value,
-                std::string& problem) {
+bool readMember(const nlohmann::json& document, const char* key, std::string& value, std::string& problem) {
   const auto member = document.find(key);
   if (member == document.end()) {
     problem = std::string("member \"") + key + "\" is missing";
@@ -72,8 +71,7 @@ size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream) 
 }
 
 bool CfgCheck(DownloadConfig& config) {
-  return CfgCheck(config, ToAnsi(LoadResourceText(IDS_CONFIG_URL)),
-                  DownloadEngine::instance().sharedHandle);
+  return CfgCheck(config, ToAnsi(LoadResourceText(IDS_CONFIG_URL)), DownloadEngine::instance().sharedHandle);
 }
 
 bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {

@@ -12,9 +12,9 @@
 inline constexpr char kPackageFolder[] = "./kvr/";
 
 struct DownloadConfig {
-  std::string m_strPath;         // "path": the folder that holds the game executable
-  std::string m_strGamePath;     // "gamePath": the package archive's address
-  std::string m_strPackageName;  // "./kvr/" + "packageName": where the archive is stored
+  std::string m_strPath;             // "path": the folder that holds the game executable
+  std::string m_strGamePath;         // "gamePath": the package archive's address
+  std::string m_strPackageName;      // "./kvr/" + "packageName": where the archive is stored
   std::int64_t m_nPackageSize = -1;  // optional "packageSize": the archive's bytes; -1 when not given
   std::string m_strPackageSha256{};  // optional "packageSha256": its SHA-256, lower-case hex; empty when not given
 };

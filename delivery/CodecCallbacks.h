@@ -54,8 +54,7 @@ class OutStream final : public CodecObject<sevenzip::ISequentialOutStream> {
 // Writes the planned items below `root` as the library decodes them, in the archive's
 // order; the final item and the folders' metadata wait for complete(). The first
 // failure is kept as the message (error()) and aborts the library's run.
-class ExtractCallback final
-    : public CodecObject<sevenzip::IArchiveExtractCallback, sevenzip::ICryptoGetTextPassword> {
+class ExtractCallback final : public CodecObject<sevenzip::IArchiveExtractCallback, sevenzip::ICryptoGetTextPassword> {
  public:
   // `root` is the output folder with its separator, empty when nothing is written.
   ExtractCallback(const std::vector<ArchiveItem>& items, std::wstring root, bool writing);

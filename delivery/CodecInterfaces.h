@@ -179,8 +179,7 @@ struct IArchiveExtractCallback : IProgress {
   static constexpr Guid kIid = interfaceId(6, 0x20);
   using Base = IProgress;
 
-  virtual HResult KVR_COMCALL GetStream(std::uint32_t index, ISequentialOutStream** stream,
-                                        std::int32_t askMode) = 0;
+  virtual HResult KVR_COMCALL GetStream(std::uint32_t index, ISequentialOutStream** stream, std::int32_t askMode) = 0;
   virtual HResult KVR_COMCALL PrepareOperation(std::int32_t askMode) = 0;
   virtual HResult KVR_COMCALL SetOperationResult(std::int32_t result) = 0;
 
@@ -197,14 +196,13 @@ struct IInArchive : IUnknown {
   virtual HResult KVR_COMCALL Close() = 0;
   virtual HResult KVR_COMCALL GetNumberOfItems(std::uint32_t* count) = 0;
   virtual HResult KVR_COMCALL GetProperty(std::uint32_t index, PropId id, PropVariant* value) = 0;
-  virtual HResult KVR_COMCALL Extract(const std::uint32_t* indices, std::uint32_t count,
-                                      std::int32_t testMode, IArchiveExtractCallback* callback) = 0;
+  virtual HResult KVR_COMCALL Extract(const std::uint32_t* indices, std::uint32_t count, std::int32_t testMode,
+                                      IArchiveExtractCallback* callback) = 0;
   virtual HResult KVR_COMCALL GetArchiveProperty(PropId id, PropVariant* value) = 0;
   virtual HResult KVR_COMCALL GetNumberOfProperties(std::uint32_t* count) = 0;
   virtual HResult KVR_COMCALL GetPropertyInfo(std::uint32_t index, Bstr* name, PropId* id, VarType* type) = 0;
   virtual HResult KVR_COMCALL GetNumberOfArchiveProperties(std::uint32_t* count) = 0;
-  virtual HResult KVR_COMCALL GetArchivePropertyInfo(std::uint32_t index, Bstr* name, PropId* id,
-                                                     VarType* type) = 0;
+  virtual HResult KVR_COMCALL GetArchivePropertyInfo(std::uint32_t index, Bstr* name, PropId* id, VarType* type) = 0;
 
  protected:
   ~IInArchive() = default;

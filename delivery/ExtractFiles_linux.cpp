@@ -36,7 +36,9 @@ std::optional<mode_t> archiveMode(std::uint32_t attributes, mode_t current) {
   return std::nullopt;
 }
 
-int fd(std::intptr_t file) { return static_cast<int>(file); }
+int fd(std::intptr_t file) {
+  return static_cast<int>(file);
+}
 
 }  // namespace
 
@@ -161,7 +163,9 @@ std::optional<std::uint64_t> freeSpace(const std::wstring& path) {
       return static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
     if (errno != ENOENT || folder.empty()) return std::nullopt;
     const std::size_t slash = folder.find_last_of('/', folder.size() > 1 ? folder.size() - 2 : 0);
-    if (slash == std::string::npos) folder.clear();
-    else folder.erase(slash == 0 ? 1 : slash);
+    if (slash == std::string::npos)
+      folder.clear();
+    else
+      folder.erase(slash == 0 ? 1 : slash);
   }
 }

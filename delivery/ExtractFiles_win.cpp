@@ -9,11 +9,13 @@ const wchar_t kPathSeparator = L'\\';
 namespace {
 
 // Attributes an archive may set; folder, link and device bits are the file system's.
-constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                      FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-HANDLE handleOf(std::intptr_t file) { return reinterpret_cast<HANDLE>(file); }
+HANDLE handleOf(std::intptr_t file) {
+  return reinterpret_cast<HANDLE>(file);
+}
 
 FILETIME toFileTime(std::uint64_t value) {
   FILETIME time;
@@ -121,9 +123,8 @@ bool makeItemFolder(const std::wstring& path) {
 void finishFolder(const std::wstring& path, const ItemMetadata& metadata) {
   if (!isRealFolder(GetFileAttributesW(path.c_str()))) return;
   if (metadata.modified) {
-    HANDLE folder = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                nullptr);
+    HANDLE folder = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (folder != INVALID_HANDLE_VALUE) {
       const FILETIME modified = toFileTime(*metadata.modified);
       SetFileTime(folder, nullptr, nullptr, &modified);
@@ -144,8 +145,7 @@ bool replaceFile(const std::wstring& from, const std::wstring& to) {
 
 bool removeFile(const std::wstring& path) {
   clearReadOnly(path);
-  return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
-         GetLastError() == ERROR_PATH_NOT_FOUND;
+  return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
 bool isRegularFileAt(const std::wstring& path) {
@@ -163,7 +163,9 @@ std::optional<std::uint64_t> freeSpace(const std::wstring& path) {
     const DWORD error = GetLastError();
     if ((error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) || folder.empty()) return std::nullopt;
     const std::size_t separator = folder.find_last_of(L"\\/", folder.size() > 1 ? folder.size() - 2 : 0);
-    if (separator == std::wstring::npos) folder.clear();
-    else folder.erase(separator + 1);
+    if (separator == std::wstring::npos)
+      folder.clear();
+    else
+      folder.erase(separator + 1);
   }
 }

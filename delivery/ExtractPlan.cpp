@@ -15,21 +15,24 @@ constexpr std::uint32_t kUnixLink = 0120000;
 
 }  // namespace
 
-std::string quotedPath(const std::wstring& path) { return "'" + toUtf8(path) + "'"; }
+std::string quotedPath(const std::wstring& path) {
+  return "'" + toUtf8(path) + "'";
+}
 
 void planExtraction(std::vector<ArchiveItem>& items, std::wstring_view finalItem, wchar_t separator) {
   for (ArchiveItem& item : items) {
     if (item.skip) continue;
     auto parts = safeComponents(item.rawPath, separator);
-    if (!parts) throw BitException("Cannot extract " + quotedPath(item.rawPath) + ": the path leaves the output folder");
+    if (!parts)
+      throw BitException("Cannot extract " + quotedPath(item.rawPath) + ": the path leaves the output folder");
     item.parts = std::move(*parts);
     for (const auto& part : item.parts) {
       if (!item.relative.empty()) item.relative += separator;
       item.relative += part;
     }
     const std::uint32_t attributes = item.metadata.attributes.value_or(0);
-    item.isLink = !item.isFolder && (attributes & kUnixExtension) != 0 &&
-                  ((attributes >> 16) & kUnixTypeMask) == kUnixLink;
+    item.isLink =
+        !item.isFolder && (attributes & kUnixExtension) != 0 && ((attributes >> 16) & kUnixTypeMask) == kUnixLink;
     item.isFinal = !item.isFolder && !finalItem.empty() && item.parts.size() == 1 &&
                    foldedKey(item.parts, 1) == foldedKey({std::wstring(finalItem)}, 1);
   }

@@ -8,7 +8,9 @@
 
 #include "FileSystem.h"
 
-std::string packageRecordPath(const std::string& package) { return package + kPackageRecordSuffix; }
+std::string packageRecordPath(const std::string& package) {
+  return package + kPackageRecordSuffix;
+}
 
 bool readPackageRecord(const std::string& package, PackageRecord& record) {
   std::ifstream file(packageRecordPath(package), std::ios::binary);
@@ -40,9 +42,10 @@ bool writePackageRecord(const std::string& package, const PackageRecord& record)
   // response and the transfer starts over, which is safe.
   const std::string text = document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   // A record is replaced whole: one cut off half-way would describe no file.
-  return writeWholeFile(packageRecordPath(package),
-                        {reinterpret_cast<const unsigned char*>(text.data()), text.size()}, false,
-                        kPackageRecordAsideSuffix);
+  return writeWholeFile(packageRecordPath(package), {reinterpret_cast<const unsigned char*>(text.data()), text.size()},
+                        false, kPackageRecordAsideSuffix);
 }
 
-void removePackageRecord(const std::string& package) { std::remove(packageRecordPath(package).c_str()); }
+void removePackageRecord(const std::string& package) {
+  std::remove(packageRecordPath(package).c_str());
+}

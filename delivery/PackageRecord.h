@@ -6,10 +6,10 @@
 #include <string>
 
 struct PackageRecord {
-  std::string url;        // the address the bytes came from
-  std::string validator;  // the server's strong ETag, else its Last-Modified date
-  std::int64_t size = -1; // the whole package in bytes; -1 while the server has not said
-  bool complete = false;  // every byte is in the file (and passed the checks given)
+  std::string url;         // the address the bytes came from
+  std::string validator;   // the server's strong ETag, else its Last-Modified date
+  std::int64_t size = -1;  // the whole package in bytes; -1 while the server has not said
+  bool complete = false;   // every byte is in the file (and passed the checks given)
 };
 
 // What the record's name adds to the package's, and the record's copy in writing to

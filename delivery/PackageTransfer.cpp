@@ -23,7 +23,9 @@ std::int64_t fileSize(const std::string& path) {
   return error ? -1 : static_cast<std::int64_t>(size);
 }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // The value of header `name` when `line` is that header, trimmed; else false.
 bool headerValue(std::string_view line, std::string_view name, std::string& value) {
@@ -102,14 +104,14 @@ bool transientCode(CURLcode code) {
     case CURLE_GOT_NOTHING:
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
-    case CURLE_HTTP2_STREAM:
-      return true;
-    default:
-      return false;
+    case CURLE_HTTP2_STREAM: return true;
+    default: return false;
   }
 }
 
-bool transientStatus(long status) { return status == 408 || status == 429 || (status >= 500 && status <= 599); }
+bool transientStatus(long status) {
+  return status == 408 || status == 429 || (status >= 500 && status <= 599);
+}
 
 class Transfer {
  public:
@@ -243,8 +245,8 @@ class Transfer {
     if (kept == nullptr) return;
     std::vector<char> buffer(1 << 16);
     while (m_hashed < m_from) {
-      const std::size_t want = static_cast<std::size_t>(
-          std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), m_from - m_hashed));
+      const std::size_t want =
+          static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), m_from - m_hashed));
       const std::size_t got = std::fread(buffer.data(), 1, want, kept);
       if (got == 0) break;
       m_hash->update(buffer.data(), got);

@@ -37,5 +37,5 @@ inline const RetryPauses kPackageRetryPauses = {std::chrono::seconds(1), std::ch
 //   hash is computed while the bytes are written (a resumed file's kept part is read
 //   once).
 // A file that cannot be opened is a write error.
-CURLcode transferPackage(CURL* handle, const std::string& url, const std::string& path,
-                         const PackageCheck& check = {}, const RetryPauses& pauses = {});
+CURLcode transferPackage(CURL* handle, const std::string& url, const std::string& path, const PackageCheck& check = {},
+                         const RetryPauses& pauses = {});

@@ -21,8 +21,8 @@ class CDC {
   void FillRect(const CRect& rect, ColorRef colour);
   // AlphaBlend with AC_SRC_OVER, constant alpha `constantAlpha`; `sourceAlpha` is
   // AC_SRC_ALPHA (the source's colours are premultiplied).
-  bool AlphaBlend(int x, int y, int width, int height, const CImage& source, int sx, int sy, int sWidth,
-                  int sHeight, uint8_t constantAlpha, bool sourceAlpha);
+  bool AlphaBlend(int x, int y, int width, int height, const CImage& source, int sx, int sy, int sWidth, int sHeight,
+                  uint8_t constantAlpha, bool sourceAlpha);
   // Draws the picture stretched into the parallelogram (0,0), (width,0), (0,height).
   void DrawPicture(const CPicture& picture, int width, int height);
   void SetBkModeTransparent(bool transparent);

@@ -26,8 +26,8 @@ void applyLabelColour(CWnd& label, cairo_t* cr) {
   const auto scale = [](uint8_t value) { return static_cast<guint16>(value * 257); };
   PangoAttrList* attributes = pango_attr_list_new();
   pango_attr_list_insert(attributes, pango_attr_size_new(8 * PANGO_SCALE));
-  pango_attr_list_insert(attributes,
-                         pango_attr_foreground_new(scale(RedOf(colour)), scale(GreenOf(colour)), scale(BlueOf(colour))));
+  pango_attr_list_insert(
+      attributes, pango_attr_foreground_new(scale(RedOf(colour)), scale(GreenOf(colour)), scale(BlueOf(colour))));
   PangoAttrList* current = gtk_label_get_attributes(GTK_LABEL(widget));
   gchar* now = current != nullptr ? pango_attr_list_to_string(current) : nullptr;
   gchar* wanted = pango_attr_list_to_string(attributes);
@@ -78,9 +78,7 @@ GtkWidget* makeChild(const DialogControl& control) {
       g_signal_connect(widget, "button-press-event", G_CALLBACK(onButtonPress), nullptr);
       g_signal_connect(widget, "button-release-event", G_CALLBACK(onButtonRelease), nullptr);
       break;
-    case DialogControlKind::Progress:
-      widget = gtk_drawing_area_new();
-      break;
+    case DialogControlKind::Progress: widget = gtk_drawing_area_new(); break;
     case DialogControlKind::Label:
       widget = gtk_label_new(control.text);
       gtk_label_set_xalign(GTK_LABEL(widget), 0);
@@ -118,15 +116,10 @@ gboolean onDialogKey(GtkWidget* widget, GdkEventKey* event, gpointer) {
   // page leaves alone comes back here from the web view, and then it is the dialog's.
   if (gtk_window_propagate_key_event(GTK_WINDOW(widget), event)) return TRUE;
   switch (event->keyval) {
-    case GDK_KEY_Escape:
-      WndAccess::cancel(*dialog);
-      return TRUE;
+    case GDK_KEY_Escape: WndAccess::cancel(*dialog); return TRUE;
     case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter:
-      WndAccess::ok(*dialog);
-      return TRUE;
-    default:
-      return FALSE;
+    case GDK_KEY_KP_Enter: WndAccess::ok(*dialog); return TRUE;
+    default: return FALSE;
   }
 }
 
@@ -174,8 +167,8 @@ GdkFilterReturn copyDataFilter(GdkXEvent* native, GdkEvent*, gpointer data) {
   unsigned long count = 0;
   unsigned long left = 0;
   unsigned char* bytes = nullptr;
-  const int result = XGetWindowProperty(display, sender, property, 0, 0x1000000, False, AnyPropertyType, &type,
-                                        &format, &count, &left, &bytes);
+  const int result = XGetWindowProperty(display, sender, property, 0, 0x1000000, False, AnyPropertyType, &type, &format,
+                                        &count, &left, &bytes);
   std::vector<uint8_t> payload;
   const bool read = result == Success && format == 8 && left == 0;
   if (read && bytes != nullptr) payload.assign(bytes, bytes + count);

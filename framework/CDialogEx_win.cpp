@@ -85,8 +85,7 @@ INT_PTR CALLBACK WndAccess::dialogProc(HWND hWnd, UINT message, WPARAM wParam, L
       // some posted message came: wake it.
       PostMessageW(nullptr, WM_NULL, 0, 0);
       return TRUE;
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 

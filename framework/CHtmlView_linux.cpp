@@ -159,9 +159,8 @@ bool CHtmlView::Create(CWnd* pParent, const CRect& rect, int nID, bool bVisible)
   g_signal_connect(impl.manager, (std::string("script-message-received::") + kDocumentCompleteHandler).c_str(),
                    G_CALLBACK(Impl::onDocumentComplete), &impl);
   webkit_user_content_manager_register_script_message_handler(impl.manager, kDocumentCompleteHandler);
-  WebKitUserScript* script =
-      webkit_user_script_new(pageScript(methods).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  WebKitUserScript* script = webkit_user_script_new(pageScript(methods).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                                    WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
   webkit_user_content_manager_add_script(impl.manager, script);
   webkit_user_script_unref(script);
 

@@ -76,7 +76,8 @@ class DispatchObject : public IDispatch, public RefCounted<Derived> {
 std::wstring variantText(const VARIANT* value) {
   while (value != nullptr && V_VT(value) == (VT_VARIANT | VT_BYREF)) value = V_VARIANTREF(value);
   if (value == nullptr) return {};
-  if (V_VT(value) == VT_BSTR && V_BSTR(value) != nullptr) return std::wstring(V_BSTR(value), SysStringLen(V_BSTR(value)));
+  if (V_VT(value) == VT_BSTR && V_BSTR(value) != nullptr)
+    return std::wstring(V_BSTR(value), SysStringLen(V_BSTR(value)));
   if (V_VT(value) == (VT_BSTR | VT_BYREF) && V_BSTRREF(value) != nullptr && *V_BSTRREF(value) != nullptr)
     return std::wstring(*V_BSTRREF(value), SysStringLen(*V_BSTRREF(value)));
   return {};
@@ -98,8 +99,8 @@ class ExternalDispatch final : public DispatchObject<ExternalDispatch> {
     if (count > 1) result = DISP_E_UNKNOWNNAME;
     return result;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                   EXCEPINFO*, UINT* argError) override {
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                                   UINT* argError) override {
     if (m_view == nullptr) return E_UNEXPECTED;
     const auto methods = HtmlViewAccess::dispatchMap(*m_view);
     if (id < 1 || static_cast<size_t>(id) > methods.size()) return DISP_E_MEMBERNOTFOUND;
@@ -177,8 +178,7 @@ class EventSink final : public DispatchObject<EventSink> {
         // (pDisp, URL)
         if (count == 2) HtmlViewAccess::documentComplete(*m_view, variantText(&args[0]));
         break;
-      default:
-        break;
+      default: break;
     }
     return S_OK;
   }
@@ -371,8 +371,7 @@ LRESULT CALLBACK keyHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 void hostedViewAdded() {
-  if (g_hostedViews++ == 0)
-    g_keyHook = SetWindowsHookExW(WH_GETMESSAGE, keyHook, nullptr, GetCurrentThreadId());
+  if (g_hostedViews++ == 0) g_keyHook = SetWindowsHookExW(WH_GETMESSAGE, keyHook, nullptr, GetCurrentThreadId());
 }
 
 void hostedViewRemoved() {
@@ -486,8 +485,8 @@ bool CHtmlView::Create(CWnd* pParent, const CRect& rect, int nID, bool bVisible)
 
   RECT client{0, 0, rect.Width(), rect.Height()};
   if (FAILED(ole->SetClientSite(static_cast<IOleClientSite*>(impl.site))) ||
-      FAILED(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(impl.site), 0, host,
-                         &client)) ||
+      FAILED(
+          ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(impl.site), 0, host, &client)) ||
       FAILED(ole->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&impl.browser)))) {
     impl.teardown();
     DestroyWindow();

@@ -98,12 +98,8 @@ bool CWnd::ShowWindow(ShowCmd nCmdShow) {
   if (widget == nullptr) return false;
   const bool wasVisible = gtk_widget_get_visible(widget);
   switch (nCmdShow) {
-    case ShowCmd::Hide:
-      gtk_widget_hide(widget);
-      break;
-    case ShowCmd::Show:
-      gtk_widget_show(widget);
-      break;
+    case ShowCmd::Hide: gtk_widget_hide(widget); break;
+    case ShowCmd::Show: gtk_widget_show(widget); break;
     case ShowCmd::ShowNormal:
       if (m_impl->topLevel) gtk_window_deiconify(GTK_WINDOW(widget));
       gtk_widget_show(widget);
@@ -132,7 +128,8 @@ bool CWnd::SetWindowPos(ZOrder insertAfter, int x, int y, int cx, int cy, unsign
     if ((nFlags & kSwpNoMove) == 0) gtk_window_move(GTK_WINDOW(widget), rect.left, rect.top);
     if ((nFlags & kSwpNoSize) == 0) gtk_window_resize(GTK_WINDOW(widget), rect.Width(), rect.Height());
   } else if (m_impl->parent != nullptr && m_impl->parent->m_impl->fixed != nullptr) {
-    if ((nFlags & kSwpNoMove) == 0) gtk_fixed_move(GTK_FIXED(m_impl->parent->m_impl->fixed), widget, rect.left, rect.top);
+    if ((nFlags & kSwpNoMove) == 0)
+      gtk_fixed_move(GTK_FIXED(m_impl->parent->m_impl->fixed), widget, rect.left, rect.top);
     if ((nFlags & kSwpNoSize) == 0) gtk_widget_set_size_request(widget, rect.Width(), rect.Height());
   }
   if ((nFlags & kSwpNoRedraw) == 0) gtk_widget_queue_draw(widget);
@@ -173,7 +170,8 @@ void CWnd::SetIcon(unsigned nIconId, bool) {
   const std::span<const unsigned char> bytes = LoadResourceBytes(nIconId, "ICON");
   if (bytes.empty()) return;
   GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-  if (gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), nullptr) && gdk_pixbuf_loader_close(loader, nullptr)) {
+  if (gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), nullptr) &&
+      gdk_pixbuf_loader_close(loader, nullptr)) {
     if (GdkPixbuf* icon = gdk_pixbuf_loader_get_pixbuf(loader)) gtk_window_set_icon(GTK_WINDOW(m_impl->widget), icon);
   } else {
     gdk_pixbuf_loader_close(loader, nullptr);

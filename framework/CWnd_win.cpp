@@ -44,12 +44,8 @@ LRESULT CALLBACK WndAccess::subclassProc(HWND hWnd, UINT message, WPARAM wParam,
       HdcDC dc(reinterpret_cast<HDC>(wParam));
       return wnd->OnEraseBkgnd(&dc) ? TRUE : FALSE;
     }
-    case WM_PAINT:
-      wnd->OnPaint();
-      return 0;
-    case WM_DESTROY:
-      wnd->OnDestroy();
-      return CallWindowProcW(oldProc, hWnd, message, wParam, lParam);
+    case WM_PAINT: wnd->OnPaint(); return 0;
+    case WM_DESTROY: wnd->OnDestroy(); return CallWindowProcW(oldProc, hWnd, message, wParam, lParam);
     case WM_NCDESTROY: {
       SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc));
       RemovePropW(hWnd, kWndProperty);
@@ -57,8 +53,7 @@ LRESULT CALLBACK WndAccess::subclassProc(HWND hWnd, UINT message, WPARAM wParam,
       impl.oldProc = nullptr;
       return CallWindowProcW(oldProc, hWnd, message, wParam, lParam);
     }
-    default:
-      return CallWindowProcW(oldProc, hWnd, message, wParam, lParam);
+    default: return CallWindowProcW(oldProc, hWnd, message, wParam, lParam);
   }
 }
 

@@ -22,15 +22,16 @@ cairo_surface_t* surfaceOf(const CImage& image, bool sourceAlpha, std::vector<ui
   const int height = image.GetHeight();
   if (image.GetBPP() == 32 && image.GetPitch() > 0) {
     return cairo_image_surface_create_for_data(const_cast<uint8_t*>(image.GetBits()),
-                                               sourceAlpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width,
-                                               height, image.GetPitch());
+                                               sourceAlpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height,
+                                               image.GetPitch());
   }
   const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width);
   copy.assign(static_cast<size_t>(stride) * height, 0);
   const int bytes = image.GetBPP() / 8;
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
-      std::memcpy(&copy[static_cast<size_t>(y) * stride + x * 4], image.GetBits() + y * image.GetPitch() + x * bytes, 3);
+      std::memcpy(&copy[static_cast<size_t>(y) * stride + x * 4], image.GetBits() + y * image.GetPitch() + x * bytes,
+                  3);
   return cairo_image_surface_create_for_data(copy.data(), CAIRO_FORMAT_RGB24, width, height, stride);
 }
 
@@ -53,8 +54,8 @@ void CDC::FillRect(const CRect& rect, ColorRef colour) {
   cairo_restore(cr);
 }
 
-bool CDC::AlphaBlend(int x, int y, int width, int height, const CImage& source, int sx, int sy, int sWidth,
-                     int sHeight, uint8_t constantAlpha, bool sourceAlpha) {
+bool CDC::AlphaBlend(int x, int y, int width, int height, const CImage& source, int sx, int sy, int sWidth, int sHeight,
+                     uint8_t constantAlpha, bool sourceAlpha) {
   if (source.IsNull() || sWidth <= 0 || sHeight <= 0) return false;
   std::vector<uint8_t> copy;
   cairo_surface_t* surface = surfaceOf(source, sourceAlpha, copy);
@@ -165,14 +166,30 @@ void CImage::Destroy() {
   *m_impl = Impl{};
 }
 
-bool CImage::IsNull() const { return m_impl->data == nullptr; }
-int CImage::GetWidth() const { return m_impl->width; }
-int CImage::GetHeight() const { return m_impl->height; }
-int CImage::GetBPP() const { return m_impl->bpp; }
-int CImage::GetPitch() const { return m_impl->pitch; }
-uint8_t* CImage::GetBits() { return m_impl->data.get(); }
-const uint8_t* CImage::GetBits() const { return m_impl->data.get(); }
-bool CImage::HasAlphaChannel() const { return m_impl->alpha; }
+bool CImage::IsNull() const {
+  return m_impl->data == nullptr;
+}
+int CImage::GetWidth() const {
+  return m_impl->width;
+}
+int CImage::GetHeight() const {
+  return m_impl->height;
+}
+int CImage::GetBPP() const {
+  return m_impl->bpp;
+}
+int CImage::GetPitch() const {
+  return m_impl->pitch;
+}
+uint8_t* CImage::GetBits() {
+  return m_impl->data.get();
+}
+const uint8_t* CImage::GetBits() const {
+  return m_impl->data.get();
+}
+bool CImage::HasAlphaChannel() const {
+  return m_impl->alpha;
+}
 
 CPicture::CPicture() : m_impl(std::make_unique<Impl>()) {}
 

@@ -49,8 +49,8 @@ void CDC::FillRect(const CRect& rect, ColorRef colour) {
   DeleteObject(brush);
 }
 
-bool CDC::AlphaBlend(int x, int y, int width, int height, const CImage& source, int sx, int sy, int sWidth,
-                     int sHeight, uint8_t constantAlpha, bool sourceAlpha) {
+bool CDC::AlphaBlend(int x, int y, int width, int height, const CImage& source, int sx, int sy, int sWidth, int sHeight,
+                     uint8_t constantAlpha, bool sourceAlpha) {
   if (source.IsNull()) return false;
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, constantAlpha, static_cast<BYTE>(sourceAlpha ? AC_SRC_ALPHA : 0)};
   return ::AlphaBlend(m_impl->hdc, x, y, width, height, source.impl().dc(), sx, sy, sWidth, sHeight, blend) != FALSE;
@@ -164,14 +164,30 @@ void CImage::Destroy() {
   *m_impl = Impl{};
 }
 
-bool CImage::IsNull() const { return m_impl->bitmap == nullptr; }
-int CImage::GetWidth() const { return m_impl->width; }
-int CImage::GetHeight() const { return m_impl->height; }
-int CImage::GetBPP() const { return m_impl->bpp; }
-int CImage::GetPitch() const { return m_impl->pitch; }
-uint8_t* CImage::GetBits() { return m_impl->top; }
-const uint8_t* CImage::GetBits() const { return m_impl->top; }
-bool CImage::HasAlphaChannel() const { return m_impl->alpha; }
+bool CImage::IsNull() const {
+  return m_impl->bitmap == nullptr;
+}
+int CImage::GetWidth() const {
+  return m_impl->width;
+}
+int CImage::GetHeight() const {
+  return m_impl->height;
+}
+int CImage::GetBPP() const {
+  return m_impl->bpp;
+}
+int CImage::GetPitch() const {
+  return m_impl->pitch;
+}
+uint8_t* CImage::GetBits() {
+  return m_impl->top;
+}
+const uint8_t* CImage::GetBits() const {
+  return m_impl->top;
+}
+bool CImage::HasAlphaChannel() const {
+  return m_impl->alpha;
+}
 
 CPicture::CPicture() : m_impl(std::make_unique<Impl>()) {}
 

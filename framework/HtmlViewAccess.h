@@ -15,7 +15,5 @@ struct HtmlViewAccess {
   static CHtmlView* newWindow(CHtmlView& view, bool& bCancel) { return view.OnNewWindow2(bCancel); }
   static void documentComplete(CHtmlView& view, const std::wstring& url) { view.OnDocumentComplete(url); }
   static bool external(CHtmlView& view) { return view.OnGetExternal(); }
-  static std::span<const CHtmlView::DispatchEntry> dispatchMap(const CHtmlView& view) {
-    return view.GetDispatchMap();
-  }
+  static std::span<const CHtmlView::DispatchEntry> dispatchMap(const CHtmlView& view) { return view.GetDispatchMap(); }
 };

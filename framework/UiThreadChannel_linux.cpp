@@ -77,10 +77,8 @@ bool UiThreadChannel::runOnUiThread(const std::function<void()>& fn) {
   const auto deadline = std::chrono::steady_clock::now() + kPickUpTimeout;
   for (;;) {
     switch (task->taskState) {
-      case TaskState::Done:
-        return true;
-      case TaskState::Cancelled:
-        return false;
+      case TaskState::Done: return true;
+      case TaskState::Cancelled: return false;
       case TaskState::Running:
         // Once started, the function runs to its end with the caller's data: wait for it.
         state.changed.wait(lock);

@@ -70,7 +70,9 @@ struct WndAccess {
   static HitTest hitTest(CWnd& wnd, CPoint point) { return wnd.OnNcHitTest(point); }
   static CtlColorBrush ctlColor(CWnd& dialog, CDC* pDC, CWnd* pWnd) { return dialog.OnCtlColor(pDC, pWnd); }
   static void command(CWnd& dialog, int nID, int nCode) { dialog.OnCommand(nID, nCode); }
-  static bool copyData(CWnd& wnd, uint32_t dwData, std::span<const uint8_t> data) { return wnd.OnCopyData(dwData, data); }
+  static bool copyData(CWnd& wnd, uint32_t dwData, std::span<const uint8_t> data) {
+    return wnd.OnCopyData(dwData, data);
+  }
   static void destroy(CWnd& wnd) { wnd.OnDestroy(); }
   static bool initDialog(CDialogEx& dialog) { return dialog.OnInitDialog(); }
   static void ok(CDialogEx& dialog) { dialog.OnOK(); }

@@ -23,8 +23,8 @@ struct CWnd::Impl {
   WPARAM wParam = 0;
   LPARAM lParam = 0;
   bool wantDefault = false;
-  intptr_t result = 0;                          // a dialog's EndDialog value
-  std::map<int, std::unique_ptr<CWnd>> items;   // children no object was bound to
+  intptr_t result = 0;                         // a dialog's EndDialog value
+  std::map<int, std::unique_ptr<CWnd>> items;  // children no object was bound to
 };
 
 struct CDC::Impl {

@@ -2,12 +2,16 @@
 // The assembler reads the file (.incbin), so the compiler never has to.
 #pragma once
 
-#define KVR_EMBED(name, file)                                                   \
-  __asm__(".pushsection .rodata\n"                                              \
-          ".balign 16\n"                                                        \
-          ".globl " #name "_begin, " #name "_end\n"                             \
-          ".hidden " #name "_begin, " #name "_end\n" #name "_begin:\n"          \
-          ".incbin \"" file "\"\n" #name "_end:\n"                              \
-          ".popsection\n");                                                     \
-  extern "C" const unsigned char name##_begin[];                                \
+#define KVR_EMBED(name, file)                          \
+  __asm__(                                             \
+      ".pushsection .rodata\n"                         \
+      ".balign 16\n"                                   \
+      ".globl " #name "_begin, " #name                 \
+      "_end\n"                                         \
+      ".hidden " #name "_begin, " #name "_end\n" #name \
+      "_begin:\n"                                      \
+      ".incbin \"" file "\"\n" #name                   \
+      "_end:\n"                                        \
+      ".popsection\n");                                \
+  extern "C" const unsigned char name##_begin[];       \
   extern "C" const unsigned char name##_end[];

@@ -19,9 +19,9 @@
 
 // KVR_CONTROL(id, kind, text, x, y, width, height); kind is Button, Progress,
 // Label or Frame (a static with a black frame).
-#define KVR_MAIN_DIALOG_CONTROLS(KVR_CONTROL)                                  \
-  KVR_CONTROL(IDC_BTN_MIN, Button, "", 682, 58, 22, 16)                 \
-  KVR_CONTROL(IDC_BTN_CLOSE, Button, "", 720, 58, 23, 16)               \
-  KVR_CONTROL(IDC_PROGRESS, Progress, "", 363, 394, 362, 6)                    \
+#define KVR_MAIN_DIALOG_CONTROLS(KVR_CONTROL)                     \
+  KVR_CONTROL(IDC_BTN_MIN, Button, "", 682, 58, 22, 16)           \
+  KVR_CONTROL(IDC_BTN_CLOSE, Button, "", 720, 58, 23, 16)         \
+  KVR_CONTROL(IDC_PROGRESS, Progress, "", 363, 394, 362, 6)       \
   KVR_CONTROL(IDC_STATUS_TEXT, Label, "下载中", 297, 392, 40, 11) \
   KVR_CONTROL(IDC_WEB_PLACEHOLDER, Frame, "", 349, 89, 394, 295)

@@ -22,7 +22,7 @@ native_packages=(
   libgtk-3-dev libwebkit2gtk-4.1-dev libx11-dev
   p7zip-full 7zip libarchive-tools curl openssl python3 time xvfb xauth x11-utils tzdata
   python3-pil fonts-dejavu-core fonts-wqy-microhei libxtst-dev xdotool imagemagick x11-apps
-  iproute2 dpkg-dev
+  iproute2 dpkg-dev clang-format
 )
 # The product is always i686; the Windows tests run either as i686 under 32-bit Wine
 # or, where this machine cannot run 32-bit programs, as x86_64 under 64-bit Wine.

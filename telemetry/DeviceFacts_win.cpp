@@ -28,8 +28,8 @@ bool listNetworkAdapters(std::vector<NetworkAdapter>& adapters) {
   adapters.clear();
   for (const IP_ADAPTER_INFO* info = records.get(); info; info = info->Next) {
     const UINT length = std::min<UINT>(info->AddressLength, MAX_ADAPTER_ADDRESS_LENGTH);
-    adapters.push_back({std::vector<uint8_t>(info->Address, info->Address + length),
-                        info->Type == MIB_IF_TYPE_ETHERNET});
+    adapters.push_back(
+        {std::vector<uint8_t>(info->Address, info->Address + length), info->Type == MIB_IF_TYPE_ETHERNET});
   }
   return true;
 }
@@ -44,6 +44,5 @@ bool systemAtLeast(unsigned major, unsigned minor, unsigned servicePack) {
   conditions = VerSetConditionMask(conditions, VER_MAJORVERSION, VER_GREATER_EQUAL);
   conditions = VerSetConditionMask(conditions, VER_MINORVERSION, VER_GREATER_EQUAL);
   conditions = VerSetConditionMask(conditions, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
-  return VerifyVersionInfoW(&wanted, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR,
-                            conditions) != FALSE;
+  return VerifyVersionInfoW(&wanted, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, conditions) != FALSE;
 }

@@ -7,14 +7,13 @@
 #include "SystemProxy.h"
 #include "TextConvert.h"
 
-std::string eventBody(const std::string& type, const std::string& osName,
-                      const std::string& macAddress, const std::string& udid) {
+std::string eventBody(const std::string& type, const std::string& osName, const std::string& macAddress,
+                      const std::string& udid) {
   Md5 md5;
   md5.update(udid.data(), udid.size());
   md5.update(kSigningKey, sizeof kSigningKey - 1);
-  return "type=" + type + "&device_model=d&os_ver=o&os_name=" + osName + "&mac_addr=" + macAddress +
-         "&udid=" + udid + "&app_ver=1.0.0&network=wifi&platform_tag=flash_launch&sign=" +
-         md5.hexDigest();
+  return "type=" + type + "&device_model=d&os_ver=o&os_name=" + osName + "&mac_addr=" + macAddress + "&udid=" + udid +
+         "&app_ver=1.0.0&network=wifi&platform_tag=flash_launch&sign=" + md5.hexDigest();
 }
 
 DownloadEngine& DownloadEngine::instance() {

@@ -20,8 +20,8 @@ inline constexpr long kReportAfterFailureTimeoutMs = 1000;
 
 // The body of one event report: the fixed form with `type` (unencoded), the device
 // facts and the signature, the lower-case hexadecimal MD5 of `udid` followed by the key.
-std::string eventBody(const std::string& type, const std::string& osName,
-                      const std::string& macAddress, const std::string& udid);
+std::string eventBody(const std::string& type, const std::string& osName, const std::string& macAddress,
+                      const std::string& udid);
 
 class DownloadEngine {
  public:
@@ -43,7 +43,7 @@ class DownloadEngine {
   // Posts `body` to `reportUrl` as a report does; libcurl's result.
   CURLcode post(const std::string& body);
 
-  CURL* sharedHandle;     // none when libcurl could not make one
+  CURL* sharedHandle;  // none when libcurl could not make one
   std::string reportUrl;
   std::string caBundle;
 

@@ -17,10 +17,9 @@ constexpr uint32_t kSines[64] = {
 };
 
 constexpr unsigned kShifts[64] = {
-    7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-    5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-    4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-    6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21,
+    7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 5,  9,  14, 20, 5,  9,
+    14, 20, 5,  9,  14, 20, 5,  9,  14, 20, 4,  11, 16, 23, 4,  11, 16, 23, 4,  11, 16, 23,
+    4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21,
 };
 
 uint32_t rotateLeft(uint32_t value, unsigned count) {
@@ -45,8 +44,8 @@ void Md5::reset() {
 void Md5::transform(const uint8_t* block) {
   uint32_t words[16];
   for (int i = 0; i < 16; ++i)
-    words[i] = uint32_t{block[i * 4]} | uint32_t{block[i * 4 + 1]} << 8 |
-               uint32_t{block[i * 4 + 2]} << 16 | uint32_t{block[i * 4 + 3]} << 24;
+    words[i] = uint32_t{block[i * 4]} | uint32_t{block[i * 4 + 1]} << 8 | uint32_t{block[i * 4 + 2]} << 16 |
+               uint32_t{block[i * 4 + 3]} << 24;
 
   uint32_t a = m_state[0], b = m_state[1], c = m_state[2], d = m_state[3];
   for (unsigned i = 0; i < 64; ++i) {

@@ -65,7 +65,8 @@ ProxyChoice systemProxyFor(const std::string& url) {
     // Kept for the process: WinHTTP caches the script and its answers in the session.
     if (session == nullptr) {
       session = WinHttpOpen(L"Kavran", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
-      if (session != nullptr) WinHttpSetTimeouts(session, kScriptTimeout, kScriptTimeout, kScriptTimeout, kScriptTimeout);
+      if (session != nullptr)
+        WinHttpSetTimeouts(session, kScriptTimeout, kScriptTimeout, kScriptTimeout, kScriptTimeout);
     }
     WINHTTP_AUTOPROXY_OPTIONS options{};
     const std::wstring scriptUrl = FromAnsi(settings.autoConfigUrl);
@@ -84,8 +85,8 @@ ProxyChoice systemProxyFor(const std::string& url) {
       const std::string list = adopt(info.lpszProxy);
       const std::string bypass = adopt(info.lpszProxyBypass);
       if (info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY) choice.proxy = chosen(list, bypass, url);
-      choice.description = settings.autoConfigUrl.empty() ? "automatic detection"
-                                                          : "automatic configuration " + settings.autoConfigUrl;
+      choice.description =
+          settings.autoConfigUrl.empty() ? "automatic detection" : "automatic configuration " + settings.autoConfigUrl;
       return choice;
     }
     // Detection that found nothing stays so for this run; the static settings apply.

@@ -39,8 +39,8 @@ class CBaseHtmlView : public CHtmlView, private IAppLoginView {
   bool AppLogin(const std::wstring& strToken);
 
   wchar_t m_wszUrl[1024] = {};
-  CWnd* m_pOwner = nullptr;       // null in the popup view
-  bool m_bOpenExternal = false;   // the popup view: every navigation goes to the default browser
+  CWnd* m_pOwner = nullptr;      // null in the popup view
+  bool m_bOpenExternal = false;  // the popup view: every navigation goes to the default browser
   // The hidden popup view, made on the first new-window request; it lives as long as
   // this view (the view objects are never deleted with their windows).
   std::unique_ptr<CBaseHtmlView> m_pPopupView;

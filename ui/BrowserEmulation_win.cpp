@@ -19,8 +19,8 @@ void SetBrowserEmulation() {
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEmulationKey, 0,
                     KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY,
                     &key) != ERROR_SUCCESS &&
-      RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEmulationKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                      &key, nullptr) != ERROR_SUCCESS)
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEmulationKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
     return;
   const DWORD value = kEdgeMode;
   RegSetValueExW(key, wszName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);

@@ -23,8 +23,7 @@ void PremultiplyAlpha(CImage& image) {
     for (int y = 0; y < image.GetHeight(); ++y) {
       uint8_t* pixel = bits + static_cast<ptrdiff_t>(y) * pitch + x * 4;
       const unsigned alpha = pixel[3];
-      for (int channel = 0; channel < 3; ++channel)
-        pixel[channel] = static_cast<uint8_t>(pixel[channel] * alpha / 255);
+      for (int channel = 0; channel < 3; ++channel) pixel[channel] = static_cast<uint8_t>(pixel[channel] * alpha / 255);
     }
 }
 
@@ -65,7 +64,8 @@ void CProgress::Paint(CDC& dc, const CRect& client, int32_t nLower, int32_t nUpp
   dc.FillRect(client, kProgressBackground);
   // Painting is clipped to the control: a bar beyond either edge shows as an empty or a
   // full one, and the clamp keeps the conversion in range.
-  const double right = std::clamp(std::trunc(nPos * scale), static_cast<double>(client.left) - 1, static_cast<double>(client.right));
+  const double right =
+      std::clamp(std::trunc(nPos * scale), static_cast<double>(client.left) - 1, static_cast<double>(client.right));
   CRect bar = client;
   bar.right = static_cast<int>(right);
   if (bar.right > bar.left) dc.FillRect(bar, kProgressBar);

@@ -54,8 +54,7 @@ std::optional<std::string> MakeLoginToken(std::wstring_view argument, WebViewSys
   return Base64Encode(toUtf8(system.AnsiToWide(*decoded)));
 }
 
-bool RunAppLogin(std::wstring_view argument, const AppLoginInputs& inputs, IAppLoginView& view,
-                 WebViewSystem& system) {
+bool RunAppLogin(std::wstring_view argument, const AppLoginInputs& inputs, IAppLoginView& view, WebViewSystem& system) {
   const std::wstring wszExePath = executablePathText(inputs.strPath);
   // Until the package work has ended the file system is not asked: a package still being
   // extracted may already hold the executable.

@@ -34,8 +34,8 @@ class IAppLoginView {
 
 struct ProcessStartResult {
   bool started = false;
-  uint32_t error = 0;      // the system's error code when not started
-  std::string errorText;   // its message
+  uint32_t error = 0;     // the system's error code when not started
+  std::string errorText;  // its message
 };
 
 // The system calls behind the login view and AppLogin. Tests derive and replace single ones.
@@ -67,5 +67,4 @@ class WebViewSystem {
 std::optional<std::string> MakeLoginToken(std::wstring_view argument, WebViewSystem& system);
 
 // The whole call; true when the game was started and the owner destroyed.
-bool RunAppLogin(std::wstring_view argument, const AppLoginInputs& inputs, IAppLoginView& view,
-                 WebViewSystem& system);
+bool RunAppLogin(std::wstring_view argument, const AppLoginInputs& inputs, IAppLoginView& view, WebViewSystem& system);

@@ -24,8 +24,8 @@ ProcessStartResult WebViewSystem::StartProcess(const std::string& program, const
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   ProcessStartResult result;
-  if (CreateProcessA(program.c_str(), szCmdline.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                     nullptr, nullptr, &startup, &info)) {
+  if (CreateProcessA(program.c_str(), szCmdline.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                     nullptr, &startup, &info)) {
     // The launcher neither waits for the game nor reads its exit code.
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);

@@ -20,7 +20,7 @@ extern char** environ;
 namespace {
 
 const char kScriptName[] = "DeleteBat.sh";  // in the uninstaller's own folder
-constexpr int kExitCode = 255;  // 0xFFFFFFFF as far as an exit status carries it
+constexpr int kExitCode = 255;              // 0xFFFFFFFF as far as an exit status carries it
 constexpr int kNothingDoneExitCode = 1;
 
 std::string ownFolder() {
@@ -39,8 +39,7 @@ std::string homeFolder() {
   char buffer[16384];
   struct passwd entry {};
   struct passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) != 0 || found == nullptr ||
-      found->pw_dir == nullptr)
+  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) != 0 || found == nullptr || found->pw_dir == nullptr)
     return {};
   return found->pw_dir;
 }
@@ -53,7 +52,8 @@ std::string installFolder() {
 
 // The same folder, whatever path leads there (links, "..", doubled slashes).
 bool sameFolder(const std::string& a, const std::string& b) {
-  struct stat left {}, right {};
+  struct stat left {
+  }, right{};
   return !a.empty() && !b.empty() && stat(a.c_str(), &left) == 0 && stat(b.c_str(), &right) == 0 &&
          S_ISDIR(left.st_mode) && left.st_dev == right.st_dev && left.st_ino == right.st_ino;
 }

@@ -27,18 +27,18 @@ std::optional<std::string> exactAnsi(const std::wstring& text) {
   if (text.empty()) return std::string();
   const int units = static_cast<int>(text.size());
   BOOL usedDefault = FALSE;
-  int size = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text.data(), units, nullptr, 0, nullptr,
-                                 &usedDefault);
+  int size =
+      WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text.data(), units, nullptr, 0, nullptr, &usedDefault);
   // A UTF-8 code page takes neither the flag nor the default-character query, and loses nothing.
   const bool lossless =
       size == 0 && (GetLastError() == ERROR_INVALID_FLAGS || GetLastError() == ERROR_INVALID_PARAMETER);
   if (lossless) size = WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
   if (size <= 0 || usedDefault) return std::nullopt;
   std::string narrow(static_cast<size_t>(size), '\0');
-  const int written = lossless ? WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), units, narrow.data(), size,
-                                                     nullptr, nullptr)
-                               : WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text.data(), units,
-                                                     narrow.data(), size, nullptr, &usedDefault);
+  const int written =
+      lossless ? WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), units, narrow.data(), size, nullptr, nullptr)
+               : WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text.data(), units, narrow.data(), size,
+                                     nullptr, &usedDefault);
   if (written != size || usedDefault) return std::nullopt;
   return narrow;
 }

@@ -82,8 +82,10 @@ std::optional<std::filesystem::path> desktopFolder() {
   const char* desktop = getenv("XDG_DESKTOP_DIR");
   const char* home = getenv("HOME");
   std::string folder;
-  if (desktop != nullptr && *desktop != '\0') folder = desktop;
-  else if (home != nullptr && *home != '\0') folder = std::string(home) + "/Desktop";
+  if (desktop != nullptr && *desktop != '\0')
+    folder = desktop;
+  else if (home != nullptr && *home != '\0')
+    folder = std::string(home) + "/Desktop";
   if (folder.empty() || !isDirectory(folder)) return std::nullopt;
   return folder;
 }

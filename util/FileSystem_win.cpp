@@ -29,10 +29,9 @@ bool isRegularFile(const std::string& path) {
 bool sameFileName(const std::string& a, const std::string& b) {
   std::wstring left = FromAnsi(a);
   std::wstring right = FromAnsi(b);
-  for (std::wstring* name : {&left, &right})
-    name->erase(name->find_last_not_of(L". ") + 1);
-  return CompareStringOrdinal(left.data(), static_cast<int>(left.size()), right.data(),
-                              static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
+  for (std::wstring* name : {&left, &right}) name->erase(name->find_last_not_of(L". ") + 1);
+  return CompareStringOrdinal(left.data(), static_cast<int>(left.size()), right.data(), static_cast<int>(right.size()),
+                              TRUE) == CSTR_EQUAL;
 }
 
 bool makeDirectory(const std::string& path) {
@@ -74,8 +73,8 @@ bool writeWholeFile(const std::string& file, std::span<const unsigned char> byte
   const HANDLE handle =
       CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool complete = writeAll(reinterpret_cast<std::intptr_t>(handle), bytes.data(), bytes.size()) &&
-                        FlushFileBuffers(handle);
+  const bool complete =
+      writeAll(reinterpret_cast<std::intptr_t>(handle), bytes.data(), bytes.size()) && FlushFileBuffers(handle);
   if (CloseHandle(handle) && complete) {
     clearReadOnly(target);
     if (MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;

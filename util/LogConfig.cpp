@@ -20,7 +20,7 @@ bool parseBool(const std::string& lowered) {
 
 int32_t parseLevel(const std::string& word, int32_t current) {
   static const std::map<std::string, int32_t> kWords = {
-      {"trace", 0}, {"all", 0},   {"debug", 1}, {"info", 2},  {"warn", 3},
+      {"trace", 0},   {"all", 0},   {"debug", 1}, {"info", 2},  {"warn", 3},
       {"warning", 3}, {"error", 4}, {"alarm", 5}, {"fatal", 6},
   };
   const auto found = kWords.find(word);
@@ -46,14 +46,12 @@ std::string trimConfigText(std::string_view text, std::string_view extra) {
   return std::string(text.substr(first, last - first + 1));
 }
 
-void parseConfigLine(std::string_view line, int lineNumber, std::string& current,
-                     ConfigSections& sections) {
+void parseConfigLine(std::string_view line, int lineNumber, std::string& current, ConfigSections& sections) {
   const size_t equals = line.find('=');
   const std::string_view rawKey = line.substr(0, equals);
   if (rawKey.empty()) return;
   std::string key = trimConfigText(rawKey);
-  const std::string value =
-      equals == std::string_view::npos ? std::string() : trimConfigText(line.substr(equals + 1));
+  const std::string value = equals == std::string_view::npos ? std::string() : trimConfigText(line.substr(equals + 1));
   if (key.empty() || key[0] == '#') return;
 
   if (key[0] == '[') {
@@ -66,8 +64,7 @@ void parseConfigLine(std::string_view line, int lineNumber, std::string& current
       section.name = name;
       sections.emplace(name, section);
     } else {
-      printWarning("logger configure warning: duplicate logger key:[%s] at line: %d \r\n", name.c_str(),
-                   lineNumber);
+      printWarning("logger configure warning: duplicate logger key:[%s] at line: %d \r\n", name.c_str(), lineNumber);
     }
     return;
   }

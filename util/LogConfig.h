@@ -31,8 +31,7 @@ std::string trimConfigText(std::string_view text, std::string_view extra = {});
 
 // Applies one line to `sections`; `current` is the section named last and persists
 // from line to line. Faults print a warning on standard output and never fail.
-void parseConfigLine(std::string_view line, int lineNumber, std::string& current,
-                     ConfigSections& sections);
+void parseConfigLine(std::string_view line, int lineNumber, std::string& current, ConfigSections& sections);
 
 // Every CR and every LF ends a line; lines are numbered from 1.
 ConfigSections parseConfigText(std::string_view text);

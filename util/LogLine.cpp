@@ -10,7 +10,13 @@ namespace {
 const char* const kLevelTexts[] = {"LOG_TRACE", "LOG_DEBUG", "LOG_INFO ", "LOG_WARN ",
                                    "LOG_ERROR", "LOG_ALARM", "LOG_FATAL"};
 const int kLevelLengths[] = {9, 9, 8, 8, 9, 9, 9};
-const uint16_t kLevelAttributes[] = {0, 0, CONSOLE_BLUE | CONSOLE_GREEN, CONSOLE_GREEN | CONSOLE_RED, CONSOLE_RED, CONSOLE_GREEN, CONSOLE_RED | CONSOLE_BLUE};
+const uint16_t kLevelAttributes[] = {0,
+                                     0,
+                                     CONSOLE_BLUE | CONSOLE_GREEN,
+                                     CONSOLE_GREEN | CONSOLE_RED,
+                                     CONSOLE_RED,
+                                     CONSOLE_GREEN,
+                                     CONSOLE_RED | CONSOLE_BLUE};
 
 const char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -57,8 +63,8 @@ void refreshLocalHour(LocalHourCache& cache, int64_t time) {
   // linear mapping: then trust only the current minute.
   std::tm first{}, last{};
   if (!toLocalTime(cache.validFrom, first) || !toLocalTime(cache.validUntil - 1, last) ||
-      !sameLocalHour(first, local) || !sameLocalHour(last, local) || first.tm_min != 0 ||
-      first.tm_sec != 0 || last.tm_min != 59 || last.tm_sec != 59) {
+      !sameLocalHour(first, local) || !sameLocalHour(last, local) || first.tm_min != 0 || first.tm_sec != 0 ||
+      last.tm_min != 59 || last.tm_sec != 59) {
     cache.validFrom = time - local.tm_sec;
     cache.validUntil = cache.validFrom + 60;
   }
@@ -125,8 +131,7 @@ uint16_t levelConsoleAttribute(int32_t level) {
   return validLevel(level) ? kLevelAttributes[level] : 0;
 }
 
-void writeLineHeader(RecordStream& stream, int64_t time, uint32_t milliseconds, uint32_t threadId,
-                     int32_t level) {
+void writeLineHeader(RecordStream& stream, int64_t time, uint32_t milliseconds, uint32_t threadId, int32_t level) {
   LocalHourCache& cache = t_hour;
   if (time < cache.validFrom || time >= cache.validUntil) refreshLocalHour(cache, time);
   const int64_t intoHour = time - cache.hourStart;

@@ -11,5 +11,4 @@ uint16_t levelConsoleAttribute(int32_t level);
 // Writes the header of a record made at `time`.`milliseconds` by `threadId`.
 // The date and time always equal the local broken-down time of `time`: each thread
 // caches one local hour and refreshes it when the hour or the UTC offset changes.
-void writeLineHeader(RecordStream& stream, int64_t time, uint32_t milliseconds, uint32_t threadId,
-                     int32_t level);
+void writeLineHeader(RecordStream& stream, int64_t time, uint32_t milliseconds, uint32_t threadId, int32_t level);

@@ -61,9 +61,9 @@ LogRecord* LogManager::newRecord(int32_t id, int32_t level) {
   record->kind = RECORD_LINE;
   record->kindValue = 0;
   record->textLength = 0;
-  const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                       std::chrono::system_clock::now().time_since_epoch())
-                       .count();
+  const auto now =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count();
   record->time = now / 1000;
   record->milliseconds = static_cast<uint32_t>(now % 1000);
   record->threadId = currentThreadId();
@@ -148,8 +148,7 @@ int32_t LogManager::CreateLogger(const char* key) {
   if (found != m_ids.end()) return found->second;
   const int32_t id = m_lastId + 1;
   if (id >= LOGGER_MAX) {
-    const char* message =
-        "logger: CreateLogger can not create|writeover, because loggerid need < LOGGER_MAX! \r\n";
+    const char* message = "logger: CreateLogger can not create|writeover, because loggerid need < LOGGER_MAX! \r\n";
     m_console.print(message, LOG_FATAL);
     return -1;
   }
@@ -317,9 +316,10 @@ bool LogManager::readConfigFile(const std::string& path, std::string& text) {
 bool LogManager::Config(const std::string& path) {
   if (!m_configPath.empty()) {
     consoleWritePlain(" !!! !!! !!! !!!\r\n");
-    consoleWritePlain(formatText(
-        " !!! !!! logger configure error: too many calls to Config. the old config file=%s,  the new config file=%s !!! !!! \r\n",
-        m_configPath.c_str(), path.c_str()));
+    consoleWritePlain(
+        formatText(" !!! !!! logger configure error: too many calls to Config. the old config file=%s,  the new config "
+                   "file=%s !!! !!! \r\n",
+                   m_configPath.c_str(), path.c_str()));
     consoleWritePlain(" !!! !!! !!! !!!\r\n");
     return false;
   }
@@ -370,16 +370,14 @@ void LogManager::logOwn(const char* message) {
 
 void LogManager::logLoggerSummary(int32_t id) {
   const LoggerState& logger = m_loggers[id];
-  KVR_LOG_TO(*this, 0, LOG_ALARM, "logger id=", id, " key=", logger.key, " name=", logger.name,
-             " path=", logger.path, " level=", logger.level.load(), " display=", logger.display);
+  KVR_LOG_TO(*this, 0, LOG_ALARM, "logger id=", id, " key=", logger.key, " name=", logger.name, " path=", logger.path,
+             " level=", logger.level.load(), " display=", logger.display);
 }
 
 void LogManager::idleWait() {
   std::unique_lock<std::mutex> lock(m_idleMutex);
   m_writerIdle = true;
-  m_idleWake.wait_for(lock, kIdlePoll, [this] {
-    return !m_running || m_shared.size() >= kWakeWriterAt;
-  });
+  m_idleWake.wait_for(lock, kIdlePoll, [this] { return !m_running || m_shared.size() >= kWakeWriterAt; });
   m_writerIdle = false;
 }
 

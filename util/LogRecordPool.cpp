@@ -58,8 +58,7 @@ void RecordPool::returnSlots(QueuedLine* first, QueuedLine* last) {
   QueuedLine* head = m_returnedSlots.load(std::memory_order_relaxed);
   do {
     last->next = head;
-  } while (!m_returnedSlots.compare_exchange_weak(head, first, std::memory_order_release,
-                                                  std::memory_order_relaxed));
+  } while (!m_returnedSlots.compare_exchange_weak(head, first, std::memory_order_release, std::memory_order_relaxed));
 }
 
 void RecordPool::release() {

@@ -42,8 +42,8 @@ struct LogRecord {
   int32_t kind;
   int32_t kindValue;
   int32_t level;
-  int64_t time;          // seconds since 1970-01-01 UTC
-  uint32_t milliseconds; // 0-999
+  int64_t time;           // seconds since 1970-01-01 UTC
+  uint32_t milliseconds;  // 0-999
   uint32_t threadId;
   int32_t textLength;
   char text[LOG_TEXT_SIZE + 8];
@@ -54,8 +54,7 @@ struct LogRecord {
 class RecordStream {
  public:
   RecordStream(char* begin, char* end) : m_pos(begin), m_begin(begin), m_end(end) {}
-  RecordStream(LogRecord& record)
-      : RecordStream(record.text + record.textLength, record.text + LOG_TEXT_SIZE) {}
+  RecordStream(LogRecord& record) : RecordStream(record.text + record.textLength, record.text + LOG_TEXT_SIZE) {}
 
   void writeText(const char* text, size_t length);
   void writeChar(char c);
@@ -79,8 +78,8 @@ class RecordStream {
     writePointer(pointer);
     return *this;
   }
-  template <typename T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool> &&
-                                             !std::is_same_v<T, char>, int> = 0>
+  template <typename T,
+            std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>, int> = 0>
   RecordStream& operator<<(T value) {
     if constexpr (std::is_signed_v<T>)
       writeSigned(value);
@@ -140,16 +139,16 @@ extern int32_t mainLoggerId;
 
 // Composes and queues one line on `manager`; the pieces are only evaluated when the
 // logger accepts the level.
-#define KVR_LOG_TO(manager, id, level, ...)                                     \
-  do {                                                                          \
-    ILogManager& kvrLogManager_ = (manager);                                    \
-    if (kvrLogManager_.acceptsLog((id), (level))) {                             \
-      LogRecord* kvrRecord_ = kvrLogManager_.newRecord((id), (level));          \
-      RecordStream kvrStream_(*kvrRecord_);                                     \
-      writePieces(kvrStream_, __VA_ARGS__);                                       \
-      kvrRecord_->textLength += kvrStream_.written();                           \
-      kvrLogManager_.pushRecord(kvrRecord_, __FILE__, __LINE__);                \
-    }                                                                           \
+#define KVR_LOG_TO(manager, id, level, ...)                            \
+  do {                                                                 \
+    ILogManager& kvrLogManager_ = (manager);                           \
+    if (kvrLogManager_.acceptsLog((id), (level))) {                    \
+      LogRecord* kvrRecord_ = kvrLogManager_.newRecord((id), (level)); \
+      RecordStream kvrStream_(*kvrRecord_);                            \
+      writePieces(kvrStream_, __VA_ARGS__);                            \
+      kvrRecord_->textLength += kvrStream_.written();                  \
+      kvrLogManager_.pushRecord(kvrRecord_, __FILE__, __LINE__);       \
+    }                                                                  \
   } while (0)
 
 // The launcher's logging statement: logLine(LOG_INFO, "work:", szWork);

@@ -13,8 +13,7 @@ std::wstring LoadResourceText(unsigned id) {
 std::span<const unsigned char> LoadResourceBytes(unsigned id, const char* type) {
   const HMODULE module = GetModuleHandleW(nullptr);
   const std::wstring wideType(type, type + strlen(type));  // type names are ASCII
-  const HRSRC found =
-      FindResourceW(module, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(id)), wideType.c_str());
+  const HRSRC found = FindResourceW(module, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(id)), wideType.c_str());
   if (found == nullptr) return {};
   const HGLOBAL loaded = LoadResource(module, found);
   const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;

@@ -20,11 +20,8 @@ INT_PTR CALLBACK dialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM) {
       SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, TRUE);
       return TRUE;
     }
-    case WM_CLOSE:
-      EndDialog(hWnd, 0);
-      return TRUE;
-    default:
-      return FALSE;
+    case WM_CLOSE: EndDialog(hWnd, 0); return TRUE;
+    default: return FALSE;
   }
 }
 

@@ -75,18 +75,28 @@ const LaunchCase kCases[] = {
      {"szCmdline:--winid=123 --fromc=abc --tokenc=xyz", "winid:123,From:abc,token:xyz"}},
     {L"--winid 123", stored(123, "", ""), {"szCmdline:--winid 123", "winid:123,From:,token:"}},
     // A value option takes the next token whatever it holds.
-    {L"--fromc --tokenc=x", stored(0, "--tokenc=x", ""), {"szCmdline:--fromc --tokenc=x", "winid:0,From:--tokenc=x,token:"}},
+    {L"--fromc --tokenc=x",
+     stored(0, "--tokenc=x", ""),
+     {"szCmdline:--fromc --tokenc=x", "winid:0,From:--tokenc=x,token:"}},
     {L"--tokenc=t --winid -5", stored(-5, "", "t"), {"szCmdline:--tokenc=t --winid -5", "winid:-5,From:,token:t"}},
-    {L"--winid=+2147483647", stored(2147483647, "", ""), {"szCmdline:--winid=+2147483647", "winid:2147483647,From:,token:"}},
-    {L"--winid=-2147483648", stored(kMinInt, "", ""), {"szCmdline:--winid=-2147483648", "winid:-2147483648,From:,token:"}},
+    {L"--winid=+2147483647",
+     stored(2147483647, "", ""),
+     {"szCmdline:--winid=+2147483647", "winid:2147483647,From:,token:"}},
+    {L"--winid=-2147483648",
+     stored(kMinInt, "", ""),
+     {"szCmdline:--winid=-2147483648", "winid:-2147483648,From:,token:"}},
     {L"--winid=1 --winid=2", stored(2, "", ""), {"szCmdline:--winid=1 --winid=2", "winid:2,From:,token:"}},
     // One bad value discards the good options of the same line.
     {L"--winid=12x --fromc=a --tokenc=b",
      std::nullopt,
      {"szCmdline:--winid=12x --fromc=a --tokenc=b", "ParseCmdLine:option value is invalid: --winid=12x\n"}},
-    {L"--fromc=a --winid=", std::nullopt, {"szCmdline:--fromc=a --winid=", "ParseCmdLine:option value is invalid: --winid=\n"}},
+    {L"--fromc=a --winid=",
+     std::nullopt,
+     {"szCmdline:--fromc=a --winid=", "ParseCmdLine:option value is invalid: --winid=\n"}},
     {L"--winid=0x10", std::nullopt, {"szCmdline:--winid=0x10", "ParseCmdLine:option value is invalid: --winid=0x10\n"}},
-    {L"--winid=2147483648", std::nullopt, {"szCmdline:--winid=2147483648", "ParseCmdLine:option value is invalid: --winid=2147483648\n"}},
+    {L"--winid=2147483648",
+     std::nullopt,
+     {"szCmdline:--winid=2147483648", "ParseCmdLine:option value is invalid: --winid=2147483648\n"}},
     {L"--winid=5\t", std::nullopt, {"szCmdline:--winid=5\t", "ParseCmdLine:option value is invalid: --winid=5\t\n"}},
     {L"--fromc=a --winid", std::nullopt, {"szCmdline:--fromc=a --winid", "ParseCmdLine:option needs value: --winid\n"}},
     {L"--WinId=5", std::nullopt, {"szCmdline:--WinId=5", "ParseCmdLine:undefined option: --WinId\n"}},
@@ -101,13 +111,17 @@ const LaunchCase kCases[] = {
     {L"- --winid=3", stored(3, "", ""), {"szCmdline:- --winid=3", "winid:3,From:,token:"}},
     {L"--winid=1  --fromc=f", stored(1, "f", ""), {"szCmdline:--winid=1  --fromc=f", "winid:1,From:f,token:"}},
     {L"--fromc=\"a b\"", stored(0, "a b", ""), {"szCmdline:--fromc=\"a b\"", "winid:0,From:a b,token:"}},
-    {L"\"--fromc=a b\" --tokenc=\"\"", stored(0, "a b", ""), {"szCmdline:\"--fromc=a b\" --tokenc=\"\"", "winid:0,From:a b,token:"}},
+    {L"\"--fromc=a b\" --tokenc=\"\"",
+     stored(0, "a b", ""),
+     {"szCmdline:\"--fromc=a b\" --tokenc=\"\"", "winid:0,From:a b,token:"}},
     {L"--fromc=C:\\x --tokenc=a\\\"b\\\\c\\ d",
      stored(0, "C:x", "a\"b\\c d"),
      {"szCmdline:--fromc=C:\\x --tokenc=a\\\"b\\\\c\\ d", "winid:0,From:C:x,token:a\"b\\c d"}},
     {L"--fromc=a\tb", stored(0, "a\tb", ""), {"szCmdline:--fromc=a\tb", "winid:0,From:a\tb,token:"}},
     {L"--fromc=\"a b", std::nullopt, {"szCmdline:--fromc=\"a b", "ParseCmdLine:quote is not closed\n"}},
-    {L"--fromc=a\\", std::nullopt, {"szCmdline:--fromc=a\\", "ParseCmdLine:unexpected occurrence of '\\' at end of string\n"}},
+    {L"--fromc=a\\",
+     std::nullopt,
+     {"szCmdline:--fromc=a\\", "ParseCmdLine:unexpected occurrence of '\\' at end of string\n"}},
     {L"\"\"", std::nullopt, {"szCmdline:\"\"", "ParseCmdLine:argument number must be longer than 0\n"}},
     {L"", std::nullopt, {"wszCmdline is empty "}},
     {L"uninstall", uninstallOnly(), {}},
@@ -140,7 +154,8 @@ TEST(ParseCmdLine, AnUnconvertibleTextIsNeverReadHalfConverted) {
   const std::optional<std::string> narrow = TryToAnsi(text);
   if (narrow) {
     // This code page stands some character in for the lone surrogate: the text is read whole.
-    EXPECT_EQ(lines, (std::vector<std::string>{"szCmdline:" + *narrow, "winid:5,From:" + narrow->substr(18) + ",token:"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"szCmdline:" + *narrow, "winid:5,From:" + narrow->substr(18) + ",token:"}));
     EXPECT_EQ(options.m_nWinId, 5);
   } else {
     EXPECT_EQ(lines, std::vector<std::string>{"wszCmdline not convertible, read as empty, units:20"});

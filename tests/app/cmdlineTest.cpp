@@ -19,11 +19,23 @@ TEST(CmdlineReader, IntTakesTheWholeTextOnly) {
     const char* text;
     std::optional<int32_t> value;
   } cases[] = {
-      {"42", 42},          {" \t42", 42},      {"+7", 7},           {"-0", 0},
-      {"2147483647", 2147483647}, {"-2147483648", kMinInt}, {"2147483648", std::nullopt},
-      {"-2147483649", std::nullopt}, {"42 ", std::nullopt}, {"4 2", std::nullopt},
-      {"", std::nullopt}, {" ", std::nullopt}, {"-", std::nullopt}, {"0x10", std::nullopt},
-      {"1e3", std::nullopt}, {"1.0", std::nullopt}, {"99999999999999999999", std::nullopt},
+      {"42", 42},
+      {" \t42", 42},
+      {"+7", 7},
+      {"-0", 0},
+      {"2147483647", 2147483647},
+      {"-2147483648", kMinInt},
+      {"2147483648", std::nullopt},
+      {"-2147483649", std::nullopt},
+      {"42 ", std::nullopt},
+      {"4 2", std::nullopt},
+      {"", std::nullopt},
+      {" ", std::nullopt},
+      {"-", std::nullopt},
+      {"0x10", std::nullopt},
+      {"1e3", std::nullopt},
+      {"1.0", std::nullopt},
+      {"99999999999999999999", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(cmdline::default_reader<int32_t>()(c.text), c.value) << '"' << c.text << '"';
   EXPECT_EQ(cmdline::default_reader<std::string>()(""), "");
@@ -101,7 +113,8 @@ TEST(CmdlineParser, CallingMistakesThrow) {
     }
     return "no error";
   };
-  EXPECT_EQ(messageOf([&] { parser.add_option<std::string>("winid", 0, "", false, ""); }), "multiple definition: winid");
+  EXPECT_EQ(messageOf([&] { parser.add_option<std::string>("winid", 0, "", false, ""); }),
+            "multiple definition: winid");
   EXPECT_EQ(messageOf([&] { parser.value_of<int32_t>("fromc"); }), "there is no flag: --fromc");
   EXPECT_EQ(messageOf([&] { parser.value_of<std::string>("winid"); }), "type mismatch flag 'winid'");
 }

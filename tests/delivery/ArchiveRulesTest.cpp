@@ -71,21 +71,11 @@ struct LinkCase {
 
 TEST(ItemPath, LinkTargetsStayInsideOrNot) {
   const std::vector<LinkCase> cases = {
-      {L"sub/file.txt", 0, L'/', true},
-      {L"./.././x", 1, L'/', true},
-      {L"a/..", 0, L'/', true},
-      {L"../x", 1, L'/', true},
-      {L"a/../../x", 1, L'/', true},
-      {L"..\\x", 0, L'/', true},
-      {L"..\\x", 0, L'\\', false},
-      {L"../x", 0, L'/', false},
-      {L"..", 0, L'/', false},
-      {L"a/../../x", 0, L'/', false},
-      {L"../../x", 1, L'/', false},
-      {L"/etc/passwd", 3, L'/', false},
-      {L"\\x", 3, L'\\', false},
-      {L"C:x", 3, L'/', false},
-      {L"", 1, L'/', false},
+      {L"sub/file.txt", 0, L'/', true}, {L"./.././x", 1, L'/', true},  {L"a/..", 0, L'/', true},
+      {L"../x", 1, L'/', true},         {L"a/../../x", 1, L'/', true}, {L"..\\x", 0, L'/', true},
+      {L"..\\x", 0, L'\\', false},      {L"../x", 0, L'/', false},     {L"..", 0, L'/', false},
+      {L"a/../../x", 0, L'/', false},   {L"../../x", 1, L'/', false},  {L"/etc/passwd", 3, L'/', false},
+      {L"\\x", 3, L'\\', false},        {L"C:x", 3, L'/', false},      {L"", 1, L'/', false},
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(toUtf8(test.target) + " at depth " + std::to_string(test.depth) + " with separator " +
@@ -131,13 +121,12 @@ struct Planned {
 };
 
 bool operator==(const Planned& a, const Planned& b) {
-  return a.relative == b.relative && a.tempRelative == b.tempRelative && a.isLink == b.isLink &&
-         a.isFinal == b.isFinal;
+  return a.relative == b.relative && a.tempRelative == b.tempRelative && a.isLink == b.isLink && a.isFinal == b.isFinal;
 }
 
 std::ostream& operator<<(std::ostream& out, const Planned& planned) {
-  return out << toUtf8(planned.relative) << " via " << toUtf8(planned.tempRelative)
-             << (planned.isLink ? " link" : "") << (planned.isFinal ? " final" : "");
+  return out << toUtf8(planned.relative) << " via " << toUtf8(planned.tempRelative) << (planned.isLink ? " link" : "")
+             << (planned.isFinal ? " final" : "");
 }
 
 struct PlanCase {
@@ -228,8 +217,7 @@ TEST(ExtractPlan, PlannedBytesCountFilesOnly) {
 }
 
 // Two interfaces, the first extending another, as the extract callback has them.
-class TwoInterfaces final
-    : public CodecObject<sevenzip::IArchiveExtractCallback, sevenzip::ICryptoGetTextPassword> {
+class TwoInterfaces final : public CodecObject<sevenzip::IArchiveExtractCallback, sevenzip::ICryptoGetTextPassword> {
  public:
   sevenzip::HResult KVR_COMCALL SetTotal(std::uint64_t) override { return sevenzip::kOk; }
   sevenzip::HResult KVR_COMCALL SetCompleted(const std::uint64_t*) override { return sevenzip::kOk; }

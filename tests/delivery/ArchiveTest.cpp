@@ -20,10 +20,14 @@ namespace {
 
 const fs::path kFixtures = KVR_ARCHIVE_FIXTURES;
 
-std::wstring fixture(const char* name) { return (kFixtures / name).wstring(); }
+std::wstring fixture(const char* name) {
+  return (kFixtures / name).wstring();
+}
 
 // The codec library copied to the place the launcher writes it to.
-std::string codecFileName() { return fs::path(kCodecLibraryPath).filename().string(); }
+std::string codecFileName() {
+  return fs::path(kCodecLibraryPath).filename().string();
+}
 
 void placeCodecLibrary() {
   fs::create_directories("kvr");
@@ -69,8 +73,8 @@ void makeWritable(const fs::path& file) {
 }
 
 const std::vector<std::string> kGameFiles = {
-    "bin/helper.exe", "data/blob.bin", "data/maps/deep/secret.txt", "data/maps/level1.map",
-    "data/readonly.txt", "kvr.exe",
+    "bin/helper.exe",       "data/blob.bin",     "data/maps/deep/secret.txt",
+    "data/maps/level1.map", "data/readonly.txt", "kvr.exe",
 };
 
 std::vector<std::string> gameFilesBelow(const fs::path& folder) {
@@ -160,8 +164,7 @@ TEST(ArchiveTest, FailuresCarryTheLibraryMessageAndLeaveNoGameExecutable) {
     EXPECT_EQ(message, test.message);
     // Nothing half-written is left under its own name, nor under the temporary one.
     EXPECT_FALSE(fs::exists("game/kvr.exe"));
-    for (const auto& entry : entriesBelow("."))
-      EXPECT_EQ(entry.find(".kvrpart"), std::string::npos) << entry;
+    for (const auto& entry : entriesBelow(".")) EXPECT_EQ(entry.find(".kvrpart"), std::string::npos) << entry;
   }
 }
 

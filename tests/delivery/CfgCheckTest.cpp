@@ -81,7 +81,8 @@ TEST_F(CfgCheckRun, StoresAndLogsTheThreeValues) {
       {"prefixed package name", url("whole", R"({"path":"p","gamePath":"g","packageName":"abc"})"), "p", "g",
        "./kvr/abc"},
       {"empty strings stored", url("whole", R"({"path":"","gamePath":"","packageName":""})"), "", "", "./kvr/"},
-      {"UTF-8 bytes as parsed", url("whole", "{\"path\":\"C:/\\u6e38\\u620f\",\"gamePath\":\"g\",\"packageName\":\"\xc3\xa9\"}"),
+      {"UTF-8 bytes as parsed",
+       url("whole", "{\"path\":\"C:/\\u6e38\\u620f\",\"gamePath\":\"g\",\"packageName\":\"\xc3\xa9\"}"),
        "C:/\xe6\xb8\xb8\xe6\x88\x8f", "g", "./kvr/\xc3\xa9"},
   };
   for (const auto& c : cases) {
@@ -117,7 +118,8 @@ TEST_F(CfgCheckRun, FailureIsOneErrorLineAndNothingStored) {
        "cfg check err:member \"packageName\" is not a string but number"},
       {"package size as text", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","packageSize":"12"})"),
        "cfg check err:member \"packageSize\" is not a byte count but \"12\""},
-      {"package size with a fraction", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","packageSize":1.5})"),
+      {"package size with a fraction",
+       url("whole", R"({"path":"p","gamePath":"g","packageName":"n","packageSize":1.5})"),
        "cfg check err:member \"packageSize\" is not a byte count but 1.5"},
       {"negative package size", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","packageSize":-1})"),
        "cfg check err:member \"packageSize\" is not a byte count but -1"},

@@ -90,7 +90,8 @@ TEST_F(NginxRun, ResumesOrStartsOverAsTheServerAnswers) {
     std::string secondResponse;  // nginx's log of the second start's response
   } cases[] = {
       {"cut at half: only the rest", "resume.7z", "", false, "206 \"bytes=" + half + "-\" " + rest},
-      {"changed package: the whole new one", "changed.7z", "", true, "200 \"bytes=" + half + "-\" " + std::to_string(kSize + 1)},
+      {"changed package: the whole new one", "changed.7z", "", true,
+       "200 \"bytes=" + half + "-\" " + std::to_string(kSize + 1)},
       {"server ignoring Range: the whole one", "norange.7z", "/norange", false, "200 \"bytes=" + half + "-\" " + whole},
   };
   for (const auto& c : cases) {

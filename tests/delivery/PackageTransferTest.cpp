@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::int64_t kSize = 600 * 1000 + 123;
-const RetryPauses kQuick = {std::chrono::milliseconds(10), std::chrono::milliseconds(10), std::chrono::milliseconds(10)};
+const RetryPauses kQuick = {std::chrono::milliseconds(10), std::chrono::milliseconds(10),
+                            std::chrono::milliseconds(10)};
 
 // One package response as the transfer host recorded it.
 struct Request {
@@ -35,7 +36,9 @@ struct Request {
   }
 };
 
-void PrintTo(const Request& r, std::ostream* out) { *out << r.status << " from " << r.first << " sent " << r.sent; }
+void PrintTo(const Request& r, std::ostream* out) {
+  *out << r.status << " from " << r.first << " sent " << r.sent;
+}
 
 std::string sha256Of(const std::string& bytes) {
   Sha256 hash;
@@ -65,8 +68,8 @@ struct TransferRun : TransferRunBase {
   static std::string address(const std::string& query) {
     static const auto nonce = std::chrono::steady_clock::now().time_since_epoch().count();
     static int serial = 0;
-    return "http://127.0.0.1:" + std::to_string(fixturePort("transfer_host")) + "/package/velmora/kvr.7z?id=" +
-           std::to_string(nonce) + "-" + std::to_string(++serial) + query;
+    return "http://127.0.0.1:" + std::to_string(fixturePort("transfer_host")) +
+           "/package/velmora/kvr.7z?id=" + std::to_string(nonce) + "-" + std::to_string(++serial) + query;
   }
 
   static std::vector<Request> requests() {
@@ -125,9 +128,9 @@ TEST_F(TransferRun, WhatDoesNotFitStartsOver) {
   const struct {
     const char* name;
     std::string query;
-    bool changePackage;    // the server's package changes between the two starts
-    bool otherAddress;     // the second start has another address
-    int secondStatus;      // of the second start's one response
+    bool changePackage;  // the server's package changes between the two starts
+    bool otherAddress;   // the second start has another address
+    int secondStatus;    // of the second start's one response
   } cases[] = {
       {"server sends the whole package (200)", "&norange=1", false, false, 200},
       {"package changed on the server (new ETag)", "", true, false, 200},
@@ -227,8 +230,10 @@ TEST_F(TransferRun, TransientFailuresAreRetriedOthersEndAtOnce) {
     std::vector<int> statuses;
     for (const Request& r : newRequests(c.statuses.size())) statuses.push_back(r.status);
     EXPECT_EQ(statuses, c.statuses);
-    if (c.code == CURLE_OK) EXPECT_EQ(kept(), served);
-    else EXPECT_EQ(fs::file_size(kPackage), 0u) << "no error page is stored";
+    if (c.code == CURLE_OK)
+      EXPECT_EQ(kept(), served);
+    else
+      EXPECT_EQ(fs::file_size(kPackage), 0u) << "no error page is stored";
   }
 
   // Nothing at the address: retried as a failed connection.

@@ -106,10 +106,9 @@ TEST_F(WorkerRun, InstallsAMissingGame) {
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(channelEventTypesSince(eventsBefore),
             (std::vector<std::string>{"download_start", "download_end", "decode_start", "decode_end"}));
-  EXPECT_EQ(stopAndReadLines(),
-            (std::vector<std::string>{"download start", "download end", "7z decode start",
-                                      " packageName:./kvr/kvr.7z, path:./kvr/game", "7z decode end",
-                                      "7z decode end2"}));
+  EXPECT_EQ(stopAndReadLines(), (std::vector<std::string>{"download start", "download end", "7z decode start",
+                                                          " packageName:./kvr/kvr.7z, path:./kvr/game", "7z decode end",
+                                                          "7z decode end2"}));
 }
 
 // Every failure ends with the flag raised and the error box, and leaves no game behind.
@@ -129,7 +128,8 @@ TEST_F(WorkerRun, FailuresEndWithTheErrorBox) {
   const Case cases[] = {
       {"cut off mid-body", "nested.7z", kHost + "/cut/package/velmora/kvr.7z", "kvr.7z", false, transferEvents,
        "download end"},
-      {"unreachable", "nested.7z", "http://127.0.0.1:1/package/velmora/kvr.7z", "kvr.7z", false, transferEvents, "download end"},
+      {"unreachable", "nested.7z", "http://127.0.0.1:1/package/velmora/kvr.7z", "kvr.7z", false, transferEvents,
+       "download end"},
       {"not found page", "nested.7z", kHost + "/404/package/velmora/kvr.7z", "kvr.7z", false, transferEvents,
        "download http status:404"},
       {"server error beyond the retries", "nested.7z", kHost + "/package/velmora/kvr.7z?fail=503:9", "kvr.7z", false,
@@ -137,8 +137,8 @@ TEST_F(WorkerRun, FailuresEndWithTheErrorBox) {
       {"flipped byte, no hash given: the archive's check", "damaged-late.7z", kHost + "/package/velmora/kvr.7z",
        "kvr.7z", false, decodeEvents, "CRC Failed"},
       {"flipped byte, hash given", "damaged-late.7z", kHost + "/package/velmora/kvr.7z", "kvr.7z", false,
-       transferEvents, "download sha256 mismatch, expected:" + std::string(64, 'e') + ", actual:",
-       std::string(64, 'e')},
+       transferEvents,
+       "download sha256 mismatch, expected:" + std::string(64, 'e') + ", actual:", std::string(64, 'e')},
       {"no codec library", "nested.7z", kHost + "/package/velmora/kvr.7z", "kvr.7z", true, decodeEvents,
        "Cannot load 7-zip library (error "},
       {"encrypted", "encrypted.7z", kHost + "/package/velmora/kvr.7z", "kvr.7z", false, decodeEvents,

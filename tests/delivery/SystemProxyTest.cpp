@@ -109,17 +109,18 @@ TEST(SystemProxy, AnAutomaticConfigurationScriptChoosesPerAddress) {
   fs::create_directories(root);
   writeFile(root / "scripted.7z", std::string(5000, 's'));
   const std::string nginx = std::to_string(fixturePort("nginx_host"));
-  writeFile(root / "proxy.pac", "function FindProxyForURL(url, host) {\n"
-                                "  return host == \"127.0.0.2\" ? \"PROXY 127.0.0.1:" +
-                                    std::to_string(fixturePort("nginx_host_proxy")) + "\" : \"DIRECT\";\n}\n");
+  writeFile(root / "proxy.pac",
+            "function FindProxyForURL(url, host) {\n"
+            "  return host == \"127.0.0.2\" ? \"PROXY 127.0.0.1:" +
+                std::to_string(fixturePort("nginx_host_proxy")) + "\" : \"DIRECT\";\n}\n");
   if (!setTestProxyScript("http://127.0.0.1:" + nginx + "/package/velmora/proxy.pac"))
     GTEST_SKIP() << "no automatic configuration script on this system";
   const std::size_t before = proxied().size();
   CURL* handle = curl_easy_init();
-  const CURLcode scripted = transferPackage(handle, "http://127.0.0.2:" + nginx + "/package/velmora/scripted.7z",
-                                            "./kvr/scripted.7z");
-  const CURLcode direct = transferPackage(handle, "http://127.0.0.1:" + nginx + "/package/velmora/scripted.7z",
-                                          "./kvr/direct.7z");
+  const CURLcode scripted =
+      transferPackage(handle, "http://127.0.0.2:" + nginx + "/package/velmora/scripted.7z", "./kvr/scripted.7z");
+  const CURLcode direct =
+      transferPackage(handle, "http://127.0.0.1:" + nginx + "/package/velmora/scripted.7z", "./kvr/direct.7z");
   curl_easy_cleanup(handle);
   clearTestProxy();
   EXPECT_EQ(scripted, CURLE_OK);

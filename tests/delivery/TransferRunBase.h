@@ -37,9 +37,7 @@ class TransferRunBase : public testing::Test {
   void TearDown() override { curl_easy_cleanup(handle); }
 
   // The package file as the transfer left it.
-  std::string kept() const {
-    return std::filesystem::exists(kPackage) ? readFile(kPackage) : std::string("<none>");
-  }
+  std::string kept() const { return std::filesystem::exists(kPackage) ? readFile(kPackage) : std::string("<none>"); }
 
   TestFolder folder;
   std::string served;

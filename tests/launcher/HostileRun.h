@@ -56,9 +56,7 @@ struct HostileRun : testing::Test {
 
   std::vector<std::string> newEvents() const { return channelEventTypesSince(eventsBefore); }
 
-  ProcessResult run(const std::vector<std::string>& arguments = {}) {
-    return runProgram(launcher.string(), arguments);
-  }
+  ProcessResult run(const std::vector<std::string>& arguments = {}) { return runProgram(launcher.string(), arguments); }
 
   // Calls `start` (which runs the launcher and waits for it) while a player presses the
   // window's close button once the package work is over (the worker's last line): the

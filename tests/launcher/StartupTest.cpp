@@ -59,9 +59,7 @@ struct LauncherRun : testing::Test {
     return types;
   }
 
-  void TearDown() override {
-    removeTree(install.parent_path());
-  }
+  void TearDown() override { removeTree(install.parent_path()); }
 
   // Runs the launcher and, once its window is up and the package work is over (the log's
   // last line of the worker when `installs`), presses the window's close button as the
@@ -78,7 +76,8 @@ struct LauncherRun : testing::Test {
           if (std::find(lines.begin(), lines.end(), "7z decode end2") == lines.end()) continue;
         }
         // The close button's middle; a refused press would open a box, so press once a while.
-        if (clickInWindow("Kavran", 1073 + 19, 95 + 19)) nextClick = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        if (clickInWindow("Kavran", 1073 + 19, 95 + 19))
+          nextClick = std::chrono::steady_clock::now() + std::chrono::seconds(10);
       }
     });
     const ProcessResult result = runProgram(program.string(), arguments, 60000);
@@ -109,7 +108,7 @@ TEST_F(LauncherRun, FirstStartInstallsCopiesAndLogs) {
   EXPECT_EQ(lines.back(), "close launch");
   EXPECT_TRUE(fs::exists(install / "kvr" / "game" / "kvr.exe"));
   EXPECT_EQ(withoutPageLoads(newEvents()), (std::vector<std::string>{"launch_start", "download_start", "download_end",
-                                                                      "decode_start", "decode_end", "close launch"}));
+                                                                     "decode_start", "decode_end", "close launch"}));
 
   // Started again from its installed copy: nothing to copy or download, the same sequence.
   const size_t eventsAfterFirst = channelEventTypes().size();

@@ -102,7 +102,8 @@ TEST_F(Provisioning, DamagedFilesAreWrittenAgain) {
   const Damage damages[] = {
       {"empty", [](const std::string&) { return std::string(); }},
       {"truncated", [](const std::string& original) { return original.substr(0, original.size() / 2); }},
-      {"one byte changed", [](const std::string& original) {
+      {"one byte changed",
+       [](const std::string& original) {
          std::string changed = original;
          changed[changed.size() / 2] = static_cast<char>(changed[changed.size() / 2] ^ 0x55);
          return changed;

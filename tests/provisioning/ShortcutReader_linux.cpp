@@ -26,8 +26,10 @@ std::optional<std::string> execProgram(const std::string& exec) {
   if (exec.size() < 2 || exec.front() != '"' || exec.back() != '"') return std::nullopt;
   std::string program;
   for (size_t i = 1; i + 1 < exec.size(); ++i) {
-    if (exec[i] == '\\' && i + 2 < exec.size()) ++i;
-    else if (exec[i] == '%' && exec[i + 1] == '%') ++i;
+    if (exec[i] == '\\' && i + 2 < exec.size())
+      ++i;
+    else if (exec[i] == '%' && exec[i + 1] == '%')
+      ++i;
     program += exec[i];
   }
   return program;

@@ -14,8 +14,7 @@ TestDesktop::TestDesktop(const std::optional<std::filesystem::path>& folder) {
   if (RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Desktop", RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) ==
       ERROR_SUCCESS) {
     std::string stored(size, '\0');
-    RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Desktop", RRF_RT_ANY | RRF_NOEXPAND, &type, stored.data(),
-                 &size);
+    RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Desktop", RRF_RT_ANY | RRF_NOEXPAND, &type, stored.data(), &size);
     stored.resize(size);
     m_previous = stored;
     m_previousType = type;

@@ -105,7 +105,6 @@ TEST(GameStandin, ReceivesCommandLine) {
       EXPECT_EQ(recorded[0], line);
     }
     EXPECT_EQ(recorded[1], currentDirectory());
-    EXPECT_EQ(std::vector<std::string>(recorded.begin() + 2, recorded.end()), splitCommandLine(line))
-        << line;
+    EXPECT_EQ(std::vector<std::string>(recorded.begin() + 2, recorded.end()), splitCommandLine(line)) << line;
   }
 }

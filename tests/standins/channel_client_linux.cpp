@@ -18,7 +18,9 @@
 namespace {
 
 // A sender that vanishes before its record is read must not end this program.
-int ignoreError(Display*, XErrorEvent*) { return 0; }
+int ignoreError(Display*, XErrorEvent*) {
+  return 0;
+}
 
 void takeRecord(Display* display, const XClientMessageEvent& message, const std::string& recordPath) {
   const auto dwData = static_cast<uint32_t>(static_cast<unsigned long>(message.data.l[0]) & 0xffffffffUL);
@@ -31,8 +33,8 @@ void takeRecord(Display* display, const XClientMessageEvent& message, const std:
   unsigned long count = 0;
   unsigned long left = 0;
   unsigned char* data = nullptr;
-  const int result = XGetWindowProperty(display, sender, property, 0, 0x1000000, False,
-                                        AnyPropertyType, &type, &format, &count, &left, &data);
+  const int result = XGetWindowProperty(display, sender, property, 0, 0x1000000, False, AnyPropertyType, &type, &format,
+                                        &count, &left, &data);
   if (result == Success && type == message.message_type && format == 8 && left == 0)
     appendLine(recordPath, formatCopyDataRecord(dwData, wParam, data, count));
   if (data != nullptr) XFree(data);
@@ -57,8 +59,8 @@ int main(int argc, char** argv) {
   if (display == nullptr) return 1;
   XSetErrorHandler(ignoreError);
   const Atom copyData = XInternAtom(display, "_KVR_COPYDATA", False);
-  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 200,
-                                            0, 0, WhitePixel(display, DefaultScreen(display)));
+  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 200, 0, 0,
+                                            WhitePixel(display, DefaultScreen(display)));
   XStoreName(display, window, "channel client");
   XMapWindow(display, window);
   XSync(display, False);
@@ -70,12 +72,11 @@ int main(int argc, char** argv) {
     while (!hang && XPending(display) > 0) {
       XEvent event;
       XNextEvent(display, &event);
-      if (event.type == ClientMessage && event.xclient.message_type == copyData &&
-          event.xclient.format == 32)
+      if (event.type == ClientMessage && event.xclient.message_type == copyData && event.xclient.format == 32)
         takeRecord(display, event.xclient, recordPath);
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
     pollfd connection{ConnectionNumber(display), POLLIN, 0};
     poll(&connection, 1, static_cast<int>(left.count()));

@@ -19,20 +19,13 @@ LRESULT CALLBACK clientWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_COPYDATA: {
       const auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
       // The sender waits in SendMessage until this returns, so the line is on disk when it goes on.
-      appendLine(g_recordPath,
-                 formatCopyDataRecord(static_cast<uint32_t>(record->dwData),
-                                      static_cast<int32_t>(wParam),
-                                      static_cast<const uint8_t*>(record->lpData), record->cbData));
+      appendLine(g_recordPath, formatCopyDataRecord(static_cast<uint32_t>(record->dwData), static_cast<int32_t>(wParam),
+                                                    static_cast<const uint8_t*>(record->lpData), record->cbData));
       return TRUE;
     }
-    case WM_TIMER:
-      DestroyWindow(hWnd);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcW(hWnd, message, wParam, lParam);
+    case WM_TIMER: DestroyWindow(hWnd); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(hWnd, message, wParam, lParam);
   }
 }
 
@@ -52,9 +45,8 @@ int main(int argc, char** argv) {
   windowClass.hInstance = hInstance;
   windowClass.lpszClassName = L"KvrChannelClientStandin";
   if (RegisterClassW(&windowClass) == 0) return 1;
-  const HWND hWnd = CreateWindowExW(0, windowClass.lpszClassName, L"channel client",
-                                    WS_OVERLAPPEDWINDOW, 0, 0, 320, 200, nullptr, nullptr,
-                                    hInstance, nullptr);
+  const HWND hWnd = CreateWindowExW(0, windowClass.lpszClassName, L"channel client", WS_OVERLAPPEDWINDOW, 0, 0, 320,
+                                    200, nullptr, nullptr, hInstance, nullptr);
   if (hWnd == nullptr) return 1;
   ShowWindow(hWnd, SW_SHOWNOACTIVATE);
   SetTimer(hWnd, 1, timeLimitMs, nullptr);

@@ -15,8 +15,8 @@ std::vector<std::string> infoLinesBelow(const std::filesystem::path& folder) {
 }
 
 std::vector<std::string> withoutProxyLine(std::vector<std::string> lines) {
-  lines.erase(std::remove_if(lines.begin(), lines.end(),
-                             [](const std::string& line) { return line.rfind("proxy:", 0) == 0; }),
-              lines.end());
+  lines.erase(
+      std::remove_if(lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("proxy:", 0) == 0; }),
+      lines.end());
   return lines;
 }

@@ -14,8 +14,7 @@ struct ProcessResult {
 };
 
 // Runs `program` with `arguments` (passed to it unchanged) in the current folder.
-ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         int timeoutMs = 20000);
+ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments, int timeoutMs = 20000);
 
 // Sets an environment variable of this process (and so of the programs it starts).
 void setEnvironment(const std::string& name, const std::string& value);

@@ -87,11 +87,12 @@ ChildProcess::~ChildProcess() {
   if (m_impl->output >= 0) close(m_impl->output);
 }
 
-bool ChildProcess::started() const { return m_impl->pid > 0; }
+bool ChildProcess::started() const {
+  return m_impl->pid > 0;
+}
 
 bool ChildProcess::readMore(std::chrono::steady_clock::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
   if (left.count() <= 0 || m_impl->output < 0) return false;
   pollfd output{m_impl->output, POLLIN, 0};
   if (poll(&output, 1, static_cast<int>(left.count())) <= 0) return true;

@@ -81,8 +81,8 @@ ChildProcess::ChildProcess(const std::string& cmdline) : m_impl(std::make_unique
   PROCESS_INFORMATION info{};
   std::vector<char> szCmdline(cmdline.begin(), cmdline.end());
   szCmdline.push_back('\0');
-  if (CreateProcessA(nullptr, szCmdline.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
-                     nullptr, nullptr, &startup, &info)) {
+  if (CreateProcessA(nullptr, szCmdline.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                     &startup, &info)) {
     m_impl->process = info.hProcess;
     CloseHandle(info.hThread);
   }
@@ -100,7 +100,9 @@ ChildProcess::~ChildProcess() {
   if (m_impl->output != nullptr) CloseHandle(m_impl->output);
 }
 
-bool ChildProcess::started() const { return m_impl->process != nullptr; }
+bool ChildProcess::started() const {
+  return m_impl->process != nullptr;
+}
 
 bool ChildProcess::readMore(std::chrono::steady_clock::time_point deadline) {
   if (m_impl->output == nullptr || std::chrono::steady_clock::now() >= deadline) return false;
@@ -122,8 +124,7 @@ bool ChildProcess::readMore(std::chrono::steady_clock::time_point deadline) {
 std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
   if (m_impl->process == nullptr) return std::nullopt;
   if (!m_impl->exitCode) {
-    if (WaitForSingleObject(m_impl->process, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
-      return std::nullopt;
+    if (WaitForSingleObject(m_impl->process, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;
     GetExitCodeProcess(m_impl->process, &code);
     m_impl->exitCode = static_cast<int>(code);

@@ -13,8 +13,7 @@ namespace fs = std::filesystem;
 TestFolder::TestFolder() : m_previous(fs::current_path()) {
   static std::atomic<unsigned> s_counter{0};
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  m_path = fs::temp_directory_path() /
-           ("kvr-test-" + std::to_string(stamp) + "-" + std::to_string(s_counter++));
+  m_path = fs::temp_directory_path() / ("kvr-test-" + std::to_string(stamp) + "-" + std::to_string(s_counter++));
   fs::create_directories(m_path);
   fs::current_path(m_path);
 }

@@ -44,8 +44,18 @@ TEST(DeviceInfo, MacAddressOfTheFirstWiredEthernetAdapter) {
 TEST(DeviceInfo, MachineFactsHaveTheirForms) {
   const std::string mac = macAddressText();
   EXPECT_TRUE(mac.empty() || std::regex_match(mac, std::regex("([0-9A-F]{2}:){5}[0-9A-F]{2}"))) << mac;
-  const std::set<std::string> names{"", "XPOrGreater", "XPSP1OrGreater", "XPSP2OrGreater",
-      "XPSP3OrGreater", "VistaOrGreater", "VistaSP1OrGreater", "VistaSP2OrGreater", "Windows7OrGreater",
-      "Windows7SP1OrGreater", "Windows8OrGreater", "Windows8Point1OrGreater", "Windows10OrGreater"};
+  const std::set<std::string> names{"",
+                                    "XPOrGreater",
+                                    "XPSP1OrGreater",
+                                    "XPSP2OrGreater",
+                                    "XPSP3OrGreater",
+                                    "VistaOrGreater",
+                                    "VistaSP1OrGreater",
+                                    "VistaSP2OrGreater",
+                                    "Windows7OrGreater",
+                                    "Windows7SP1OrGreater",
+                                    "Windows8OrGreater",
+                                    "Windows8Point1OrGreater",
+                                    "Windows10OrGreater"};
   EXPECT_EQ(names.count(osVersionName()), 1u) << osVersionName();
 }

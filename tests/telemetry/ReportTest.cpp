@@ -74,8 +74,7 @@ TEST_F(Collector, LaunchAndCloseArriveSignedOverVerifiedTls) {
 
 TEST_F(Collector, CertificateFromAnotherAuthorityIsRefused) {
   EXPECT_EQ(DownloadEngine(url(), localCaFile("ca.pem")).post("x=trusted"), CURLE_OK);
-  EXPECT_EQ(DownloadEngine(url(), localCaFile("foreign-ca.pem")).post("x=foreign"),
-            CURLE_PEER_FAILED_VERIFICATION);
+  EXPECT_EQ(DownloadEngine(url(), localCaFile("foreign-ca.pem")).post("x=foreign"), CURLE_PEER_FAILED_VERIFICATION);
   DownloadEngine(url(), localCaFile("foreign-ca.pem")).report("launch_start");
   const std::vector<std::string> bodies = received();
   ASSERT_EQ(bodies.size(), 1u);

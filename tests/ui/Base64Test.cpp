@@ -53,20 +53,20 @@ TEST(Base64, EveryByteRoundTrips) {
 
 TEST(Base64, MalformedTextIsRefused) {
   const std::string cases[] = {
-      "",           // empty
-      "Zg=",        // length not a multiple of 4
+      "",     // empty
+      "Zg=",  // length not a multiple of 4
       "Zm9vY",
       "Zm9vYmFyZ",
-      "Zm9-",       // URL-safe alphabet
+      "Zm9-",  // URL-safe alphabet
       "Zm9_",
       "Zm9v Yg==",  // blanks and line breaks
       "Zm9v\r\nYg==",
       "Zm9v\0Yg=="s,
       "Zm9\xc3\xa9",  // a byte outside ASCII
-      "Zg=a",       // "=" not at the end
+      "Zg=a",         // "=" not at the end
       "=Zg=",
       "Zg==Zg==",
-      "Z===",       // three "=" leave one character for a byte
+      "Z===",  // three "=" leave one character for a byte
       "====",
       "Zm9vYg=\n",
   };

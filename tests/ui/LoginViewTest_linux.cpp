@@ -21,8 +21,8 @@ namespace {
 // Runs page script in the view; a click from script is as good as the player's here.
 void runScript(ViewDialog& dialog, const char* script) {
   onUi(dialog, [&] {
-    webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(GetNativeWidget(dialog.m_view)), script, -1, nullptr,
-                                        nullptr, nullptr, nullptr, nullptr);
+    webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(GetNativeWidget(dialog.m_view)), script, -1, nullptr, nullptr,
+                                        nullptr, nullptr, nullptr);
   });
 }
 

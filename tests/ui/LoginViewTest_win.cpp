@@ -73,7 +73,8 @@ Answer call(IDispatch* object, DISPID id, const wchar_t* text, UINT count = 1) {
   DISPPARAMS params{&argument, nullptr, count, 0};
   VARIANT answer;
   VariantInit(&answer);
-  const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &answer, nullptr, nullptr);
+  const HRESULT hr =
+      object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &answer, nullptr, nullptr);
   VariantClear(&argument);
   const Answer result{hr, V_VT(&answer), V_VT(&answer) == VT_BOOL && V_BOOL(&answer) != VARIANT_FALSE};
   VariantClear(&answer);

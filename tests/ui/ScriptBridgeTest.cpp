@@ -25,7 +25,7 @@ namespace {
 struct GbkCodePage : WebViewSystem {
   std::wstring AnsiToWide(std::string_view text) override {
     static const std::map<std::string, std::wstring> kGbk = {{"\xC4\xE3\xBA\xC3", L"\u4F60\u597D"},
-                                                            {"ab\xC4\xE3", L"ab\u4F60"}};
+                                                             {"ab\xC4\xE3", L"ab\u4F60"}};
     const auto found = kGbk.find(std::string(text));
     return found != kGbk.end() ? found->second : FromAnsi(text);
   }
@@ -89,6 +89,8 @@ TEST_F(BridgeRun, Decisions) {
     std::vector<std::string> calls, lines;
     bool asksPath;
   };
+  // One case a row reads better than one field a line.
+  // clang-format off
   const Case cases[] = {
       {"installed", "./kvr/game", true, true, true, L"dGVzdA==", true,
        {"start ./kvr/game/kvr.exe | " + kLine, "report game_start", "reload", "destroy"},
@@ -110,6 +112,7 @@ TEST_F(BridgeRun, Decisions) {
        {"start ./kvr/game/kvr.exe | " + kLine, "reload", kFailed},
        {"AppLogin Start Game", kLine, "AppLogin start err:2 not found"}, true},
   };
+  // clang-format on
   for (const Case& c : cases) {
     ASSERT_TRUE(startQuietLauncherLog());
     Recorder recorder;

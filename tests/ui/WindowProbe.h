@@ -19,7 +19,7 @@ struct Rgb {
 };
 
 struct WindowFacts {
-  CRect rect;  // on the screen
+  CRect rect;         // on the screen
   std::string title;  // UTF-8
   bool topMost = false;
   bool hasIcon = false;

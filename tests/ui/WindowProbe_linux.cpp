@@ -105,8 +105,8 @@ std::string windowId(CDialogEx& dialog) {
 
 Rgb screenPixel(CPoint point) {
   Connection connection;
-  XImage* image = XGetImage(connection.display, DefaultRootWindow(connection.display), point.x, point.y, 1, 1,
-                            AllPlanes, ZPixmap);
+  XImage* image =
+      XGetImage(connection.display, DefaultRootWindow(connection.display), point.x, point.y, 1, 1, AllPlanes, ZPixmap);
   if (image == nullptr) return {};
   const unsigned long pixel = XGetPixel(image, 0, 0);
   XDestroyImage(image);

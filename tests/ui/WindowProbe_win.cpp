@@ -76,7 +76,8 @@ WindowFacts windowFacts(CDialogEx& dialog) {
   GetWindowTextW(hWnd, title, 128);
   facts.title = toUtf8(title);
   facts.topMost = (GetWindowLongW(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-  facts.hasIcon = SendMessageW(hWnd, WM_GETICON, ICON_BIG, 0) != 0 && SendMessageW(hWnd, WM_GETICON, ICON_SMALL, 0) != 0;
+  facts.hasIcon =
+      SendMessageW(hWnd, WM_GETICON, ICON_BIG, 0) != 0 && SendMessageW(hWnd, WM_GETICON, ICON_SMALL, 0) != 0;
   return facts;
 }
 

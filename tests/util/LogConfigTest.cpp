@@ -12,12 +12,8 @@ TEST(LogConfig, Trimming) {
     const char* expected;
   };
   const Case cases[] = {
-      {"  a b \t\r\n", "", "a b"},
-      {"\xEF\xBB\xBF  key", "", "key"},
-      {" \t \r\n", "", ""},
-      {"[ main ]", "[]", "main"},
-      {"[[Main]]", "[]", "Main"},
-      {"x\xEF\xBB\xBF", "", "x\xEF\xBB\xBF"},
+      {"  a b \t\r\n", "", "a b"}, {"\xEF\xBB\xBF  key", "", "key"}, {" \t \r\n", "", ""},
+      {"[ main ]", "[]", "main"},  {"[[Main]]", "[]", "Main"},       {"x\xEF\xBB\xBF", "", "x\xEF\xBB\xBF"},
   };
   for (const Case& c : cases) EXPECT_EQ(trimConfigText(c.text, c.extra), c.expected) << c.text;
 }

@@ -36,8 +36,7 @@ TEST(LogFileName, FromSettingsTimeAndIndex) {
       {"logs/", true, "proc", "Net", localTm(2023, 12, 31, 23, 59), 0, "logs/2023_12/",
        "logs/2023_12/proc_Net_202312312359_000.log"},
       // The index widens past three digits rather than wrapping.
-      {"logs/", false, "proc", "log", localTm(2024, 3, 5, 14, 7), 1000, "logs/",
-       "logs/proc_log_202403051407_1000.log"},
+      {"logs/", false, "proc", "log", localTm(2024, 3, 5, 14, 7), 1000, "logs/", "logs/proc_log_202403051407_1000.log"},
       // The path is used as the setter left it, separators and all.
       {"C:\\logs\\app/", false, "proc", "my log", localTm(2024, 3, 5, 14, 7), 0, "C:\\logs\\app/",
        "C:\\logs\\app/proc_my log_202403051407_000.log"},

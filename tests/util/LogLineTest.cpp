@@ -41,7 +41,8 @@ int64_t utcOffset(int64_t time) {
   std::tm local{};
   toLocalTime(time, local);
   const int64_t asUtc = daysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                                      static_cast<unsigned>(local.tm_mday)) * 86400 +
+                                      static_cast<unsigned>(local.tm_mday)) *
+                            86400 +
                         local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
   return asUtc - time;
 }
@@ -71,10 +72,15 @@ TEST(RecordStream, NumbersTextAndRoom) {
     const char* expected;
   };
   const Case cases[] = {
-      {0, 0, 10, "0"},          {7, 4, 10, "0007"},       {4321, 4, 10, "4321"},
-      {123456, 4, 10, "123456"}, {99, 2, 10, "99"},         {100, 0, 10, "100"},
+      {0, 0, 10, "0"},
+      {7, 4, 10, "0007"},
+      {4321, 4, 10, "4321"},
+      {123456, 4, 10, "123456"},
+      {99, 2, 10, "99"},
+      {100, 0, 10, "100"},
       {18446744073709551615ull, 0, 10, "18446744073709551615"},
-      {255, 0, 16, "FF"},       {0xABC, 8, 16, "00000ABC"},
+      {255, 0, 16, "FF"},
+      {0xABC, 8, 16, "00000ABC"},
   };
   for (const Case& c : cases) {
     char buffer[128];

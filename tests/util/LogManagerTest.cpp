@@ -113,12 +113,12 @@ TEST_F(LoggerFixture, WritesTheLauncherLogFile) {
   const std::vector<std::string> lines = splitCrLf(text);
   ASSERT_EQ(lines.size(), 4u) << text;
   const std::string headerPattern = "\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\\.\\d{3} \\[\\d{4,}\\] ";
-  EXPECT_TRUE(std::regex_match(lines[0], std::regex(headerPattern +
-                                                    "LOG_ALARM -----------------  logger thread started!   -+")))
+  EXPECT_TRUE(std::regex_match(lines[0],
+                               std::regex(headerPattern + "LOG_ALARM -----------------  logger thread started!   -+")))
       << lines[0];
-  EXPECT_TRUE(std::regex_match(lines[1], std::regex(headerPattern +
-                                                    "LOG_ALARM logger id=0 key=Main name=log path=./kvr/logs/ "
-                                                    "level=1 display=true")))
+  EXPECT_TRUE(
+      std::regex_match(lines[1], std::regex(headerPattern + "LOG_ALARM logger id=0 key=Main name=log path=./kvr/logs/ "
+                                                            "level=1 display=true")))
       << lines[1];
   EXPECT_TRUE(std::regex_match(lines[2], std::regex(headerPattern + "LOG_INFO work:here"))) << lines[2];
   EXPECT_TRUE(std::regex_match(lines[3], std::regex(headerPattern + "LOG_INFO close launch"))) << lines[3];

@@ -18,7 +18,8 @@ TEST(Text, ToAnsi) {
 TEST(Text, StringTable) {
   EXPECT_EQ(LoadResourceText(IDS_GAME_TITLE), L"Kavran");
   EXPECT_EQ(LoadResourceText(IDS_COPY_TARGET), L"C:\\Games\\velmora\\kvr\\%s");
-  EXPECT_EQ(LoadResourceText(IDS_UNINSTALL_KEY), L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kvr_velmora");
+  EXPECT_EQ(LoadResourceText(IDS_UNINSTALL_KEY),
+            L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kvr_velmora");
   EXPECT_EQ(LoadResourceText(IDS_UNINSTALLER_PATH), L"C:\\Games\\velmora\\kvr\\uninst.exe");
   EXPECT_EQ(LoadResourceText(IDS_VERSION), L"1.0");
   EXPECT_EQ(LoadResourceText(IDS_COMPANY), L"Inc.");
