@@ -4,9 +4,7 @@
 
 namespace {
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
@@ -75,10 +73,6 @@ std::vector<std::string> splitCommandLine(std::string_view cmdline) {
   return args;
 }
 
-std::string gameExecutablePath(std::string_view strPath) {
-  return std::string(strPath) + "/kvr.exe";
-}
+std::string gameExecutablePath(std::string_view strPath) { return std::string(strPath) + "/kvr.exe"; }
 
-bool isGameInstalled(std::string_view strPath) {
-  return isRegularFile(gameExecutablePath(strPath));
-}
+bool isGameInstalled(std::string_view strPath) { return isRegularFile(gameExecutablePath(strPath)); }

@@ -1,6 +1,4 @@
 #include "StartupMessage.h"
 #include "framework/MessageBox.h"
 
-void showStartupError(const std::wstring& text) {
-  AfxWarningBox(text, kBoxCaption);
-}
+void showStartupError(const std::wstring& text) { AfxWarningBox(text, kBoxCaption); }

@@ -58,6 +58,4 @@ SelfCopy copySelfToInstallFolder() {
   return copy;
 }
 
-void endProcess(int code) {
-  ExitProcess(static_cast<UINT>(code));
-}
+void endProcess(int code) { ExitProcess(static_cast<UINT>(code)); }

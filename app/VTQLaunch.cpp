@@ -36,13 +36,9 @@ void raiseOtherLauncherWhenItShows(const std::wstring& title) {
 
 }  // namespace
 
-CVTQLaunchApp::CVTQLaunchApp() {
-  m_dwRestartManagerSupportFlags = AFX_RESTART_MANAGER_SUPPORT_RESTART;
-}
+CVTQLaunchApp::CVTQLaunchApp() { m_dwRestartManagerSupportFlags = AFX_RESTART_MANAGER_SUPPORT_RESTART; }
 
-void CVTQLaunchApp::ParseCmdLine() {
-  ::ParseCmdLine(*this, m_lpCmdLine);
-}
+void CVTQLaunchApp::ParseCmdLine() { ::ParseCmdLine(*this, m_lpCmdLine); }
 
 bool CVTQLaunchApp::InitInstance() {
   // A second launcher only brings the first one forward, before touching the disk.

@@ -171,9 +171,7 @@ class FwritePeer : public BenchPeer {
 
 // ---- checking the files --------------------------------------------------------------
 
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads an unsigned decimal at `pos`; false without digits.
 bool readNumber(std::string_view line, size_t& pos, uint64_t& value) {

@@ -125,6 +125,4 @@ void BitExtractor::extract(const std::wstring& inFile, const std::wstring& outDi
   run(m_library.codec(), m_format, inFile, &outDir, finalItem);
 }
 
-void BitExtractor::test(const std::wstring& inFile) const {
-  run(m_library.codec(), m_format, inFile, nullptr, {});
-}
+void BitExtractor::test(const std::wstring& inFile) const { run(m_library.codec(), m_format, inFile, nullptr, {}); }

@@ -58,9 +58,7 @@ HResult KVR_COMCALL OutStream::Write(const void* data, std::uint32_t size, std::
 ExtractCallback::ExtractCallback(const std::vector<ArchiveItem>& items, std::wstring root, bool writing)
     : m_items(items), m_root(std::move(root)), m_writing(writing) {}
 
-HResult KVR_COMCALL ExtractCallback::CryptoGetTextPassword(Bstr*) {
-  return fail("Password is not defined");
-}
+HResult KVR_COMCALL ExtractCallback::CryptoGetTextPassword(Bstr*) { return fail("Password is not defined"); }
 
 HResult KVR_COMCALL ExtractCallback::GetStream(std::uint32_t index, ISequentialOutStream** stream,
                                                std::int32_t askMode) {

@@ -36,9 +36,7 @@ std::optional<mode_t> archiveMode(std::uint32_t attributes, mode_t current) {
   return std::nullopt;
 }
 
-int fd(std::intptr_t file) {
-  return static_cast<int>(file);
-}
+int fd(std::intptr_t file) { return static_cast<int>(file); }
 
 }  // namespace
 
@@ -90,9 +88,7 @@ void OutputFile::abandon() {
   m_file = -1;
 }
 
-bool OutputFile::write(const void* data, std::uint32_t size) {
-  return writeAll(m_file, data, size);
-}
+bool OutputFile::write(const void* data, std::uint32_t size) { return writeAll(m_file, data, size); }
 
 bool OutputFile::finish(const ItemMetadata& metadata) {
   const int file = fd(m_file);
@@ -146,9 +142,7 @@ bool replaceFile(const std::wstring& from, const std::wstring& to) {
   return rename(toUtf8(from).c_str(), toUtf8(to).c_str()) == 0;
 }
 
-bool removeFile(const std::wstring& path) {
-  return unlink(toUtf8(path).c_str()) == 0 || errno == ENOENT;
-}
+bool removeFile(const std::wstring& path) { return unlink(toUtf8(path).c_str()) == 0 || errno == ENOENT; }
 
 bool isRegularFileAt(const std::wstring& path) {
   struct stat info {};

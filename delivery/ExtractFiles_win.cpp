@@ -13,9 +13,7 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
                                       FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY |
                                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-HANDLE handleOf(std::intptr_t file) {
-  return reinterpret_cast<HANDLE>(file);
-}
+HANDLE handleOf(std::intptr_t file) { return reinterpret_cast<HANDLE>(file); }
 
 FILETIME toFileTime(std::uint64_t value) {
   FILETIME time;
@@ -87,9 +85,7 @@ void OutputFile::abandon() {
   m_file = -1;
 }
 
-bool OutputFile::write(const void* data, std::uint32_t size) {
-  return writeAll(m_file, data, size);
-}
+bool OutputFile::write(const void* data, std::uint32_t size) { return writeAll(m_file, data, size); }
 
 bool OutputFile::finish(const ItemMetadata& metadata) {
   HANDLE file = handleOf(m_file);

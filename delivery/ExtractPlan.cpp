@@ -15,9 +15,7 @@ constexpr std::uint32_t kUnixLink = 0120000;
 
 }  // namespace
 
-std::string quotedPath(const std::wstring& path) {
-  return "'" + toUtf8(path) + "'";
-}
+std::string quotedPath(const std::wstring& path) { return "'" + toUtf8(path) + "'"; }
 
 void planExtraction(std::vector<ArchiveItem>& items, std::wstring_view finalItem, wchar_t separator) {
   for (ArchiveItem& item : items) {

@@ -2,9 +2,7 @@
 
 namespace {
 
-wchar_t asciiLower(wchar_t c) {
-  return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
+wchar_t asciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 // Calls `visit` with each part between separators, empty ones included.
 template <typename Visit>
@@ -20,9 +18,7 @@ void forEachPart(std::wstring_view path, wchar_t separator, Visit visit) {
 
 }  // namespace
 
-bool isPathSeparator(wchar_t c, wchar_t separator) {
-  return c == L'/' || c == separator;
-}
+bool isPathSeparator(wchar_t c, wchar_t separator) { return c == L'/' || c == separator; }
 
 std::optional<std::vector<std::wstring>> safeComponents(std::wstring_view path, wchar_t separator) {
   if (path.empty() || isPathSeparator(path.front(), separator)) return std::nullopt;

@@ -8,9 +8,7 @@
 
 #include "FileSystem.h"
 
-std::string packageRecordPath(const std::string& package) {
-  return package + kPackageRecordSuffix;
-}
+std::string packageRecordPath(const std::string& package) { return package + kPackageRecordSuffix; }
 
 bool readPackageRecord(const std::string& package, PackageRecord& record) {
   std::ifstream file(packageRecordPath(package), std::ios::binary);
@@ -46,6 +44,4 @@ bool writePackageRecord(const std::string& package, const PackageRecord& record)
                         false, kPackageRecordAsideSuffix);
 }
 
-void removePackageRecord(const std::string& package) {
-  std::remove(packageRecordPath(package).c_str());
-}
+void removePackageRecord(const std::string& package) { std::remove(packageRecordPath(package).c_str()); }

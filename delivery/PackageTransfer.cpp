@@ -23,9 +23,7 @@ std::int64_t fileSize(const std::string& path) {
   return error ? -1 : static_cast<std::int64_t>(size);
 }
 
-char lowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The value of header `name` when `line` is that header, trimmed; else false.
 bool headerValue(std::string_view line, std::string_view name, std::string& value) {
@@ -109,9 +107,7 @@ bool transientCode(CURLcode code) {
   }
 }
 
-bool transientStatus(long status) {
-  return status == 408 || status == 429 || (status >= 500 && status <= 599);
-}
+bool transientStatus(long status) { return status == 408 || status == 429 || (status >= 500 && status <= 599); }
 
 class Transfer {
  public:

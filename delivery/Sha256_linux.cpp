@@ -12,13 +12,9 @@ Sha256::Sha256() : m_state(std::make_unique<State>()) {
   reset();
 }
 
-Sha256::~Sha256() {
-  EVP_MD_CTX_free(m_state->context);
-}
+Sha256::~Sha256() { EVP_MD_CTX_free(m_state->context); }
 
-bool Sha256::valid() const {
-  return m_state->started;
-}
+bool Sha256::valid() const { return m_state->started; }
 
 void Sha256::reset() {
   m_state->started = m_state->context != nullptr && EVP_DigestInit_ex(m_state->context, EVP_sha256(), nullptr) == 1;

@@ -15,9 +15,7 @@ struct Sha256::State {
 
 namespace {
 
-bool succeeded(NTSTATUS status) {
-  return status >= 0;
-}
+bool succeeded(NTSTATUS status) { return status >= 0; }
 
 }  // namespace
 
@@ -43,9 +41,7 @@ Sha256::~Sha256() {
   if (m_state->algorithm != nullptr) BCryptCloseAlgorithmProvider(m_state->algorithm, 0);
 }
 
-bool Sha256::valid() const {
-  return m_state->started;
-}
+bool Sha256::valid() const { return m_state->started; }
 
 void Sha256::reset() {
   if (m_state->hash != nullptr) BCryptDestroyHash(m_state->hash);

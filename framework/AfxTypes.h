@@ -31,15 +31,9 @@ using ColorRef = uint32_t;
 constexpr ColorRef MakeRgb(uint8_t red, uint8_t green, uint8_t blue) {
   return static_cast<ColorRef>(red) | static_cast<ColorRef>(green) << 8 | static_cast<ColorRef>(blue) << 16;
 }
-constexpr uint8_t RedOf(ColorRef colour) {
-  return static_cast<uint8_t>(colour);
-}
-constexpr uint8_t GreenOf(ColorRef colour) {
-  return static_cast<uint8_t>(colour >> 8);
-}
-constexpr uint8_t BlueOf(ColorRef colour) {
-  return static_cast<uint8_t>(colour >> 16);
-}
+constexpr uint8_t RedOf(ColorRef colour) { return static_cast<uint8_t>(colour); }
+constexpr uint8_t GreenOf(ColorRef colour) { return static_cast<uint8_t>(colour >> 8); }
+constexpr uint8_t BlueOf(ColorRef colour) { return static_cast<uint8_t>(colour >> 16); }
 
 // ShowWindow commands.
 enum class ShowCmd { Hide, Show, ShowNormal, Minimize };

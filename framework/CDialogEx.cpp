@@ -2,13 +2,9 @@
 
 CDialogEx::CDialogEx(unsigned nIDTemplate, CWnd*) : m_nIDTemplate(nIDTemplate) {}
 
-CDialogEx::~CDialogEx() {
-  DestroyWindow();
-}
+CDialogEx::~CDialogEx() { DestroyWindow(); }
 
-std::shared_ptr<UiThreadChannel> CDialogEx::GetUiThreadChannel() const {
-  return m_channel;
-}
+std::shared_ptr<UiThreadChannel> CDialogEx::GetUiThreadChannel() const { return m_channel; }
 
 bool CDialogEx::OnInitDialog() {
   CDataExchange exchange(this);
@@ -16,10 +12,6 @@ bool CDialogEx::OnInitDialog() {
   return true;
 }
 
-void CDialogEx::OnOK() {
-  EndDialog(kIdOk);
-}
+void CDialogEx::OnOK() { EndDialog(kIdOk); }
 
-void CDialogEx::OnCancel() {
-  EndDialog(kIdCancel);
-}
+void CDialogEx::OnCancel() { EndDialog(kIdCancel); }

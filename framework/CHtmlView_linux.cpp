@@ -183,18 +183,10 @@ void CHtmlView::Navigate2(const std::wstring& url) {
   if (m_impl->web != nullptr) webkit_web_view_load_uri(m_impl->web, ToAnsi(url).c_str());
 }
 
-void CHtmlView::Navigate(const std::wstring& url) {
-  Navigate2(url);
-}
+void CHtmlView::Navigate(const std::wstring& url) { Navigate2(url); }
 
-void CHtmlView::SetSilent(bool bSilent) {
-  m_impl->silent = bSilent;
-}
+void CHtmlView::SetSilent(bool bSilent) { m_impl->silent = bSilent; }
 
-bool CHtmlView::HasBrowser() const {
-  return m_impl->web != nullptr;
-}
+bool CHtmlView::HasBrowser() const { return m_impl->web != nullptr; }
 
-void CHtmlView::OnDestroy() {
-  m_impl->disconnect();
-}
+void CHtmlView::OnDestroy() { m_impl->disconnect(); }

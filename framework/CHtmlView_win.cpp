@@ -449,13 +449,9 @@ struct CHtmlView::Impl {
   }
 };
 
-IWebBrowser2* GetNativeBrowser(const CHtmlView& view) {
-  return HtmlViewAccess::impl(view).browser;
-}
+IWebBrowser2* GetNativeBrowser(const CHtmlView& view) { return HtmlViewAccess::impl(view).browser; }
 
-IDispatch* GetBrowserEventSink(const CHtmlView& view) {
-  return HtmlViewAccess::impl(view).sink;
-}
+IDispatch* GetBrowserEventSink(const CHtmlView& view) { return HtmlViewAccess::impl(view).sink; }
 
 CHtmlView::CHtmlView() : m_impl(std::make_unique<Impl>(*this)) {}
 
@@ -539,10 +535,6 @@ void CHtmlView::SetSilent(bool bSilent) {
   if (m_impl->browser != nullptr) m_impl->browser->put_Silent(bSilent ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
-bool CHtmlView::HasBrowser() const {
-  return m_impl->browser != nullptr;
-}
+bool CHtmlView::HasBrowser() const { return m_impl->browser != nullptr; }
 
-void CHtmlView::OnDestroy() {
-  m_impl->teardown();
-}
+void CHtmlView::OnDestroy() { m_impl->teardown(); }

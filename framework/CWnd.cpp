@@ -2,10 +2,6 @@
 
 void CWnd::OnCommand(int, int) {}
 
-bool CWnd::OnCopyData(uint32_t, std::span<const uint8_t>) {
-  return false;
-}
+bool CWnd::OnCopyData(uint32_t, std::span<const uint8_t>) { return false; }
 
-void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-  rControl.SubclassDlgItem(nIDC, pDX->m_pDlgWnd);
-}
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) { rControl.SubclassDlgItem(nIDC, pDX->m_pDlgWnd); }

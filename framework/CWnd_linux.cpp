@@ -38,9 +38,7 @@ bool ensureToolkit() {
   return started;
 }
 
-std::string utf8(const std::wstring& text) {
-  return toUtf8(text);
-}
+std::string utf8(const std::wstring& text) { return toUtf8(text); }
 
 CWnd* WndAccess::fromWidget(GtkWidget* widget) {
   return static_cast<CWnd*>(g_object_get_data(G_OBJECT(widget), kWndKey));
@@ -68,22 +66,16 @@ CWnd::~CWnd() {
   if (m_impl->widget != nullptr) g_object_set_data(G_OBJECT(m_impl->widget), kWndKey, nullptr);
 }
 
-bool CWnd::IsWindow() const {
-  return m_impl->widget != nullptr;
-}
+bool CWnd::IsWindow() const { return m_impl->widget != nullptr; }
 
-int CWnd::GetDlgCtrlID() const {
-  return m_impl->id;
-}
+int CWnd::GetDlgCtrlID() const { return m_impl->id; }
 
 CWnd* CWnd::GetDlgItem(int nID) {
   const auto found = m_impl->children.find(nID);
   return found != m_impl->children.end() && found->second->IsWindow() ? found->second : nullptr;
 }
 
-CWnd* CWnd::GetParent() const {
-  return m_impl->parent;
-}
+CWnd* CWnd::GetParent() const { return m_impl->parent; }
 
 bool CWnd::DestroyWindow() {
   if (m_impl->widget == nullptr) return false;
@@ -152,17 +144,11 @@ void CWnd::SetWindowText(const std::wstring& text) {
     gtk_label_set_text(GTK_LABEL(widget), utf8(text).c_str());
 }
 
-std::wstring CWnd::GetWindowText() const {
-  return m_impl->text;
-}
+std::wstring CWnd::GetWindowText() const { return m_impl->text; }
 
-CRect CWnd::GetWindowRect() const {
-  return m_impl->rect;
-}
+CRect CWnd::GetWindowRect() const { return m_impl->rect; }
 
-CRect CWnd::GetClientRect() const {
-  return {0, 0, m_impl->rect.Width(), m_impl->rect.Height()};
-}
+CRect CWnd::GetClientRect() const { return {0, 0, m_impl->rect.Width(), m_impl->rect.Height()}; }
 
 void CWnd::SetIcon(unsigned nIconId, bool) {
   // GTK keeps one icon list for every size: the large and the small icon are one picture.
@@ -211,19 +197,13 @@ bool CWnd::SubclassDlgItem(int nID, CWnd* pParent) {
   return true;
 }
 
-bool CWnd::OnEraseBkgnd(CDC*) {
-  return false;
-}
+bool CWnd::OnEraseBkgnd(CDC*) { return false; }
 
 void CWnd::OnPaint() {}
 
-HitTest CWnd::OnNcHitTest(CPoint) {
-  return HitTest::Client;
-}
+HitTest CWnd::OnNcHitTest(CPoint) { return HitTest::Client; }
 
-CtlColorBrush CWnd::OnCtlColor(CDC*, CWnd*) {
-  return CtlColorBrush::Default;
-}
+CtlColorBrush CWnd::OnCtlColor(CDC*, CWnd*) { return CtlColorBrush::Default; }
 
 void CWnd::ModifyStyleOwnerDraw() {
   // Every GTK button of ours is drawn by its object: nothing to change.
@@ -246,13 +226,9 @@ void CProgressCtrl::SetPos(int32_t nPos) {
   RedrawWindow();
 }
 
-int32_t CProgressCtrl::GetPos() const {
-  return WndAccess::impl(*this).pos;
-}
+int32_t CProgressCtrl::GetPos() const { return WndAccess::impl(*this).pos; }
 
-GtkWidget* GetNativeWidget(const CWnd& wnd) {
-  return WndAccess::impl(wnd).widget;
-}
+GtkWidget* GetNativeWidget(const CWnd& wnd) { return WndAccess::impl(wnd).widget; }
 
 GtkFixed* GetChildContainer(const CWnd& dialog) {
   GtkWidget* fixed = WndAccess::impl(dialog).fixed;

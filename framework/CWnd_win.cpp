@@ -13,9 +13,7 @@ constexpr wchar_t kWndProperty[] = L"KvrCWnd";
 
 }  // namespace
 
-CWnd* WndAccess::fromHandle(HWND hWnd) {
-  return static_cast<CWnd*>(GetPropW(hWnd, kWndProperty));
-}
+CWnd* WndAccess::fromHandle(HWND hWnd) { return static_cast<CWnd*>(GetPropW(hWnd, kWndProperty)); }
 
 void WndAccess::attach(CWnd& wnd, HWND hWnd) {
   wnd.m_impl->hWnd = hWnd;
@@ -67,13 +65,9 @@ CWnd::~CWnd() {
   RemovePropW(m_impl->hWnd, kWndProperty);
 }
 
-bool CWnd::IsWindow() const {
-  return m_impl->hWnd != nullptr && ::IsWindow(m_impl->hWnd);
-}
+bool CWnd::IsWindow() const { return m_impl->hWnd != nullptr && ::IsWindow(m_impl->hWnd); }
 
-int CWnd::GetDlgCtrlID() const {
-  return m_impl->hWnd != nullptr ? ::GetDlgCtrlID(m_impl->hWnd) : 0;
-}
+int CWnd::GetDlgCtrlID() const { return m_impl->hWnd != nullptr ? ::GetDlgCtrlID(m_impl->hWnd) : 0; }
 
 CWnd* CWnd::GetDlgItem(int nID) {
   if (m_impl->hWnd == nullptr) return nullptr;
@@ -91,9 +85,7 @@ CWnd* CWnd::GetParent() const {
   return parent != nullptr ? WndAccess::fromHandle(parent) : nullptr;
 }
 
-bool CWnd::DestroyWindow() {
-  return m_impl->hWnd != nullptr && ::DestroyWindow(m_impl->hWnd) != FALSE;
-}
+bool CWnd::DestroyWindow() { return m_impl->hWnd != nullptr && ::DestroyWindow(m_impl->hWnd) != FALSE; }
 
 bool CWnd::ShowWindow(ShowCmd nCmdShow) {
   int command = SW_SHOW;
@@ -125,9 +117,7 @@ bool CWnd::SetWindowPos(ZOrder insertAfter, int x, int y, int cx, int cy, unsign
   return ::SetWindowPos(m_impl->hWnd, after, x, y, cx, cy, flags) != FALSE;
 }
 
-bool CWnd::SetForegroundWindow() {
-  return m_impl->hWnd != nullptr && ::SetForegroundWindow(m_impl->hWnd) != FALSE;
-}
+bool CWnd::SetForegroundWindow() { return m_impl->hWnd != nullptr && ::SetForegroundWindow(m_impl->hWnd) != FALSE; }
 
 void CWnd::SetWindowText(const std::wstring& text) {
   if (m_impl->hWnd != nullptr) SetWindowTextW(m_impl->hWnd, text.c_str());
@@ -200,13 +190,9 @@ bool CWnd::SubclassDlgItem(int nID, CWnd* pParent) {
   return true;
 }
 
-bool CWnd::OnEraseBkgnd(CDC*) {
-  return WndAccess::defaultResult(*this) != 0;
-}
+bool CWnd::OnEraseBkgnd(CDC*) { return WndAccess::defaultResult(*this) != 0; }
 
-void CWnd::OnPaint() {
-  WndAccess::defaultResult(*this);
-}
+void CWnd::OnPaint() { WndAccess::defaultResult(*this); }
 
 HitTest CWnd::OnNcHitTest(CPoint) {
   return WndAccess::defaultResult(*this) == HTCAPTION ? HitTest::Caption : HitTest::Client;
@@ -223,9 +209,7 @@ void CWnd::ModifyStyleOwnerDraw() {
   SetWindowLongW(hWnd, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
 }
 
-CSize GetFullScreenSize() {
-  return {GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN)};
-}
+CSize GetFullScreenSize() { return {GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN)}; }
 
 void CProgressCtrl::SetRange32(int32_t nLower, int32_t nUpper) {
   SendMessageW(GetNativeWindow(*this), PBM_SETRANGE32, static_cast<WPARAM>(nLower), static_cast<LPARAM>(nUpper));
@@ -246,9 +230,7 @@ int32_t CProgressCtrl::GetPos() const {
   return static_cast<int32_t>(SendMessageW(GetNativeWindow(*this), PBM_GETPOS, 0, 0));
 }
 
-HWND GetNativeWindow(const CWnd& wnd) {
-  return WndAccess::impl(wnd).hWnd;
-}
+HWND GetNativeWindow(const CWnd& wnd) { return WndAccess::impl(wnd).hWnd; }
 
 void AttachNativeWindow(CWnd& wnd, HWND hWnd) {
   WndAccess::attach(wnd, hWnd);

@@ -88,13 +88,9 @@ void CDC::DrawPicture(const CPicture& picture, int width, int height) {
   cairo_restore(cr);
 }
 
-void CDC::SetBkModeTransparent(bool transparent) {
-  m_impl->transparent = transparent;
-}
+void CDC::SetBkModeTransparent(bool transparent) { m_impl->transparent = transparent; }
 
-void CDC::SetTextColor(ColorRef colour) {
-  m_impl->textColour = colour;
-}
+void CDC::SetTextColor(ColorRef colour) { m_impl->textColour = colour; }
 
 CPaintDC::CPaintDC(CWnd* pWnd) : CDC(contextOf(WndAccess::impl(*pWnd).paintContext, false)), m_pWnd(pWnd) {}
 
@@ -109,9 +105,7 @@ CImageDC::CImageDC(CImage& image)
   cairo_surface_destroy(cairo_get_target(m_impl->cr));
 }
 
-CImageDC::~CImageDC() {
-  cairo_surface_flush(cairo_get_target(m_impl->cr));
-}
+CImageDC::~CImageDC() { cairo_surface_flush(cairo_get_target(m_impl->cr)); }
 
 CImage::CImage() : m_impl(std::make_unique<Impl>()) {}
 CImage::~CImage() = default;
@@ -162,34 +156,16 @@ bool CImage::Load(std::span<const unsigned char> encoded) {
   return loaded;
 }
 
-void CImage::Destroy() {
-  *m_impl = Impl{};
-}
+void CImage::Destroy() { *m_impl = Impl{}; }
 
-bool CImage::IsNull() const {
-  return m_impl->data == nullptr;
-}
-int CImage::GetWidth() const {
-  return m_impl->width;
-}
-int CImage::GetHeight() const {
-  return m_impl->height;
-}
-int CImage::GetBPP() const {
-  return m_impl->bpp;
-}
-int CImage::GetPitch() const {
-  return m_impl->pitch;
-}
-uint8_t* CImage::GetBits() {
-  return m_impl->data.get();
-}
-const uint8_t* CImage::GetBits() const {
-  return m_impl->data.get();
-}
-bool CImage::HasAlphaChannel() const {
-  return m_impl->alpha;
-}
+bool CImage::IsNull() const { return m_impl->data == nullptr; }
+int CImage::GetWidth() const { return m_impl->width; }
+int CImage::GetHeight() const { return m_impl->height; }
+int CImage::GetBPP() const { return m_impl->bpp; }
+int CImage::GetPitch() const { return m_impl->pitch; }
+uint8_t* CImage::GetBits() { return m_impl->data.get(); }
+const uint8_t* CImage::GetBits() const { return m_impl->data.get(); }
+bool CImage::HasAlphaChannel() const { return m_impl->alpha; }
 
 CPicture::CPicture() : m_impl(std::make_unique<Impl>()) {}
 
@@ -230,6 +206,4 @@ bool CRgn::CreateFromRects(std::span<const CRect> rects) {
   return m_impl->region != nullptr;
 }
 
-bool CRgn::IsNull() const {
-  return m_impl == nullptr || m_impl->region == nullptr;
-}
+bool CRgn::IsNull() const { return m_impl == nullptr || m_impl->region == nullptr; }

@@ -64,27 +64,19 @@ void CDC::DrawPicture(const CPicture& picture, int width, int height) {
   graphics.DrawImage(bitmap, points, 3);
 }
 
-void CDC::SetBkModeTransparent(bool transparent) {
-  SetBkMode(m_impl->hdc, transparent ? TRANSPARENT : OPAQUE);
-}
+void CDC::SetBkModeTransparent(bool transparent) { SetBkMode(m_impl->hdc, transparent ? TRANSPARENT : OPAQUE); }
 
-void CDC::SetTextColor(ColorRef colour) {
-  ::SetTextColor(m_impl->hdc, colour);
-}
+void CDC::SetTextColor(ColorRef colour) { ::SetTextColor(m_impl->hdc, colour); }
 
 CPaintDC::CPaintDC(CWnd* pWnd) : CDC(contextOf(nullptr)), m_pWnd(pWnd) {
   m_impl->hdc = BeginPaint(WndAccess::impl(*pWnd).hWnd, &m_impl->paint);
 }
 
-CPaintDC::~CPaintDC() {
-  EndPaint(WndAccess::impl(*m_pWnd).hWnd, &m_impl->paint);
-}
+CPaintDC::~CPaintDC() { EndPaint(WndAccess::impl(*m_pWnd).hWnd, &m_impl->paint); }
 
 CImageDC::CImageDC(CImage& image) : CDC(contextOf(image.impl().dc())) {}
 
-CImageDC::~CImageDC() {
-  GdiFlush();
-}
+CImageDC::~CImageDC() { GdiFlush(); }
 
 HDC CImage::Impl::dc() {
   if (memoryDC == nullptr && bitmap != nullptr) {
@@ -96,9 +88,7 @@ HDC CImage::Impl::dc() {
 
 CImage::CImage() : m_impl(std::make_unique<Impl>()) {}
 
-CImage::~CImage() {
-  Destroy();
-}
+CImage::~CImage() { Destroy(); }
 
 bool CImage::Create(int nWidth, int nHeight, int nBPP, bool bAlpha) {
   Destroy();
@@ -164,36 +154,18 @@ void CImage::Destroy() {
   *m_impl = Impl{};
 }
 
-bool CImage::IsNull() const {
-  return m_impl->bitmap == nullptr;
-}
-int CImage::GetWidth() const {
-  return m_impl->width;
-}
-int CImage::GetHeight() const {
-  return m_impl->height;
-}
-int CImage::GetBPP() const {
-  return m_impl->bpp;
-}
-int CImage::GetPitch() const {
-  return m_impl->pitch;
-}
-uint8_t* CImage::GetBits() {
-  return m_impl->top;
-}
-const uint8_t* CImage::GetBits() const {
-  return m_impl->top;
-}
-bool CImage::HasAlphaChannel() const {
-  return m_impl->alpha;
-}
+bool CImage::IsNull() const { return m_impl->bitmap == nullptr; }
+int CImage::GetWidth() const { return m_impl->width; }
+int CImage::GetHeight() const { return m_impl->height; }
+int CImage::GetBPP() const { return m_impl->bpp; }
+int CImage::GetPitch() const { return m_impl->pitch; }
+uint8_t* CImage::GetBits() { return m_impl->top; }
+const uint8_t* CImage::GetBits() const { return m_impl->top; }
+bool CImage::HasAlphaChannel() const { return m_impl->alpha; }
 
 CPicture::CPicture() : m_impl(std::make_unique<Impl>()) {}
 
-CPicture::~CPicture() {
-  delete m_impl->bitmap;
-}
+CPicture::~CPicture() { delete m_impl->bitmap; }
 
 std::unique_ptr<CPicture> CPicture::FromBytes(std::span<const unsigned char> encoded) {
   if (encoded.empty()) return nullptr;
@@ -244,6 +216,4 @@ bool CRgn::CreateFromRects(std::span<const CRect> rects) {
   return m_impl->region != nullptr;
 }
 
-bool CRgn::IsNull() const {
-  return m_impl == nullptr || m_impl->region == nullptr;
-}
+bool CRgn::IsNull() const { return m_impl == nullptr || m_impl->region == nullptr; }

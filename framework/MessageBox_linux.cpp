@@ -3,15 +3,11 @@
 
 namespace {
 
-void onResponse(GtkDialog*, gint, gpointer loop) {
-  g_main_loop_quit(static_cast<GMainLoop*>(loop));
-}
+void onResponse(GtkDialog*, gint, gpointer loop) { g_main_loop_quit(static_cast<GMainLoop*>(loop)); }
 
 }  // namespace
 
-void AfxWarningBox(const std::wstring& text, const std::wstring& caption) {
-  runWarningBox(text, caption, nullptr);
-}
+void AfxWarningBox(const std::wstring& text, const std::wstring& caption) { runWarningBox(text, caption, nullptr); }
 
 void runWarningBox(const std::wstring& text, const std::wstring& caption, GtkWidget** shown) {
   if (!ensureToolkit()) return;

@@ -6,8 +6,6 @@ void initOle() {}
 void initCommonControls() {}
 void installOleMessageFilter() {}
 
-uintptr_t startGraphics() {
-  return 0;
-}
+uintptr_t startGraphics() { return 0; }
 
 void stopGraphics(uintptr_t) {}

@@ -48,9 +48,7 @@ OleMessageFilter g_messageFilter;
 
 }  // namespace
 
-void initOle() {
-  OleInitialize(nullptr);
-}
+void initOle() { OleInitialize(nullptr); }
 
 void initCommonControls() {
   INITCOMMONCONTROLSEX controls{};

@@ -44,9 +44,7 @@ gboolean runTask(gpointer data) {
   return G_SOURCE_REMOVE;
 }
 
-void releaseTask(gpointer data) {
-  delete static_cast<std::shared_ptr<Task>*>(data);
-}
+void releaseTask(gpointer data) { delete static_cast<std::shared_ptr<Task>*>(data); }
 
 }  // namespace
 
@@ -58,9 +56,7 @@ struct UiThreadChannel::Impl {
 
 UiThreadChannel::UiThreadChannel() : m_impl(std::make_unique<Impl>()) {}
 
-UiThreadChannel::~UiThreadChannel() {
-  close();
-}
+UiThreadChannel::~UiThreadChannel() { close(); }
 
 bool UiThreadChannel::runOnUiThread(const std::function<void()>& fn) {
   if (std::this_thread::get_id() == m_impl->uiThread) {

@@ -13,6 +13,4 @@ constexpr DialogTemplate kMainDialog = {IDD_MAIN_DIALOG, KVR_MAIN_DIALOG_WIDTH, 
 
 }  // namespace
 
-const DialogTemplate* FindDialogTemplate(unsigned id) {
-  return id == kMainDialog.id ? &kMainDialog : nullptr;
-}
+const DialogTemplate* FindDialogTemplate(unsigned id) { return id == kMainDialog.id ? &kMainDialog : nullptr; }

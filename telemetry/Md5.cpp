@@ -22,15 +22,11 @@ constexpr unsigned kShifts[64] = {
     4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21,
 };
 
-uint32_t rotateLeft(uint32_t value, unsigned count) {
-  return (value << count) | (value >> (32 - count));
-}
+uint32_t rotateLeft(uint32_t value, unsigned count) { return (value << count) | (value >> (32 - count)); }
 
 }  // namespace
 
-Md5::Md5() {
-  reset();
-}
+Md5::Md5() { reset(); }
 
 void Md5::reset() {
   m_state[0] = 0x67452301;

@@ -49,17 +49,11 @@ bool CBaseHtmlView::CreateFromPlaceholder(CWnd* pParent) {
   return true;
 }
 
-void CBaseHtmlView::OnInitialUpdate() {
-  Navigate2(m_wszUrl);
-}
+void CBaseHtmlView::OnInitialUpdate() { Navigate2(m_wszUrl); }
 
-bool CBaseHtmlView::OnGetExternal() {
-  return true;
-}
+bool CBaseHtmlView::OnGetExternal() { return true; }
 
-std::span<const CHtmlView::DispatchEntry> CBaseHtmlView::GetDispatchMap() const {
-  return kDispatchMap;
-}
+std::span<const CHtmlView::DispatchEntry> CBaseHtmlView::GetDispatchMap() const { return kDispatchMap; }
 
 CHtmlView* CBaseHtmlView::OnNewWindow2(bool&) {
   if (!m_pPopupView) {
@@ -96,14 +90,8 @@ bool CBaseHtmlView::AppLogin(const std::wstring& strToken) {
   return RunAppLogin(strToken, {m_config.m_strPath, m_options.m_nWinId, g_downloadFinished.load()}, *this, m_system);
 }
 
-void CBaseHtmlView::ReloadLoginPage() {
-  Navigate(m_wszUrl);
-}
+void CBaseHtmlView::ReloadLoginPage() { Navigate(m_wszUrl); }
 
-int32_t CBaseHtmlView::OwnerWindowNumber() const {
-  return m_pOwner != nullptr ? WindowNumber(*m_pOwner) : 0;
-}
+int32_t CBaseHtmlView::OwnerWindowNumber() const { return m_pOwner != nullptr ? WindowNumber(*m_pOwner) : 0; }
 
-bool CBaseHtmlView::DestroyOwner() {
-  return m_pOwner != nullptr && m_pOwner->DestroyWindow();
-}
+bool CBaseHtmlView::DestroyOwner() { return m_pOwner != nullptr && m_pOwner->DestroyWindow(); }

@@ -135,13 +135,9 @@ void MainDlg::OnClose() {
 }
 
 // Enter and Escape take the close button's way out: the guard holds, the client is told.
-void MainDlg::OnOK() {
-  OnClose();
-}
+void MainDlg::OnOK() { OnClose(); }
 
-void MainDlg::OnCancel() {
-  OnClose();
-}
+void MainDlg::OnCancel() { OnClose(); }
 
 void MainDlg::OnCommand(int nID, int nCode) {
   if (nCode != kBnClicked) return;
@@ -156,9 +152,7 @@ bool MainDlg::OnEraseBkgnd(CDC* pDC) {
   return false;
 }
 
-HitTest MainDlg::OnNcHitTest(CPoint) {
-  return HitTest::Caption;
-}
+HitTest MainDlg::OnNcHitTest(CPoint) { return HitTest::Caption; }
 
 CtlColorBrush MainDlg::OnCtlColor(CDC* pDC, CWnd* pWnd) {
   if (pWnd->GetDlgCtrlID() != IDC_STATUS_TEXT) return CDialogEx::OnCtlColor(pDC, pWnd);

@@ -31,13 +31,9 @@ bool WebViewSystem::PathExists(const std::wstring& path) {
   return std::filesystem::exists(std::filesystem::path(path), error);
 }
 
-std::wstring WebViewSystem::AnsiToWide(std::string_view text) {
-  return FromAnsi(text);
-}
+std::wstring WebViewSystem::AnsiToWide(std::string_view text) { return FromAnsi(text); }
 
-void WebViewSystem::Report(const std::string& type) {
-  DownloadEngine::instance().report(type);
-}
+void WebViewSystem::Report(const std::string& type) { DownloadEngine::instance().report(type); }
 
 void WebViewSystem::ShowWarningBox(const std::wstring& text, const std::wstring& caption) {
   AfxWarningBox(text, caption);

@@ -10,9 +10,7 @@
 #include "TextConvert.h"
 
 // The OEM and ANSI code pages are both UTF-8 here.
-std::optional<std::string> WebViewSystem::ToOem(std::wstring_view text) {
-  return TryToAnsi(text);
-}
+std::optional<std::string> WebViewSystem::ToOem(std::wstring_view text) { return TryToAnsi(text); }
 
 // The arguments are the command line split as the game's Windows runtime would split it;
 // the program is started as it is, without a shell, with no descriptor but the standard three.

@@ -4,9 +4,7 @@
 
 #include <cstdio>
 
-void consoleWritePlain(std::string_view text) {
-  fwrite(text.data(), 1, text.size(), stdout);
-}
+void consoleWritePlain(std::string_view text) { fwrite(text.data(), 1, text.size(), stdout); }
 
 void consoleWriteColored(std::string_view text, uint16_t attribute) {
   static const bool s_terminal = isatty(STDOUT_FILENO) == 1;
@@ -21,6 +19,4 @@ void consoleWriteColored(std::string_view text, uint16_t attribute) {
   fflush(stdout);
 }
 
-bool consoleShowsColoredText() {
-  return true;
-}
+bool consoleShowsColoredText() { return true; }

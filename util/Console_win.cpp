@@ -4,9 +4,7 @@
 
 #include <cstdio>
 
-void consoleWritePlain(std::string_view text) {
-  fwrite(text.data(), 1, text.size(), stdout);
-}
+void consoleWritePlain(std::string_view text) { fwrite(text.data(), 1, text.size(), stdout); }
 
 void consoleWriteColored(std::string_view text, uint16_t attribute) {
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);

@@ -20,13 +20,9 @@ bool isRegularFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool sameFileName(const std::string& a, const std::string& b) {
-  return a == b;
-}
+bool sameFileName(const std::string& a, const std::string& b) { return a == b; }
 
-bool makeDirectory(const std::string& path) {
-  return mkdir(path.c_str(), 0755) == 0;
-}
+bool makeDirectory(const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }
 
 bool makeFolderChain(const std::string& path) {
   if (path.empty()) return true;
@@ -39,9 +35,7 @@ bool makeFolderChain(const std::string& path) {
   return isDirectory(path);
 }
 
-bool makeFolderChain(const std::wstring& path) {
-  return makeFolderChain(toUtf8(path));
-}
+bool makeFolderChain(const std::wstring& path) { return makeFolderChain(toUtf8(path)); }
 
 bool writeAll(std::intptr_t file, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const char*>(data);
@@ -74,9 +68,7 @@ std::filesystem::path executableFile() {
   return std::string(buffer, static_cast<size_t>(length));
 }
 
-std::string executablePath() {
-  return executableFile().native();
-}
+std::string executablePath() { return executableFile().native(); }
 
 std::optional<std::filesystem::path> desktopFolder() {
   const char* desktop = getenv("XDG_DESKTOP_DIR");

@@ -34,13 +34,9 @@ bool sameFileName(const std::string& a, const std::string& b) {
                               TRUE) == CSTR_EQUAL;
 }
 
-bool makeDirectory(const std::string& path) {
-  return CreateDirectoryA(path.c_str(), nullptr) != 0;
-}
+bool makeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
-bool makeFolderChain(const std::string& path) {
-  return makeFolderChain(FromAnsi(path));
-}
+bool makeFolderChain(const std::string& path) { return makeFolderChain(FromAnsi(path)); }
 
 bool makeFolderChain(const std::wstring& path) {
   if (path.empty()) return true;
@@ -92,9 +88,7 @@ std::filesystem::path executableFile() {
   return path;
 }
 
-std::string executablePath() {
-  return ToAnsi(executableFile().native());
-}
+std::string executablePath() { return ToAnsi(executableFile().native()); }
 
 std::optional<std::filesystem::path> desktopFolder() {
   wchar_t wszDesktop[MAX_PATH] = {};

@@ -28,9 +28,7 @@ std::string homeFolder() {
 
 }  // namespace
 
-std::string installFolder() {
-  return homeFolder() + "/Games/velmora/kvr";
-}
+std::string installFolder() { return homeFolder() + "/Games/velmora/kvr"; }
 
 std::optional<std::filesystem::path> launcherCopyPath(const std::filesystem::path& fileName) {
   const std::string folder = installFolder();

@@ -13,9 +13,7 @@ constexpr size_t kCopyTargetChars = 100;  // the copy target's buffer, terminato
 
 }  // namespace
 
-std::string installFolder() {
-  return ToAnsi(L"C:\\Games\\velmora\\kvr");
-}
+std::string installFolder() { return ToAnsi(L"C:\\Games\\velmora\\kvr"); }
 
 std::optional<std::filesystem::path> launcherCopyPath(const std::filesystem::path& fileName) {
   // String 149 is the install folder followed by "%s".

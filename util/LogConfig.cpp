@@ -14,9 +14,7 @@ std::string lowerCase(std::string text) {
   return text;
 }
 
-bool parseBool(const std::string& lowered) {
-  return lowered != "false" && lowered != "0";
-}
+bool parseBool(const std::string& lowered) { return lowered != "false" && lowered != "0"; }
 
 int32_t parseLevel(const std::string& word, int32_t current) {
   static const std::map<std::string, int32_t> kWords = {

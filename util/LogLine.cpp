@@ -23,9 +23,7 @@ const char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-bool validLevel(int32_t level) {
-  return level >= LOG_TRACE && level <= LOG_FATAL;
-}
+bool validLevel(int32_t level) { return level >= LOG_TRACE && level <= LOG_FATAL; }
 
 // One local hour of the calling thread: local time at `hourStart` is year-month-day hour:00:00,
 // and the mapping is linear for every time in [validFrom, validUntil).
@@ -123,13 +121,9 @@ void RecordStream::writeSigned(int64_t value) {
   }
 }
 
-void RecordStream::writePointer(const void* pointer) {
-  writeUnsigned(reinterpret_cast<uintptr_t>(pointer), 8, 16);
-}
+void RecordStream::writePointer(const void* pointer) { writeUnsigned(reinterpret_cast<uintptr_t>(pointer), 8, 16); }
 
-uint16_t levelConsoleAttribute(int32_t level) {
-  return validLevel(level) ? kLevelAttributes[level] : 0;
-}
+uint16_t levelConsoleAttribute(int32_t level) { return validLevel(level) ? kLevelAttributes[level] : 0; }
 
 void writeLineHeader(RecordStream& stream, int64_t time, uint32_t milliseconds, uint32_t threadId, int32_t level) {
   LocalHourCache& cache = t_hour;

@@ -74,9 +74,7 @@ LogRecord* LogManager::newRecord(int32_t id, int32_t level) {
   return record;
 }
 
-void LogManager::freeRecord(LogRecord* record) {
-  m_pool.giveRecord(record);
-}
+void LogManager::freeRecord(LogRecord* record) { m_pool.giveRecord(record); }
 
 bool LogManager::acceptsLog(int32_t id, int32_t level) {
   if (!validId(id) || !m_running.load(std::memory_order_relaxed)) return false;
@@ -166,9 +164,7 @@ int32_t LogManager::findLogger(const char* key) {
   return found == m_ids.end() ? -1 : found->second;
 }
 
-bool LogManager::isLoggerEnabled(int32_t id) {
-  return validId(id) && m_loggers[id].enable;
-}
+bool LogManager::isLoggerEnabled(int32_t id) { return validId(id) && m_loggers[id].enable; }
 
 uint32_t LogManager::activeLoggerCount() {
   uint32_t count = 0;
@@ -208,26 +204,18 @@ bool LogManager::setLoggerLevel(int32_t id, int32_t level) {
   return queueSettingChange(id, RECORD_LEVEL, level, "");
 }
 
-bool LogManager::setLoggerFileLine(int32_t id, bool on) {
-  return queueSettingChange(id, RECORD_FILELINE, on, "");
-}
+bool LogManager::setLoggerFileLine(int32_t id, bool on) { return queueSettingChange(id, RECORD_FILELINE, on, ""); }
 
-bool LogManager::setLoggerDisplay(int32_t id, bool on) {
-  return queueSettingChange(id, RECORD_DISPLAY, on, "");
-}
+bool LogManager::setLoggerDisplay(int32_t id, bool on) { return queueSettingChange(id, RECORD_DISPLAY, on, ""); }
 
-bool LogManager::setLoggerOutFile(int32_t id, bool on) {
-  return queueSettingChange(id, RECORD_OUTFILE, on, "");
-}
+bool LogManager::setLoggerOutFile(int32_t id, bool on) { return queueSettingChange(id, RECORD_OUTFILE, on, ""); }
 
 bool LogManager::setLoggerLimitSize(int32_t id, uint32_t mebibytes) {
   const uint32_t limit = mebibytes == 0 ? 4294967295u : mebibytes;
   return queueSettingChange(id, RECORD_LIMITSIZE, static_cast<int32_t>(limit), "");
 }
 
-bool LogManager::setLoggerMonthDir(int32_t id, bool on) {
-  return queueSettingChange(id, RECORD_MONTHDIR, on, "");
-}
+bool LogManager::setLoggerMonthDir(int32_t id, bool on) { return queueSettingChange(id, RECORD_MONTHDIR, on, ""); }
 
 bool LogManager::setLoggerReserveTime(int32_t id, int64_t seconds) {
   const int64_t clamped = seconds > INT32_MAX ? INT32_MAX : seconds;
@@ -264,9 +252,7 @@ bool LogManager::queueSettingChange(int32_t id, RecordKind kind, int32_t value, 
 
 // ---- configuration -------------------------------------------------------------------
 
-bool LogManager::configFromText(const std::string& text) {
-  return applyConfigText(text, false);
-}
+bool LogManager::configFromText(const std::string& text) { return applyConfigText(text, false); }
 
 bool LogManager::applyConfigText(const std::string& text, bool reload) {
   const uint32_t checksum = configChecksum(text);
@@ -364,9 +350,7 @@ bool LogManager::stop() {
   return true;
 }
 
-void LogManager::logOwn(const char* message) {
-  KVR_LOG_TO(*this, 0, LOG_ALARM, message);
-}
+void LogManager::logOwn(const char* message) { KVR_LOG_TO(*this, 0, LOG_ALARM, message); }
 
 void LogManager::logLoggerSummary(int32_t id) {
   const LoggerState& logger = m_loggers[id];

@@ -17,9 +17,7 @@ void LogConsole::print(const char* text, size_t length, int32_t level) {
   consoleWriteColored(std::string_view(text, length), levelConsoleAttribute(level));
 }
 
-void LogConsole::print(const char* text, int32_t level) {
-  print(text, strlen(text), level);
-}
+void LogConsole::print(const char* text, int32_t level) { print(text, strlen(text), level); }
 
 LogWriter::LogWriter(LoggerState* loggers, const std::atomic<int32_t>& lastId, const std::string& processName,
                      SharedQueue& shared, RecordPool& pool, LogConsole& console)

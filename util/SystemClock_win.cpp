@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-uint32_t currentThreadId() {
-  return GetCurrentThreadId();
-}
+uint32_t currentThreadId() { return GetCurrentThreadId(); }
 
 bool toLocalTime(int64_t seconds, std::tm& out) {
   // msvcrt keeps the result in a per-thread buffer, so this is thread-safe.

@@ -1,5 +1,3 @@
 #include "TextConvert.h"
 
-std::string ToAnsi(std::wstring_view text) {
-  return TryToAnsi(text).value_or(std::string());
-}
+std::string ToAnsi(std::wstring_view text) { return TryToAnsi(text).value_or(std::string()); }

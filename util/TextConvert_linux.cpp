@@ -13,6 +13,4 @@ std::optional<std::string> TryToAnsi(std::wstring_view text) {
   return toUtf8(text);
 }
 
-std::wstring FromAnsi(std::string_view text) {
-  return fromUtf8(text);
-}
+std::wstring FromAnsi(std::string_view text) { return fromUtf8(text); }

@@ -20,14 +20,10 @@ namespace {
 
 const fs::path kFixtures = KVR_ARCHIVE_FIXTURES;
 
-std::wstring fixture(const char* name) {
-  return (kFixtures / name).wstring();
-}
+std::wstring fixture(const char* name) { return (kFixtures / name).wstring(); }
 
 // The codec library copied to the place the launcher writes it to.
-std::string codecFileName() {
-  return fs::path(kCodecLibraryPath).filename().string();
-}
+std::string codecFileName() { return fs::path(kCodecLibraryPath).filename().string(); }
 
 void placeCodecLibrary() {
   fs::create_directories("kvr");
@@ -68,9 +64,7 @@ void extractPackage(const std::wstring& package, const std::wstring& folder) {
 }
 
 // The test folder may not keep read-only files (Windows refuses to delete them).
-void makeWritable(const fs::path& file) {
-  fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
-}
+void makeWritable(const fs::path& file) { fs::permissions(file, fs::perms::owner_write, fs::perm_options::add); }
 
 const std::vector<std::string> kGameFiles = {
     "bin/helper.exe",       "data/blob.bin",     "data/maps/deep/secret.txt",

@@ -2,6 +2,4 @@
 
 #include <windows.h>
 
-bool isLibraryLoaded(const std::string& fileName) {
-  return GetModuleHandleA(fileName.c_str()) != nullptr;
-}
+bool isLibraryLoaded(const std::string& fileName) { return GetModuleHandleA(fileName.c_str()) != nullptr; }

@@ -36,9 +36,7 @@ struct Request {
   }
 };
 
-void PrintTo(const Request& r, std::ostream* out) {
-  *out << r.status << " from " << r.first << " sent " << r.sent;
-}
+void PrintTo(const Request& r, std::ostream* out) { *out << r.status << " from " << r.first << " sent " << r.sent; }
 
 std::string sha256Of(const std::string& bytes) {
   Sha256 hash;

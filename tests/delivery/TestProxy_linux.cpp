@@ -10,9 +10,7 @@ void setTestProxy(const std::string& proxy, const std::string& bypass) {
   setenv("no_proxy", noProxy.c_str(), 1);
 }
 
-bool setTestProxyScript(const std::string&) {
-  return false;
-}
+bool setTestProxyScript(const std::string&) { return false; }
 
 void clearTestProxy() {
   unsetenv("http_proxy");

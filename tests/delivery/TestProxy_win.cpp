@@ -41,9 +41,7 @@ void writeSettings(std::uint32_t flags, const std::string& proxy, const std::str
 
 }  // namespace
 
-void setTestProxy(const std::string& proxy, const std::string& bypass) {
-  writeSettings(0x1 | 0x2, proxy, bypass, "");
-}
+void setTestProxy(const std::string& proxy, const std::string& bypass) { writeSettings(0x1 | 0x2, proxy, bypass, ""); }
 
 bool setTestProxyScript(const std::string& scriptUrl) {
   writeSettings(0x1 | 0x4, "", "", scriptUrl);

@@ -18,9 +18,7 @@
 namespace {
 
 // A sender that vanishes before its record is read must not end this program.
-int ignoreError(Display*, XErrorEvent*) {
-  return 0;
-}
+int ignoreError(Display*, XErrorEvent*) { return 0; }
 
 void takeRecord(Display* display, const XClientMessageEvent& message, const std::string& recordPath) {
   const auto dwData = static_cast<uint32_t>(static_cast<unsigned long>(message.data.l[0]) & 0xffffffffUL);

@@ -57,9 +57,7 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
   return result;
 }
 
-void setEnvironment(const std::string& name, const std::string& value) {
-  setenv(name.c_str(), value.c_str(), 1);
-}
+void setEnvironment(const std::string& name, const std::string& value) { setenv(name.c_str(), value.c_str(), 1); }
 
 struct ChildProcess::Impl {
   pid_t pid = -1;
@@ -87,9 +85,7 @@ ChildProcess::~ChildProcess() {
   if (m_impl->output >= 0) close(m_impl->output);
 }
 
-bool ChildProcess::started() const {
-  return m_impl->pid > 0;
-}
+bool ChildProcess::started() const { return m_impl->pid > 0; }
 
 bool ChildProcess::readMore(std::chrono::steady_clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());

@@ -100,9 +100,7 @@ ChildProcess::~ChildProcess() {
   if (m_impl->output != nullptr) CloseHandle(m_impl->output);
 }
 
-bool ChildProcess::started() const {
-  return m_impl->process != nullptr;
-}
+bool ChildProcess::started() const { return m_impl->process != nullptr; }
 
 bool ChildProcess::readMore(std::chrono::steady_clock::time_point deadline) {
   if (m_impl->output == nullptr || std::chrono::steady_clock::now() >= deadline) return false;

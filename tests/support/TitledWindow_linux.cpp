@@ -27,6 +27,4 @@ TitledWindow::~TitledWindow() {
   XCloseDisplay(m_impl->display);
 }
 
-bool TitledWindow::shown() const {
-  return m_impl->window != 0;
-}
+bool TitledWindow::shown() const { return m_impl->window != 0; }

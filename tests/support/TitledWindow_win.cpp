@@ -38,6 +38,4 @@ TitledWindow::~TitledWindow() {
   m_impl->thread.join();
 }
 
-bool TitledWindow::shown() const {
-  return m_impl->window != nullptr;
-}
+bool TitledWindow::shown() const { return m_impl->window != nullptr; }

@@ -49,9 +49,7 @@ class TestDlg : public MainDlg {
   }
 };
 
-std::string quoted(const std::string& program) {
-  return "\"" + program + "\"";
-}
+std::string quoted(const std::string& program) { return "\"" + program + "\""; }
 
 struct MainWindow : testing::Test {
   TestFolder folder;

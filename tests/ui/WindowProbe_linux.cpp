@@ -99,9 +99,7 @@ WindowFacts windowFacts(CDialogEx& dialog) {
   return facts;
 }
 
-std::string windowId(CDialogEx& dialog) {
-  return std::to_string(xidOf(dialog));
-}
+std::string windowId(CDialogEx& dialog) { return std::to_string(xidOf(dialog)); }
 
 Rgb screenPixel(CPoint point) {
   Connection connection;
@@ -216,6 +214,4 @@ Backdrop::~Backdrop() {
   XCloseDisplay(m_impl->display);
 }
 
-int Backdrop::clicks() const {
-  return m_impl->clicks;
-}
+int Backdrop::clicks() const { return m_impl->clicks; }

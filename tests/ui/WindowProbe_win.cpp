@@ -60,9 +60,7 @@ void mouseButton(DWORD flags) {
   SendInput(1, &input, sizeof input);
 }
 
-void pause() {
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-}
+void pause() { std::this_thread::sleep_for(std::chrono::milliseconds(50)); }
 
 }  // namespace
 
@@ -81,9 +79,7 @@ WindowFacts windowFacts(CDialogEx& dialog) {
   return facts;
 }
 
-std::string windowId(CDialogEx& dialog) {
-  return std::to_string(reinterpret_cast<INT_PTR>(GetNativeWindow(dialog)));
-}
+std::string windowId(CDialogEx& dialog) { return std::to_string(reinterpret_cast<INT_PTR>(GetNativeWindow(dialog))); }
 
 Rgb screenPixel(CPoint point) {
   const HDC screen = GetDC(nullptr);
@@ -204,6 +200,4 @@ Backdrop::~Backdrop() {
   g_backdrop = nullptr;
 }
 
-int Backdrop::clicks() const {
-  return m_impl->clicks;
-}
+int Backdrop::clicks() const { return m_impl->clicks; }

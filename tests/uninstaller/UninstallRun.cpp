@@ -55,9 +55,7 @@ UninstallFolders::UninstallFolders(const fs::path& baseFolder, const fs::path& d
   plant(base / "canary" / kShortcutName);
 }
 
-UninstallFolders::~UninstallFolders() {
-  removeTree(install);
-}
+UninstallFolders::~UninstallFolders() { removeTree(install); }
 
 ProcessResult UninstallFolders::run(const fs::path& from, const fs::path& program) const {
   const fs::path previous = fs::current_path();
