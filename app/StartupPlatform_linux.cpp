@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "FileSystem.h"
 #include "InstallLayout.h"
@@ -85,31 +84,6 @@ std::string instanceLockFile() {
   return folder + name;
 }
 
-bool copyFileExclusive(const std::string& from, const std::string& to) {
-  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return false;
-  struct stat info {};
-  fstat(in, &info);
-  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777);
-  if (out < 0) {
-    close(in);
-    return false;
-  }
-  std::vector<char> buffer(1 << 16);
-  bool ok = true;
-  for (ssize_t count; ok && (count = read(in, buffer.data(), buffer.size())) != 0;) {
-    if (count < 0) {
-      ok = errno == EINTR;
-      continue;
-    }
-    ok = writeAll(out, buffer.data(), static_cast<size_t>(count));
-  }
-  close(in);
-  ok = close(out) == 0 && ok;
-  if (!ok) unlink(to.c_str());  // a partial copy would pass for the launcher
-  return ok;
-}
-
 }  // namespace
 
 InstanceLock::InstanceLock() {
@@ -157,20 +131,6 @@ bool prepareInstallFolder() {
   if (folder.front() != '/') return false;
   makeFolderChain(folder);
   return chdir(folder.c_str()) == 0;
-}
-
-SelfCopy copySelfToInstallFolder() {
-  const std::filesystem::path running = executableFile();
-  SelfCopy copy{SelfCopyResult::NotCopied, running.filename().native()};
-  const std::optional<std::filesystem::path> target = launcherCopyPath(running.filename());
-  if (!target) {
-    copy.result = SelfCopyResult::NameTooLong;
-  } else if (target->native() == running.native()) {
-    copy.result = SelfCopyResult::AlreadyThere;
-  } else if (copyFileExclusive(running.native(), target->native())) {
-    copy.result = SelfCopyResult::Copied;
-  }
-  return copy;
 }
 
 void endProcess(int code) {

@@ -44,18 +44,4 @@ bool prepareInstallFolder() {
   return SetCurrentDirectoryW(folder.c_str()) != 0;
 }
 
-SelfCopy copySelfToInstallFolder() {
-  const std::filesystem::path running = executableFile();
-  SelfCopy copy{SelfCopyResult::NotCopied, ToAnsi(running.filename().native())};
-  const std::optional<std::filesystem::path> target = launcherCopyPath(running.filename());
-  if (!target) {
-    copy.result = SelfCopyResult::NameTooLong;
-  } else if (target->native() == running.native()) {
-    copy.result = SelfCopyResult::AlreadyThere;
-  } else if (CopyFileW(running.c_str(), target->c_str(), TRUE)) {
-    copy.result = SelfCopyResult::Copied;
-  }
-  return copy;
-}
-
 void endProcess(int code) { ExitProcess(static_cast<UINT>(code)); }

@@ -25,9 +25,6 @@ bool isRegularFile(const std::string& path);
 // trailing dots and blanks, which the file system drops.
 bool sameFileName(const std::string& a, const std::string& b);
 
-// Creates one folder; its parent must exist.
-bool makeDirectory(const std::string& path);
-
 // Creates `path` and every missing folder above it, at the platform's separators
 // ("/"; on Windows also "\"); links on the way are followed (a caller's own folder may
 // live behind one). True when `path` is a folder afterwards; an empty path is the
@@ -54,8 +51,15 @@ bool writeWholeFile(const std::string& file, std::span<const unsigned char> byte
 // The running executable's full path; empty when it cannot be read.
 std::filesystem::path executableFile();
 
-// The same path as narrow text, for logs and names.
-std::string executablePath();
+// A path as narrow text, for logs and names (Windows: the ANSI code page).
+std::string narrowPath(const std::filesystem::path& path);
+
+// The running executable's path as narrow text.
+inline std::string executablePath() { return narrowPath(executableFile()); }
+
+// Copies `from` to `to` unless `to` exists, which is never overwritten. A failed copy
+// leaves no file: a partial one would pass for the original. Linux keeps the mode.
+bool copyFileNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // The user's desktop folder, looked up and never created (Windows: the shell's;
 // Linux: $XDG_DESKTOP_DIR, else $HOME/Desktop, when that is a folder); nothing when

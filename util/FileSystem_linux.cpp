@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <vector>
 
 #include "Utf8.h"
 
@@ -21,8 +22,6 @@ bool isRegularFile(const std::string& path) {
 }
 
 bool sameFileName(const std::string& a, const std::string& b) { return a == b; }
-
-bool makeDirectory(const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }
 
 bool makeFolderChain(const std::string& path) {
   if (path.empty()) return true;
@@ -61,6 +60,31 @@ bool writeWholeFile(const std::string& file, std::span<const unsigned char> byte
   return false;
 }
 
+bool copyFileNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat info {};
+  fstat(in, &info);
+  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777);
+  if (out < 0) {
+    close(in);
+    return false;
+  }
+  std::vector<char> buffer(1 << 16);
+  bool ok = true;
+  for (ssize_t count; ok && (count = read(in, buffer.data(), buffer.size())) != 0;) {
+    if (count < 0) {
+      ok = errno == EINTR;
+      continue;
+    }
+    ok = writeAll(out, buffer.data(), static_cast<size_t>(count));
+  }
+  close(in);
+  ok = close(out) == 0 && ok;
+  if (!ok) unlink(to.c_str());
+  return ok;
+}
+
 std::filesystem::path executableFile() {
   char buffer[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
@@ -68,7 +92,7 @@ std::filesystem::path executableFile() {
   return std::string(buffer, static_cast<size_t>(length));
 }
 
-std::string executablePath() { return executableFile().native(); }
+std::string narrowPath(const std::filesystem::path& path) { return path.native(); }
 
 std::optional<std::filesystem::path> desktopFolder() {
   const char* desktop = getenv("XDG_DESKTOP_DIR");

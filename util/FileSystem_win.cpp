@@ -34,8 +34,6 @@ bool sameFileName(const std::string& a, const std::string& b) {
                               TRUE) == CSTR_EQUAL;
 }
 
-bool makeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
-
 bool makeFolderChain(const std::string& path) { return makeFolderChain(FromAnsi(path)); }
 
 bool makeFolderChain(const std::wstring& path) {
@@ -88,7 +86,11 @@ std::filesystem::path executableFile() {
   return path;
 }
 
-std::string executablePath() { return ToAnsi(executableFile().native()); }
+std::string narrowPath(const std::filesystem::path& path) { return ToAnsi(path.native()); }
+
+bool copyFileNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return CopyFileW(from.c_str(), to.c_str(), TRUE) != 0;
+}
 
 std::optional<std::filesystem::path> desktopFolder() {
   wchar_t wszDesktop[MAX_PATH] = {};

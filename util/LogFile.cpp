@@ -35,7 +35,7 @@ bool LogFile::open(const LoggerState& logger, const std::string& processName, in
 
   LogFilePath location = logFilePath(logger, processName, local, m_index);
   m_path = std::move(location.path);
-  if (!isDirectory(location.folder)) makeFolderChain(location.folder);
+  makeFolderChain(location.folder);
 
   FILE* file = fopen(m_path.c_str(), "ab");
   long size = -1;

@@ -59,44 +59,39 @@ void LogWriter::disableAll() {
 }
 
 void LogWriter::write(QueuedLine* record) {
-  const int32_t id = record->loggerId;
-  if (!validId(id)) {
-    m_writtenLines.release(record);
-    return;
+  if (validId(record->loggerId)) {
+    if (record->kind == RECORD_LINE)
+      writeLine(*record);
+    else
+      applyChange(*record);
   }
-  if (record->kind != RECORD_LINE) {
-    applySettingChange(m_loggers[id], record->kind, record->kindValue,
-                       std::string(record->text, static_cast<size_t>(record->textLength)));
-    m_files[id].close();  // the next line opens a file with the new settings
-    m_writtenLines.release(record);
-    return;
-  }
+  m_writtenLines.release(record);
+}
+
+void LogWriter::applyChange(const QueuedLine& change) {
+  applySettingChange(m_loggers[change.loggerId], change.kind, change.kindValue,
+                     std::string(change.text, static_cast<size_t>(change.textLength)));
+  m_files[change.loggerId].close();  // the next line opens a file with the new settings
+}
+
+void LogWriter::writeLine(const QueuedLine& line) {
   m_popped.fetch_add(1, std::memory_order_relaxed);
+  const int32_t id = line.loggerId;
   LoggerState& logger = m_loggers[id];
-  if (!logger.enable || record->level < logger.level) {
-    m_writtenLines.release(record);
-    return;
-  }
-  const size_t length = static_cast<size_t>(record->textLength);
-  if (logger.display) m_console.print(record->text, length, record->level);
+  if (!logger.enable || line.level < logger.level) return;
+  const size_t length = static_cast<size_t>(line.textLength);
+  if (logger.display) m_console.print(line.text, length, line.level);
   if (logger.outfile) {
-    if (!openFile(*record)) {
-      m_writtenLines.release(record);
-      return;
-    }
-    m_files[id].write(record->text, length);
+    if (!openFile(logger, m_files[id], line.time)) return;
+    m_files[id].write(line.text, length);
     ++m_unflushed[id];
   }
   m_written.fetch_add(1, std::memory_order_relaxed);
   m_writtenBytes.fetch_add(length, std::memory_order_relaxed);
-  m_writtenLines.release(record);
 }
 
-bool LogWriter::openFile(const QueuedLine& record) {
-  LoggerState& logger = m_loggers[record.loggerId];
-  if (!logger.enable || !logger.outfile || record.level < logger.level) return false;
-  LogFile& file = m_files[record.loggerId];
-  if (file.open(logger, m_processName, record.time)) return true;
+bool LogWriter::openFile(LoggerState& logger, LogFile& file, int64_t time) {
+  if (file.open(logger, m_processName, time)) return true;
 
   const char* bar = "!!!!!!!!!!!!!!!!!!!!!!!!!! \r\n";
   const std::string message = formatText("logger: can not open log file %s. \r\n", file.path().c_str());

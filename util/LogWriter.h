@@ -46,8 +46,13 @@ class LogWriter {
 
  private:
   bool validId(int32_t id) const { return id >= 0 && id <= m_lastId; }
+  // Carries out one queued entry and hands its memory back.
   void write(QueuedLine* record);
-  bool openFile(const QueuedLine& record);
+  void applyChange(const QueuedLine& change);
+  void writeLine(const QueuedLine& line);
+  // Makes sure `file` is open for a line made at `time`; when it cannot be, says so on
+  // the console and switches the logger's file output off.
+  bool openFile(LoggerState& logger, LogFile& file, int64_t time);
 
   LoggerState* m_loggers;
   const std::atomic<int32_t>& m_lastId;
