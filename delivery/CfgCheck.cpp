@@ -34,13 +34,24 @@ bool readMember(const nlohmann::json& document, const char* key, std::string& va
   return true;
 }
 
+// How a refused value reads in a message: short scalars as they are, long ones cut,
+// arrays and objects by their type only. A document may nest a value thousands of
+// levels deep, and serialising it would recurse once per level.
+std::string quoted(const nlohmann::json& value) {
+  if (value.is_structured()) return value.type_name();
+  constexpr std::size_t kMaxQuoted = 64;
+  std::string text = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  if (text.size() > kMaxQuoted) text = text.substr(0, kMaxQuoted) + "...";
+  return text;
+}
+
 // The optional members that let the package be checked: absent is fine, present they
 // must be a byte count and a SHA-256 in hexadecimal.
 bool readPackageCheck(const nlohmann::json& document, DownloadConfig& config, std::string& problem) {
   const auto size = document.find("packageSize");
   if (size != document.end()) {
     if (!size->is_number_integer() || size->get<std::int64_t>() < 0) {
-      problem = std::string("member \"packageSize\" is not a byte count but ") + size->dump();
+      problem = std::string("member \"packageSize\" is not a byte count but ") + quoted(*size);
       return false;
     }
     config.m_nPackageSize = size->get<std::int64_t>();
@@ -51,8 +62,7 @@ bool readPackageCheck(const nlohmann::json& document, DownloadConfig& config, st
     for (char& c : hex)
       if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
     if (hex.size() != 64 || hex.find_first_not_of("0123456789abcdef") != std::string::npos) {
-      problem = std::string("member \"packageSha256\" is not a SHA-256 in hexadecimal but ") +
-                sha256->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+      problem = std::string("member \"packageSha256\" is not a SHA-256 in hexadecimal but ") + quoted(*sha256);
       return false;
     }
     config.m_strPackageSha256 = hex;
@@ -61,6 +71,33 @@ bool readPackageCheck(const nlohmann::json& document, DownloadConfig& config, st
 }
 
 }  // namespace
+
+bool readDownloadConfig(const std::string& body, DownloadConfig& config, std::string& problem) {
+  nlohmann::json document;
+  try {
+    document = nlohmann::json::parse(body);
+  } catch (const nlohmann::json::exception& error) {
+    // Not only syntax: a number beyond a double's range is refused as out of range.
+    constexpr std::size_t kMaxReason = 200;
+    std::string reason = error.what();
+    if (reason.size() > kMaxReason) reason = reason.substr(0, kMaxReason) + "...";
+    problem = "the configuration is not JSON: " + reason;
+    return false;
+  }
+  if (!document.is_object()) {
+    problem = "the configuration is not a JSON object";
+    return false;
+  }
+  DownloadConfig read;
+  if (!readMember(document, "path", read.m_strPath, problem) ||
+      !readMember(document, "gamePath", read.m_strGamePath, problem) ||
+      !readMember(document, "packageName", read.m_strPackageName, problem) ||
+      !readPackageCheck(document, read, problem))
+    return false;
+  read.m_strPackageName = kPackageFolder + read.m_strPackageName;
+  config = std::move(read);
+  return true;
+}
 
 size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream) {
   // No separator: a chunk border may fall anywhere, inside a string or a number too.
@@ -100,22 +137,8 @@ bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {
     return fail("the configuration is larger than " + std::to_string(kConfigMaxBytes) + " bytes");
   if (result != CURLE_OK) return fail(curl_easy_strerror(result));
 
-  nlohmann::json document;
-  try {
-    document = nlohmann::json::parse(body);
-  } catch (const nlohmann::json::parse_error& error) {
-    return fail(std::string("the configuration is not JSON: ") + error.what());
-  }
-  if (!document.is_object()) return fail("the configuration is not a JSON object");
-  DownloadConfig read;
   std::string problem;
-  if (!readMember(document, "path", read.m_strPath, problem) ||
-      !readMember(document, "gamePath", read.m_strGamePath, problem) ||
-      !readMember(document, "packageName", read.m_strPackageName, problem) ||
-      !readPackageCheck(document, read, problem))
-    return fail(problem);
-  read.m_strPackageName = kPackageFolder + read.m_strPackageName;
-  config = std::move(read);
+  if (!readDownloadConfig(body, config, problem)) return fail(problem);
 
   logLine(LOG_INFO, "check path:", config.m_strPath);
   logLine(LOG_INFO, "check gamePath:", config.m_strGamePath);

@@ -36,6 +36,11 @@ bool CfgCheck(DownloadConfig& config);
 // The same from `url` on `handle` (none: "Failed initialization").
 bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle);
 
+// Reads the document `body` into `config`: the three members, "./kvr/" before the
+// package name, and the optional package checks. On failure `problem` says why, in
+// bounded text, and `config` is left untouched.
+bool readDownloadConfig(const std::string& body, DownloadConfig& config, std::string& problem);
+
 // The fetch's write callback: appends the `size` x `count` bytes at `data` to the
 // std::string at `stream`, unchanged, and takes them all; takes none when the text
 // would grow past kConfigMaxBytes, which ends the transfer.

@@ -127,6 +127,8 @@ TEST_F(CfgCheckRun, FailureIsOneErrorLineAndNothingStored) {
        "cfg check err:member \"packageSha256\" is not a SHA-256 in hexadecimal but 5"},
       {"package hash too short", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","packageSha256":"abc"})"),
        "cfg check err:member \"packageSha256\" is not a SHA-256 in hexadecimal but \"abc\""},
+      {"number out of range", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","x":1e400})"),
+       "cfg check err:the configuration is not JSON: [json.exception.out_of_range.406] "},
       {"cut off mid-body", url("cut", kDocument), "cfg check err:Transferred a partial file"},
       {"host unreachable", "http://127.0.0.1:1/package/velmora/PCDownloadCfg.json",
        "cfg check err:Couldn't connect to server"},
@@ -195,4 +197,42 @@ TEST_F(CfgCheckRun, TricklingHostEndsWithinTheTimeLimit) {
   EXPECT_EQ(fetched.lines, (std::vector<std::string>{"cfg check start", "cfg check err:Timeout was reached"}));
   EXPECT_GE(elapsed, std::chrono::seconds(kConfigTimeoutSeconds - 1));
   EXPECT_LT(elapsed, std::chrono::seconds(kConfigTimeoutSeconds + 5));
+}
+
+// Documents that once killed the reader: a number beyond a double's range anywhere, and a
+// refused member nested deeper than any stack could serialise (half the size cap).
+TEST(ReadDownloadConfig, RefusesHostileDocumentsWithBoundedMessages) {
+  const std::string head = R"({"path":"p","gamePath":"g","packageName":"n",)";
+  const std::size_t depth = kConfigMaxBytes / 4;
+  const std::string nested = std::string(depth, '[') + std::string(depth, ']');
+  const struct {
+    const char* what;
+    std::string body;
+    std::string problem;  // the whole message, or its beginning when it ends in "] "
+  } cases[] = {
+      {"number out of range in a member not read", head + R"("x":1e400})",
+       "the configuration is not JSON: [json.exception.out_of_range.406] "},
+      {"number out of range alone", "2e757", "the configuration is not JSON: [json.exception.out_of_range.406] "},
+      {"deeply nested package size", head + R"("packageSize":)" + nested + "}",
+       "member \"packageSize\" is not a byte count but array"},
+      {"deeply nested package hash", head + R"("packageSha256":)" + nested + "}",
+       "member \"packageSha256\" is not a SHA-256 in hexadecimal but array"},
+      {"long package hash cut", head + R"("packageSha256":")" + std::string(100000, 'x') + "\"}",
+       "member \"packageSha256\" is not a SHA-256 in hexadecimal but \"" + std::string(63, 'x') + "..."},
+      {"long broken token cut", head + R"("packageSize":")" + std::string(100000, 'x'),
+       "the configuration is not JSON: [json.exception.parse_error.101] "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    DownloadConfig config{"old path", "old gamePath", "old packageName"};
+    std::string problem;
+    EXPECT_FALSE(readDownloadConfig(c.body, config, problem));
+    EXPECT_EQ(config.m_strPath, "old path");
+    EXPECT_EQ(config.m_strPackageName, "old packageName");
+    EXPECT_LE(problem.size(), 300u);
+    if (c.problem.back() == ' ')
+      EXPECT_EQ(problem.substr(0, c.problem.size()), c.problem);
+    else
+      EXPECT_EQ(problem, c.problem);
+  }
 }
