@@ -16,6 +16,14 @@ void forEachPart(std::wstring_view path, wchar_t separator, Visit visit) {
   }
 }
 
+// Control characters: Windows refuses them in names, and on Linux a name holding one
+// (a line feed, an escape sequence) is a trap for whoever lists the folder.
+bool hasControlCharacter(std::wstring_view part) {
+  for (const wchar_t c : part)
+    if (c < 0x20 || c == 0x7f) return true;
+  return false;
+}
+
 }  // namespace
 
 bool isPathSeparator(wchar_t c, wchar_t separator) { return c == L'/' || c == separator; }
@@ -26,7 +34,8 @@ std::optional<std::vector<std::wstring>> safeComponents(std::wstring_view path, 
   bool safe = true;
   forEachPart(path, separator, [&](std::wstring_view part) {
     if (!safe || part.empty() || part == L".") return;
-    if (part.find(L':') != std::wstring_view::npos || part.find_first_not_of(L". ") == std::wstring_view::npos)
+    if (part.find(L':') != std::wstring_view::npos || part.find_first_not_of(L". ") == std::wstring_view::npos ||
+        hasControlCharacter(part))
       safe = false;
     else
       parts.emplace_back(part);

@@ -16,7 +16,7 @@ bool isPathSeparator(wchar_t c, wchar_t separator);
 // The components of an item path, or nothing when the path could end anywhere but
 // below the output folder: empty and absolute paths, drive letters and streams (any
 // ':'), ".." and names of dots and blanks only (Windows drops trailing dots and
-// blanks). Empty and "." components are left out.
+// blanks), control characters (U+0000 among them). Empty and "." components are left out.
 std::optional<std::vector<std::wstring>> safeComponents(std::wstring_view path, wchar_t separator);
 
 // True when a link `depth` folders below the output folder, pointing at `target`,

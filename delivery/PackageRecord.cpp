@@ -7,15 +7,12 @@
 #include <sstream>
 
 #include "FileSystem.h"
+#include "ResponseHead.h"
 
 std::string packageRecordPath(const std::string& package) { return package + kPackageRecordSuffix; }
 
-bool readPackageRecord(const std::string& package, PackageRecord& record) {
-  std::ifstream file(packageRecordPath(package), std::ios::binary);
-  if (!file) return false;
-  std::stringstream text;
-  text << file.rdbuf();
-  const nlohmann::json document = nlohmann::json::parse(text.str(), nullptr, false);
+bool parsePackageRecord(const std::string& text, PackageRecord& record) {
+  const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
   if (!document.is_object()) return false;
   const auto url = document.find("url");
   const auto validator = document.find("validator");
@@ -29,16 +26,31 @@ bool readPackageRecord(const std::string& package, PackageRecord& record) {
   read.validator = validator->get<std::string>();
   read.size = size->get<std::int64_t>();
   read.complete = complete->get<bool>();
+  // A validator goes back to the server in a header: one that could carry another
+  // header is no record of ours.
+  if (!isUsableValidator(read.validator)) return false;
   record = std::move(read);
   return true;
 }
 
-bool writePackageRecord(const std::string& package, const PackageRecord& record) {
+std::string packageRecordText(const PackageRecord& record) {
   const nlohmann::json document = {
       {"url", record.url}, {"validator", record.validator}, {"size", record.size}, {"complete", record.complete}};
   // Odd bytes in a server's validator become U+FFFD: that record then matches no
   // response and the transfer starts over, which is safe.
-  const std::string text = document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+bool readPackageRecord(const std::string& package, PackageRecord& record) {
+  std::ifstream file(packageRecordPath(package), std::ios::binary);
+  if (!file) return false;
+  std::stringstream text;
+  text << file.rdbuf();
+  return parsePackageRecord(text.str(), record);
+}
+
+bool writePackageRecord(const std::string& package, const PackageRecord& record) {
+  const std::string text = packageRecordText(record);
   // A record is replaced whole: one cut off half-way would describe no file.
   return writeWholeFile(packageRecordPath(package), {reinterpret_cast<const unsigned char*>(text.data()), text.size()},
                         false, kPackageRecordAsideSuffix);

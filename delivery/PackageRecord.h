@@ -20,6 +20,11 @@ inline constexpr char kPackageRecordAsideSuffix[] = ".tmp";
 // The record of the package file `package` ("./kvr/kvr.7z" -> "./kvr/kvr.7z.resume").
 std::string packageRecordPath(const std::string& package);
 
+// The record as its file holds it, and back: false (and `record` untouched) when `text`
+// is no record, or one whose validator could not be sent back as it is.
+std::string packageRecordText(const PackageRecord& record);
+bool parsePackageRecord(const std::string& text, PackageRecord& record);
+
 // Reads the record of `package`; false (and `record` untouched) when there is none
 // or it cannot be read as one.
 bool readPackageRecord(const std::string& package, PackageRecord& record);

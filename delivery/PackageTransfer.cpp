@@ -9,6 +9,7 @@
 #include "Logger.h"
 #include "PackageRecord.h"
 #include "PackageWorker.h"
+#include "ResponseHead.h"
 #include "Sha256.h"
 #include "SystemProxy.h"
 #include "TextConvert.h"
@@ -22,73 +23,6 @@ std::int64_t fileSize(const std::string& path) {
   const auto size = std::filesystem::file_size(file, error);
   return error ? -1 : static_cast<std::int64_t>(size);
 }
-
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// The value of header `name` when `line` is that header, trimmed; else false.
-bool headerValue(std::string_view line, std::string_view name, std::string& value) {
-  if (line.size() <= name.size() || line[name.size()] != ':') return false;
-  for (std::size_t i = 0; i < name.size(); ++i)
-    if (lowerAscii(line[i]) != name[i]) return false;
-  std::string_view rest = line.substr(name.size() + 1);
-  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
-  while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n' || rest.back() == ' ' || rest.back() == '\t'))
-    rest.remove_suffix(1);
-  value.assign(rest);
-  return true;
-}
-
-// A decimal number that fills `text`; -1 otherwise.
-std::int64_t decimal(std::string_view text) {
-  if (text.empty() || text.size() > 18) return -1;
-  std::int64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return -1;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
-// What the transfer needs of a response's head.
-struct Response {
-  long status = 0;
-  std::string etag;
-  std::string lastModified;
-  std::int64_t length = -1;      // Content-Length
-  std::int64_t rangeFirst = -1;  // Content-Range "bytes FIRST-LAST/TOTAL"
-  std::int64_t rangeTotal = -1;  // TOTAL, also of "bytes */TOTAL"
-
-  void addLine(std::string_view line) {
-    if (line.rfind("HTTP/", 0) == 0) {
-      // Each status line starts a new head (interim responses, a proxy's answer).
-      *this = Response();
-      const std::size_t blank = line.find(' ');
-      if (blank != std::string_view::npos) status = static_cast<long>(decimal(line.substr(blank + 1, 3)));
-      return;
-    }
-    std::string value;
-    if (headerValue(line, "etag", value)) {
-      etag = value;
-    } else if (headerValue(line, "last-modified", value)) {
-      lastModified = value;
-    } else if (headerValue(line, "content-length", value)) {
-      length = decimal(value);
-    } else if (headerValue(line, "content-range", value) && value.rfind("bytes ", 0) == 0) {
-      const std::string_view range = std::string_view(value).substr(6);
-      const std::size_t slash = range.find('/');
-      if (slash == std::string_view::npos) return;
-      rangeTotal = decimal(range.substr(slash + 1));
-      const std::size_t dash = range.find('-');
-      if (dash < slash) rangeFirst = decimal(range.substr(0, dash));
-    }
-  }
-
-  // What a later request may send in If-Range: a strong ETag, else the date.
-  std::string validator() const {
-    if (!etag.empty() && etag.rfind("W/", 0) != 0) return etag;
-    return lastModified;
-  }
-};
 
 bool transientCode(CURLcode code) {
   switch (code) {
@@ -175,7 +109,7 @@ class Transfer {
   void prepare() {
     m_decided = false;
     m_sink = Sink::Discard;
-    m_response = Response();
+    m_response = ResponseHead();
     m_from = 0;
     const std::int64_t have = fileSize(m_path);
     PackageRecord record;
@@ -373,7 +307,7 @@ class Transfer {
   std::unique_ptr<Sha256> m_hash;
   std::int64_t m_hashed = 0;  // bytes of the file the hash has taken, from the start
   PackageRecord m_record;
-  Response m_response;
+  ResponseHead m_response;
   std::int64_t m_from = 0;  // the kept bytes this request continues after
   TransferProgress m_progress;
   LowSpeedFloor m_floor{kPackageLowSpeedBytesPerSecond, kPackageLowSpeedSeconds};

@@ -51,6 +51,10 @@ TEST(ItemPath, ItemPathsAreSplitOrRefused) {
       {L"C:/x", L'/', {}},
       {L"C:x", L'/', {}},
       {L"a/file.txt:stream", L'/', {}},
+      {std::wstring(L"a/b\0c", 5), L'/', {}},
+      {L"a/line\nfeed", L'/', {}},
+      {L"\x1b[31m.txt", L'/', {}},
+      {L"del\x7f", L'/', {}},
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(toUtf8(test.path) + " with separator " + static_cast<char>(test.separator));
