@@ -13,9 +13,9 @@
 // - an argument holding a blank is enclosed in double quotes;
 // - an empty argument is written as two double quotes, and when the last argument is
 //   empty one blank follows it (the parser drops an empty token at the very end);
-// - arguments are read as UTF-8; a byte that starts no valid sequence becomes the lone
-//   surrogate U+DC00 + byte, which the narrow conversion refuses, so a broken argument
-//   string is dropped whole instead of arriving changed.
+// - arguments are read as UTF-8; each byte that starts no valid sequence becomes U+FFFD,
+//   as the Windows conversion substitutes what it cannot map, so one broken byte does
+//   not cost the whole command line.
 #pragma once
 
 #include <string>

@@ -14,6 +14,7 @@ TEST(ResponseHead, ReadsWhatTheTransferNeeds) {
     std::string validator;
     std::int64_t length, rangeFirst, rangeTotal;
   } cases[] = {
+      // clang-format off
       {"strong ETag before the date",
        {"HTTP/1.1 200 OK\r\n", "ETag: \"v1\"\r\n", "Last-Modified: Mon, 01 Jan 2024 00:00:00 GMT\r\n",
         "Content-Length: 12\r\n"},
@@ -29,6 +30,7 @@ TEST(ResponseHead, ReadsWhatTheTransferNeeds) {
       {"length not a number", {"HTTP/1.1 200 OK\r\n", "Content-Length: 12x\r\n"}, 200, "", -1, -1, -1},
       {"length beyond 18 digits", {"HTTP/1.1 200 OK\r\n", "Content-Length: 1234567890123456789\r\n"}, 200, "", -1, -1,
        -1},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
