@@ -111,13 +111,13 @@ bool CfgCheck(DownloadConfig& config) {
   return CfgCheck(config, ToAnsi(LoadResourceText(IDS_CONFIG_URL)), DownloadEngine::instance().sharedHandle);
 }
 
-bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {
-  logLine(LOG_INFO, "cfg check start");
-  if (!handle) return fail(curl_easy_strerror(CURLE_FAILED_INIT));
+namespace {
 
+// Fetches the document at `url` and reads it into `config`; what went wrong otherwise.
+std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* handle, ProxyChoice& proxy) {
   std::string body;
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-  useSystemProxy(handle, url);
+  proxy = useSystemProxy(handle, url);
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendChunkToStream);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConfigConnectTimeoutSeconds);
@@ -134,15 +134,29 @@ bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, static_cast<curl_write_callback>(nullptr));
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, static_cast<void*>(stdout));
   if (result == CURLE_WRITE_ERROR || result == CURLE_FILESIZE_EXCEEDED)
-    return fail("the configuration is larger than " + std::to_string(kConfigMaxBytes) + " bytes");
-  if (result != CURLE_OK) return fail(curl_easy_strerror(result));
-
+    return "the configuration is larger than " + std::to_string(kConfigMaxBytes) + " bytes";
+  if (result != CURLE_OK) return curl_easy_strerror(result);
   std::string problem;
-  if (!readDownloadConfig(body, config, problem)) return fail(problem);
+  readDownloadConfig(body, config, problem);
+  return problem;
+}
 
-  logLine(LOG_INFO, "check path:", config.m_strPath);
-  logLine(LOG_INFO, "check gamePath:", config.m_strGamePath);
-  logLine(LOG_INFO, "check packageName:", config.m_strPackageName);
-  logLine(LOG_INFO, "cfg check end");
-  return true;
+}  // namespace
+
+bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {
+  logLine(LOG_INFO, "cfg check start");
+  if (!handle) return fail(curl_easy_strerror(CURLE_FAILED_INIT));
+  ProxyChoice proxy;
+  const std::string problem = fetchConfig(config, url, handle, proxy);
+  if (problem.empty()) {
+    logLine(LOG_INFO, "check path:", config.m_strPath);
+    logLine(LOG_INFO, "check gamePath:", config.m_strGamePath);
+    logLine(LOG_INFO, "check packageName:", config.m_strPackageName);
+    logLine(LOG_INFO, "cfg check end");
+  } else {
+    fail(problem);
+  }
+  // After the configuration's own lines, so that they read as they always have.
+  logProxyInUse(proxy);
+  return problem.empty();
 }

@@ -63,7 +63,7 @@ class Transfer {
     }
     curl_slist* headers = nullptr;
     curl_easy_setopt(m_handle, CURLOPT_URL, m_url.c_str());
-    useSystemProxy(m_handle, m_url);
+    logProxyInUse(useSystemProxy(m_handle, m_url));
     curl_easy_setopt(m_handle, CURLOPT_WRITEFUNCTION, onWrite);
     curl_easy_setopt(m_handle, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(m_handle, CURLOPT_HEADERFUNCTION, onHeader);

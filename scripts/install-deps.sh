@@ -2,7 +2,7 @@
 # Installs what the targets need on a fresh Debian machine and builds the Windows
 # third-party libraries into a cache outside the repository, keyed by architecture
 # and source version. A second run only checks and returns quickly.
-#   install-deps.sh           everything: native, the i686 product, the Windows tests
+#   install-deps.sh           everything: native, the i686 product, the Windows tests, the fuzzers
 #   install-deps.sh --native  only what the native launcher and its main job need
 set -euo pipefail
 
@@ -53,6 +53,9 @@ if [ "$native_only" -eq 1 ]; then
   log "ready: native"
   exit 0
 fi
+# The checks beside the suites: libFuzzer comes with clang's runtime libraries; the
+# sanitizer runs use g++'s own.
+install_packages clang libclang-rt-14-dev
 
 # deb-src entries derived from the machine's own apt sources (same mirrors, other type),
 # and the i386 architecture for 32-bit Wine.

@@ -39,7 +39,7 @@ CURLcode DownloadEngine::post(const std::string& body) {
   CURL* handle = curl_easy_init();
   if (!handle) return CURLE_FAILED_INIT;
   curl_easy_setopt(handle, CURLOPT_URL, reportUrl.c_str());
-  useSystemProxy(handle, reportUrl);
+  logProxyInUse(useSystemProxy(handle, reportUrl));
   curl_easy_setopt(handle, CURLOPT_POST, 1L);
   curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
   curl_easy_setopt(handle, CURLOPT_POSTFIELDS, body.c_str());

@@ -4,11 +4,14 @@
 
 #include "Logger.h"
 
-void useSystemProxy(CURL* handle, const std::string& url) {
-  static std::atomic<bool> logged{false};
-  const ProxyChoice choice = systemProxyFor(url);
+ProxyChoice useSystemProxy(CURL* handle, const std::string& url) {
+  ProxyChoice choice = systemProxyFor(url);
   if (choice.apply) curl_easy_setopt(handle, CURLOPT_PROXY, choice.proxy.c_str());
-  if (!logged.exchange(true))
-    logLine(LOG_INFO, "proxy:", choice.proxy.empty() ? std::string("none") : choice.proxy, " (", choice.description,
-            ")");
+  return choice;
+}
+
+void logProxyInUse(const ProxyChoice& choice) {
+  static std::atomic<bool> logged{false};
+  if (!choice.proxy.empty() && !logged.exchange(true))
+    logLine(LOG_INFO, "proxy:", choice.proxy, " (", choice.description, ")");
 }

@@ -19,6 +19,10 @@ struct ProxyChoice {
 // The platform's choice for `url`.
 ProxyChoice systemProxyFor(const std::string& url);
 
-// Applies the choice for `url` to `handle`; the first call of the process logs it as
-// "proxy:" followed by the proxy (or "none") and where it comes from.
-void useSystemProxy(CURL* handle, const std::string& url);
+// Applies the choice for `url` to `handle` and returns it.
+ProxyChoice useSystemProxy(CURL* handle, const std::string& url);
+
+// Logs "proxy:" followed by the proxy and where it comes from, the first time in the
+// process that a transfer goes through one; a direct connection adds no line. The
+// configuration fetch calls it after its own lines, so they keep their order.
+void logProxyInUse(const ProxyChoice& choice);

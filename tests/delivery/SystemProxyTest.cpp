@@ -11,6 +11,8 @@
 #include "CfgCheck.h"
 #include "DownloadEngine.h"
 #include "FixtureServers.h"
+#include "LogLines.h"
+#include "Logger.h"
 #include "PackageTransfer.h"
 #include "ProxyRules.h"
 #include "TestFolder.h"
@@ -78,6 +80,10 @@ TEST(SystemProxy, EveryTransferUsesTheUsersProxy) {
   const std::size_t before = proxied().size();
   CURL* handle = curl_easy_init();
   DownloadConfig config;
+  ILogManager& logger = ILogManager::instance();
+  logger.configFromText("[Main] \npath = ./kvr/logs/ \nname=log \nfileline = 0 \ndisplay = 0 \n");
+  mainLoggerId = logger.findLogger("Main");
+  ASSERT_TRUE(logger.start());
   const bool fetched = CfgCheck(config, host + "/package/velmora/proxied.json", handle);
   const CURLcode package = transferPackage(handle, host + "/package/velmora/proxied.7z", "./kvr/proxied.7z");
   DownloadEngine engine(host + "/log/log", "");
@@ -86,6 +92,15 @@ TEST(SystemProxy, EveryTransferUsesTheUsersProxy) {
   const CURLcode bypassed = transferPackage(handle, direct + "/package/velmora/proxied.7z", "./kvr/direct.7z");
   curl_easy_cleanup(handle);
   clearTestProxy();
+  logger.stop();
+  // The configuration's lines as always, then the proxy, once for the whole process.
+  std::vector<std::string> lines = infoLinesBelow("kvr/logs");
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
+            (std::vector<std::string>{"cfg check start", "check path:p", "check gamePath:g",
+                                      "check packageName:./kvr/n", "cfg check end"}));
+  EXPECT_EQ(lines[5].rfind("proxy:http://127.0.0.1:" + std::to_string(fixturePort("nginx_host_proxy")) + " (", 0), 0u)
+      << lines[5];
 
   EXPECT_TRUE(fetched);
   EXPECT_EQ(config.m_strPath, "p");

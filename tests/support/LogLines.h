@@ -9,6 +9,6 @@
 // order of the files and of their lines (the logger's own lines are left out).
 std::vector<std::string> infoLinesBelow(const std::filesystem::path& folder);
 
-// `lines` without the "proxy:" line: it comes with the process's first transfer (a report
-// too), whichever test that is.
+// `lines` without the "proxy:" line: where the machine's settings name a proxy, it comes
+// with the process's first transfer through it (a report too), whichever test that is.
 std::vector<std::string> withoutProxyLine(std::vector<std::string> lines);
