@@ -1,21 +1,21 @@
 // One package transfer of the worker, timed by run-download-bench.sh next to curl:
 //   kvr_download_bench URL FILE
-// Streams URL into FILE exactly as the worker does (transferPackage on the engine's
-// shared handle) and prints one line:
+// Streams URL into FILE exactly as the worker does (transferPackage with a progress
+// callback) and prints one line:
 //   result seconds S start T total U rss_before_kb A rss_peak_kb B peak_reset 1|0
-// S is the transfer alone (the handle already made, the file opened and closed), T and
-// U libcurl's own times to the first byte and to the end, A the resident set just before
-// it and B the highest resident set during it. The kernel's high-water mark is reset before
+// S is the transfer alone (its handle made, the file opened and closed), T the time to
+// the first package byte the progress callback saw, U the same clock at the end, A the
+// resident set just before it and B the highest resident set during it. The kernel's high-water mark is reset before
 // the transfer where it allows; where it does not (peak_reset 0), B is the peak of the
 // whole process so far, still an upper bound for the transfer.
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <string_view>
 
-#include "DownloadEngine.h"
-#include "PackageWorker.h"
+#include "PackageTransfer.h"
 
 namespace {
 
@@ -44,27 +44,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s URL FILE\n", argv[0]);
     return 2;
   }
-  CURL* handle = DownloadEngine::instance().sharedHandle;
-  if (handle == nullptr) {
-    std::fprintf(stderr, "no transfer handle\n");
-    return 1;
-  }
   const bool peakReset = resetPeakRss();
   const long rssBefore = statusKb("VmRSS");
   const auto start = std::chrono::steady_clock::now();
-  const CURLcode code = transferPackage(handle, argv[1], argv[2]);
+  std::chrono::duration<double> firstByte{0};
+  const auto progress = [&](std::int64_t now, std::int64_t) {
+    if (now > 0 && firstByte.count() == 0) firstByte = std::chrono::steady_clock::now() - start;
+  };
+  const CURLcode code = transferPackage(argv[1], argv[2], {.progress = progress});
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
   const long rssPeak = statusKb("VmHWM");
   if (code != CURLE_OK) {
     std::fprintf(stderr, "transfer failed: %s\n", curl_easy_strerror(code));
     return 1;
   }
-  curl_off_t firstByte = 0;
-  curl_off_t total = 0;
-  curl_easy_getinfo(handle, CURLINFO_STARTTRANSFER_TIME_T, &firstByte);
-  curl_easy_getinfo(handle, CURLINFO_TOTAL_TIME_T, &total);
   std::printf("result seconds %.6f start %.6f total %.6f rss_before_kb %ld rss_peak_kb %ld peak_reset %d\n",
-              seconds.count(), static_cast<double>(firstByte) / 1e6, static_cast<double>(total) / 1e6, rssBefore,
-              rssPeak, peakReset ? 1 : 0);
+              seconds.count(), firstByte.count(), seconds.count(), rssBefore, rssPeak, peakReset ? 1 : 0);
   return 0;
 }

@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "Logger.h"
+#include "LowSpeedFloor.h"
 #include "PackageRecord.h"
-#include "PackageWorker.h"
 #include "ResponseHead.h"
 #include "Sha256.h"
 #include "SystemProxy.h"
@@ -22,6 +22,26 @@ std::int64_t fileSize(const std::string& path) {
   const std::filesystem::path file(FromAnsi(path));
   const auto size = std::filesystem::file_size(file, error);
   return error ? -1 : static_cast<std::int64_t>(size);
+}
+
+// Where the current response's bytes sit in the whole package: the progress callback's
+// context.
+struct ResponseProgress {
+  const TransferProgress* report = nullptr;
+  std::int64_t offset = 0;
+  bool counting = true;  // false: an error page, whose bytes are no package bytes
+  LowSpeedFloor* floor = nullptr;
+};
+
+// libcurl's progress callback (its current form): the response's figures moved by the
+// kept bytes; 1 (ending the request as CURLE_ABORTED_BY_CALLBACK) once the response has
+// fallen below its low-speed floor.
+int onProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
+  const ResponseProgress& progress = *static_cast<const ResponseProgress*>(context);
+  if (progress.floor->tooSlow(dlnow, std::chrono::steady_clock::now())) return 1;
+  if (progress.counting && *progress.report)
+    (*progress.report)(progress.offset + dlnow, dltotal > 0 ? progress.offset + dltotal : 0);
+  return 0;
 }
 
 bool transientCode(CURLcode code) {
@@ -47,9 +67,15 @@ class Transfer {
  public:
   enum class Next { Done, Retry, RetryNow, Fail };
 
-  Transfer(CURL* handle, const std::string& url, const std::string& path, const PackageCheck& check)
-      : m_handle(handle), m_url(url), m_path(path), m_check(check) {
+  Transfer(CURL* handle, const std::string& url, const std::string& path, const TransferOptions& options)
+      : m_handle(handle),
+        m_url(url),
+        m_path(path),
+        m_check(options.check),
+        m_limits(options.limits),
+        m_report(options.progress) {
     if (!m_check.sha256.empty()) m_hash = std::make_unique<Sha256>();
+    m_progress.report = &m_report;
   }
 
   // One request; `code` is libcurl's result or the failure's own code.
@@ -69,14 +95,14 @@ class Transfer {
     curl_easy_setopt(m_handle, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(m_handle, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(m_handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(m_handle, CURLOPT_XFERINFOFUNCTION, OnDownloadProgress);
+    curl_easy_setopt(m_handle, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(m_handle, CURLOPT_XFERINFODATA, &m_progress);
-    curl_easy_setopt(m_handle, CURLOPT_CONNECTTIMEOUT, kPackageConnectTimeoutSeconds);
-    curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_LIMIT, kPackageLowSpeedBytesPerSecond);
-    curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_TIME, kPackageLowSpeedSeconds);
+    curl_easy_setopt(m_handle, CURLOPT_CONNECTTIMEOUT, m_limits.connectTimeoutSeconds);
+    curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(m_limits.lowSpeedBytesPerSecond));
+    curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_TIME, m_limits.lowSpeedSeconds);
     // libcurl's default 16 KiB receive buffer costs a tenth of the transfer time on a
     // fast link; the curl program uses 100 KiB too.
-    curl_easy_setopt(m_handle, CURLOPT_BUFFERSIZE, kPackageBufferBytes);
+    curl_easy_setopt(m_handle, CURLOPT_BUFFERSIZE, m_limits.bufferBytes);
     const std::string range = std::to_string(m_from) + "-";
     if (m_from > 0) {
       // The rest, but only of the same package: a changed one comes whole (200).
@@ -87,15 +113,9 @@ class Transfer {
     }
     code = curl_easy_perform(m_handle);
     if (!m_decided) decide();
-    // The handle outlives this call: leave no pointer into it behind.
+    // The next attempt asks for its own range, or none.
     curl_easy_setopt(m_handle, CURLOPT_RANGE, static_cast<const char*>(nullptr));
     curl_easy_setopt(m_handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
-    curl_easy_setopt(m_handle, CURLOPT_HEADERFUNCTION, static_cast<curl_write_callback>(nullptr));
-    curl_easy_setopt(m_handle, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
-    curl_easy_setopt(m_handle, CURLOPT_WRITEFUNCTION, static_cast<curl_write_callback>(nullptr));
-    curl_easy_setopt(m_handle, CURLOPT_WRITEDATA, static_cast<void*>(stdout));
-    curl_easy_setopt(m_handle, CURLOPT_XFERINFODATA, static_cast<void*>(nullptr));
-    curl_easy_setopt(m_handle, CURLOPT_NOPROGRESS, 1L);
     curl_slist_free_all(headers);
     const bool closed = m_file == nullptr || std::fclose(m_file) == 0;
     m_file = nullptr;
@@ -125,7 +145,7 @@ class Transfer {
     m_progress.offset = m_from;
     m_progress.counting = true;
     // Each attempt is held to the floor from its own start.
-    m_floor = LowSpeedFloor(kPackageLowSpeedBytesPerSecond, kPackageLowSpeedSeconds);
+    m_floor = LowSpeedFloor(m_limits.lowSpeedBytesPerSecond, m_limits.lowSpeedSeconds);
     m_progress.floor = &m_floor;
   }
 
@@ -199,7 +219,7 @@ class Transfer {
       case Sink::Broken: return 0;
       case Sink::File: break;
     }
-    const size_t written = OnDownloadWrite(data, size, count, self.m_file);
+    const size_t written = std::fwrite(data, size, count, self.m_file);
     if (self.m_hash) {
       self.m_hash->update(data, written * size);
       self.m_hashed += static_cast<std::int64_t>(written * size);
@@ -223,8 +243,8 @@ class Transfer {
       // Only the progress callback aborts a request: the response fell below the
       // low-speed floor. That is a stall, as when libcurl's own check at the same floor
       // ends it first: the same code, and retried.
-      logLine(LOG_INFO, "download below the low-speed floor of ", kPackageLowSpeedBytesPerSecond, " B/s over ",
-              kPackageLowSpeedSeconds, " s");
+      logLine(LOG_INFO, "download below the low-speed floor of ", m_limits.lowSpeedBytesPerSecond, " B/s over ",
+              m_limits.lowSpeedSeconds, " s");
       code = CURLE_OPERATION_TIMEDOUT;
       return Next::Retry;
     }
@@ -282,8 +302,7 @@ class Transfer {
     m_record.size = have;
     m_record.complete = true;
     if (m_record.validator.empty() || !writePackageRecord(m_path, m_record)) removePackageRecord(m_path);
-    m_ultotal = static_cast<int32_t>(static_cast<double>(have) / 1000.0);
-    m_ulnow = static_cast<int32_t>(static_cast<double>(have) / 1000.0);
+    if (m_report) m_report(have, have);
     code = CURLE_OK;
     return Next::Done;
   }
@@ -304,13 +323,15 @@ class Transfer {
   const std::string& m_url;
   const std::string& m_path;
   const PackageCheck& m_check;
+  const TransferLimits& m_limits;
+  const TransferProgress& m_report;
   std::unique_ptr<Sha256> m_hash;
   std::int64_t m_hashed = 0;  // bytes of the file the hash has taken, from the start
   PackageRecord m_record;
   ResponseHead m_response;
   std::int64_t m_from = 0;  // the kept bytes this request continues after
-  TransferProgress m_progress;
-  LowSpeedFloor m_floor{kPackageLowSpeedBytesPerSecond, kPackageLowSpeedSeconds};
+  ResponseProgress m_progress;
+  LowSpeedFloor m_floor{m_limits.lowSpeedBytesPerSecond, m_limits.lowSpeedSeconds};
   FILE* m_file = nullptr;
   bool m_decided = false;
   Sink m_sink = Sink::Discard;
@@ -318,9 +339,13 @@ class Transfer {
 
 }  // namespace
 
-CURLcode transferPackage(CURL* handle, const std::string& url, const std::string& path, const PackageCheck& check,
-                         const RetryPauses& pauses) {
-  Transfer transfer(handle, url, path, check);
+CURLcode transferPackage(const std::string& url, const std::string& path, const TransferOptions& options) {
+  // A handle of its own: nothing set for another transfer, on another thread, reaches it.
+  const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
+  if (!handle) return CURLE_FAILED_INIT;
+  curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
+  Transfer transfer(handle.get(), url, path, options);
+  const RetryPauses& pauses = options.pauses;
   CURLcode code = CURLE_OK;
   std::size_t retries = 0;
   bool restarted = false;

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,20 +23,44 @@ using RetryPauses = std::vector<std::chrono::milliseconds>;
 inline const RetryPauses kPackageRetryPauses = {std::chrono::seconds(1), std::chrono::seconds(2),
                                                 std::chrono::seconds(4), std::chrono::seconds(8)};
 
-// Brings the package at `url` into the file `path` on `handle`, with the worker's
-// callbacks, time limits and the system's proxy; libcurl's result of the last attempt.
+// Time limits of each attempt: a dead or stalled host ends it as a failure.
+struct TransferLimits {
+  long connectTimeoutSeconds = 10;
+  // A response slower than this on average over `lowSpeedSeconds` (less than 20 KiB in
+  // 20 s) ends that attempt as a stall, which is retried: a host that trickles at every
+  // attempt ends the transfer after the attempts and pauses of kPackageRetryPauses,
+  // 5 x 20 s + 15 s, about 2 minutes.
+  std::int64_t lowSpeedBytesPerSecond = 1024;
+  long lowSpeedSeconds = 20;
+  long bufferBytes = 100 * 1024;
+};
+inline constexpr TransferLimits kPackageTransferLimits{};
+
+// Where the whole package stands: its bytes so far and its size (0 while the server
+// has not said). Called on the transfer's thread; responses that carry no package bytes
+// (error pages) do not call it.
+using TransferProgress = std::function<void(std::int64_t now, std::int64_t total)>;
+
+struct TransferOptions {
+  PackageCheck check{};
+  TransferProgress progress{};
+  RetryPauses pauses{};
+  TransferLimits limits{};
+};
+
+// Brings the package at `url` into the file `path` on an easy handle of its own, with
+// the system's proxy; libcurl's result of the last attempt.
 // - A kept file is resumed when its record (PackageRecord.h) names the same address
 //   and a validator: 206 appends, 200 starts over, 416 with a complete file counts as
 //   complete; anything that does not fit starts over at once (CURLE_RANGE_ERROR when
 //   that keeps happening).
-// - A failed connection, time-out, stall (also a response below the worker's low-speed
-//   floor, ended as CURLE_OPERATION_TIMEDOUT), cut-off body or 408/429/5xx status is
-//   tried again after the next pause, resuming; other HTTP statuses (CURLE_HTTP_RETURNED_ERROR)
-//   and write errors (a full disk) end it at once. Error pages are never stored.
+// - A failed connection, time-out, stall (also a response below the low-speed floor,
+//   ended as CURLE_OPERATION_TIMEDOUT), cut-off body or 408/429/5xx status is tried again
+//   after the next pause, resuming; other HTTP statuses (CURLE_HTTP_RETURNED_ERROR) and
+//   write errors (a full disk) end it at once. Error pages are never stored.
 // - A complete file that fails `check` is deleted: CURLE_PARTIAL_FILE for the size,
 //   CURLE_ABORTED_BY_CALLBACK for the SHA-256, with a log line naming both values. The
 //   hash is computed while the bytes are written (a resumed file's kept part is read
 //   once).
-// A file that cannot be opened is a write error.
-CURLcode transferPackage(CURL* handle, const std::string& url, const std::string& path, const PackageCheck& check = {},
-                         const RetryPauses& pauses = {});
+// A file that cannot be opened is a write error; no handle, CURLE_FAILED_INIT.
+CURLcode transferPackage(const std::string& url, const std::string& path, const TransferOptions& options = {});

@@ -19,27 +19,12 @@ bool isPlainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos;
 }
 
-size_t OnDownloadWrite(char* data, size_t size, size_t count, void* stream) {
-  return fwrite(data, size, count, static_cast<FILE*>(stream));
-}
-
-int OnDownloadProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
-  const TransferProgress whole;
-  const TransferProgress& progress = context ? *static_cast<const TransferProgress*>(context) : whole;
-  // A trickle below the floor ends the response (as "aborted by callback"), an error
-  // page's too.
-  if (progress.floor != nullptr && progress.floor->tooSlow(dlnow, std::chrono::steady_clock::now())) return 1;
-  if (!progress.counting) return 0;
-  m_ultotal = static_cast<int32_t>(dltotal > 0 ? static_cast<double>(progress.offset + dltotal) / 1000.0 : 0.0);
-  m_ulnow = static_cast<int32_t>(static_cast<double>(progress.offset + dlnow) / 1000.0);
-  return 0;
-}
-
 unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) {
   return runPackageWorker(config, ui, kPackageRetryPauses);
 }
 
-unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses) {
+unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses,
+                          const TransferLimits& limits) {
   DownloadEngine& engine = DownloadEngine::instance();
   engine.report("download_start");
   logLine(LOG_INFO, "download start");
@@ -54,9 +39,14 @@ unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, co
   } else if (isLauncherFileName(package.substr(sizeof kPackageFolder - 1), config.m_strPath)) {
     // Written over the codec library, the package would be loaded into the launcher.
     logLine(LOG_INFO, "download refused, packageName names a file the launcher keeps:", package);
-  } else if (engine.sharedHandle != nullptr) {
-    code = transferPackage(engine.sharedHandle, url, package,
-                           PackageCheck{config.m_nPackageSize, config.m_strPackageSha256}, pauses);
+  } else {
+    // The counters the window's progress thread polls, in thousands of bytes.
+    const auto counters = [](std::int64_t now, std::int64_t total) {
+      m_ultotal = static_cast<int32_t>(static_cast<double>(total) / 1000.0);
+      m_ulnow = static_cast<int32_t>(static_cast<double>(now) / 1000.0);
+    };
+    code = transferPackage(url, package,
+                           {PackageCheck{config.m_nPackageSize, config.m_strPackageSha256}, counters, pauses, limits});
     printf("download CURLcode:%d\n", static_cast<int>(code));
   }
   logLine(LOG_INFO, "download end");

@@ -47,14 +47,14 @@ std::string sha256Of(const std::string& bytes) {
 // The transfer host serves `served` as the package; each test's addresses are its own.
 struct TransferRun : TransferRunBase {
   std::size_t requestsBefore = 0;
+  std::int64_t now = 0;  // what the transfer last reported of the whole package
+  std::int64_t total = 0;
 
   TransferRun() : TransferRunBase("transfer_host") {}
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(TransferRunBase::SetUp());
     serve(randomBytes(kSize, 1));
     requestsBefore = requests().size();
-    m_ulnow = 0;
-    m_ultotal = 0;
   }
 
   void serve(const std::string& bytes) {
@@ -92,7 +92,11 @@ struct TransferRun : TransferRunBase {
   }
 
   CURLcode transfer(const std::string& url, const PackageCheck& check = {}, const RetryPauses& pauses = {}) {
-    return transferPackage(handle, url, kPackage, check, pauses);
+    const auto progress = [this](std::int64_t bytes, std::int64_t size) {
+      now = bytes;
+      total = size;
+    };
+    return transferPackage(url, kPackage, {check, progress, pauses});
   }
 };
 
@@ -109,14 +113,14 @@ TEST_F(TransferRun, ACutPackageResumesWhereItStopped) {
   EXPECT_EQ(record.url, url);
   EXPECT_EQ(record.size, kSize);
   EXPECT_FALSE(record.complete);
-  EXPECT_EQ(m_ulnow, kHalf / 1000);
-  EXPECT_EQ(m_ultotal, kSize / 1000);
+  EXPECT_EQ(now, kHalf);
+  EXPECT_EQ(total, kSize);
 
   EXPECT_EQ(transfer(url), CURLE_OK);
   EXPECT_EQ(kept(), served);
   EXPECT_EQ(newRequests(2), (std::vector<Request>{{200, 0, kHalf}, {206, kHalf, kSize - kHalf}}));
-  EXPECT_EQ(m_ulnow, kSize / 1000) << "the counters show the whole package";
-  EXPECT_EQ(m_ultotal, kSize / 1000);
+  EXPECT_EQ(now, kSize) << "the progress shows the whole package";
+  EXPECT_EQ(total, kSize);
   ASSERT_TRUE(readPackageRecord(kPackage, record));
   EXPECT_TRUE(record.complete);
 }
@@ -190,13 +194,12 @@ TEST_F(TransferRun, ARangeOfAnotherVersionIsNotAppended) {
 TEST_F(TransferRun, ACompletePackageIsConfirmedNotFetchedAgain) {
   const std::string url = address("");
   ASSERT_EQ(transfer(url), CURLE_OK);
-  m_ulnow = 0;
-  m_ultotal = 0;
+  now = total = 0;
   EXPECT_EQ(transfer(url), CURLE_OK);
   EXPECT_EQ(kept(), served);
   EXPECT_EQ(newRequests(2), (std::vector<Request>{{200, 0, kSize}, {416, kSize, 0}}));
-  EXPECT_EQ(m_ulnow, kSize / 1000);
-  EXPECT_EQ(m_ultotal, kSize / 1000);
+  EXPECT_EQ(now, kSize);
+  EXPECT_EQ(total, kSize);
 
   // Changed on the server since: fetched whole.
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -236,7 +239,7 @@ TEST_F(TransferRun, TransientFailuresAreRetriedOthersEndAtOnce) {
 
   // Nothing at the address: retried as a failed connection.
   const auto started = std::chrono::steady_clock::now();
-  EXPECT_EQ(transferPackage(handle, "http://127.0.0.1:1/kvr.7z", kPackage, {}, kQuick), CURLE_COULDNT_CONNECT);
+  EXPECT_EQ(transferPackage("http://127.0.0.1:1/kvr.7z", kPackage, {.pauses = kQuick}), CURLE_COULDNT_CONNECT);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
@@ -291,6 +294,6 @@ TEST_F(TransferRun, AFullDiskEndsTheTransferAtOnce) {
   const char* volume = std::getenv("KVR_SMALL_VOLUME");
   if (volume == nullptr) GTEST_SKIP() << "no small volume given (KVR_SMALL_VOLUME)";
   const std::string package = std::string(volume) + "/kvr.7z";
-  EXPECT_EQ(transferPackage(handle, address(""), package, {}, kQuick), CURLE_WRITE_ERROR);
+  EXPECT_EQ(transferPackage(address(""), package, {.pauses = kQuick}), CURLE_WRITE_ERROR);
   EXPECT_EQ(newRequests(1).size(), 1u);
 }

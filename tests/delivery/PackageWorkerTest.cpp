@@ -200,9 +200,7 @@ TEST_F(WorkerRun, ACompleteKeptPackageIsNotFetchedAgain) {
   serve("nested.7z");
   const DownloadConfig run = config("/package/velmora/kvr.7z");
   const size_t earlier = channelRequests(0).size();
-  CURL* handle = curl_easy_init();
-  ASSERT_EQ(transferPackage(handle, run.m_strGamePath, run.m_strPackageName), CURLE_OK);
-  curl_easy_cleanup(handle);
+  ASSERT_EQ(transferPackage(run.m_strGamePath, run.m_strPackageName), CURLE_OK);
   fs::create_directories("kvr/game/data");
   writeFile("kvr/game/data/blob.bin", "half written");
   const size_t requestsBefore = channelRequests(earlier + 1).size();
@@ -243,7 +241,7 @@ TEST_F(WorkerRun, StalledDownloadEndsAsATransferFailure) {
   runPackageWorker(config("/stall/package/velmora/kvr.7z"), ui, {});
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   EXPECT_TRUE(g_downloadFinished);
-  EXPECT_LT(seconds, kPackageLowSpeedSeconds + 10);
+  EXPECT_LT(seconds, kPackageTransferLimits.lowSpeedSeconds + 10);
   EXPECT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
 }
@@ -312,15 +310,18 @@ TEST_F(WorkerRun, PackageWithoutTheGameEndsWithTheErrorBox) {
 
 // A host trickling 2 bytes a second is below the low-speed floor: each attempt ends
 // within the low-speed time and is retried as a stall; the transfer fails once the
-// retries are spent, within attempts x the low-speed time plus the pauses.
+// retries are spent, within attempts x the low-speed time plus the pauses. The floor's
+// time is shortened here; the stall test above holds the real one.
 TEST_F(WorkerRun, TricklingDownloadEndsAsATransferFailure) {
   serve("nested.7z");
+  TransferLimits limits;
+  limits.lowSpeedSeconds = 3;
   const auto started = std::chrono::steady_clock::now();
-  runPackageWorker(config("/trickle/package/velmora/kvr.7z"), ui, {std::chrono::milliseconds(10)});
+  runPackageWorker(config("/trickle/package/velmora/kvr.7z"), ui, {std::chrono::milliseconds(10)}, limits);
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   EXPECT_TRUE(g_downloadFinished);
-  EXPECT_GE(seconds, 2 * kPackageLowSpeedSeconds - 1);
-  EXPECT_LT(seconds, 2 * kPackageLowSpeedSeconds + 10);
+  EXPECT_GE(seconds, 2 * limits.lowSpeedSeconds - 1);
+  EXPECT_LT(seconds, 2 * limits.lowSpeedSeconds + 10);
   EXPECT_FALSE(fs::exists("kvr/game/kvr.exe"));
   EXPECT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));

@@ -85,11 +85,11 @@ TEST(SystemProxy, EveryTransferUsesTheUsersProxy) {
   mainLoggerId = logger.findLogger("Main");
   ASSERT_TRUE(logger.start());
   const bool fetched = CfgCheck(config, host + "/package/velmora/proxied.json", handle);
-  const CURLcode package = transferPackage(handle, host + "/package/velmora/proxied.7z", "./kvr/proxied.7z");
+  const CURLcode package = transferPackage(host + "/package/velmora/proxied.7z", "./kvr/proxied.7z");
   DownloadEngine engine(host + "/log/log", "");
   engine.post("type=proxied");
   const std::string direct = "http://127.0.0.1:" + std::to_string(fixturePort("nginx_host"));
-  const CURLcode bypassed = transferPackage(handle, direct + "/package/velmora/proxied.7z", "./kvr/direct.7z");
+  const CURLcode bypassed = transferPackage(direct + "/package/velmora/proxied.7z", "./kvr/direct.7z");
   curl_easy_cleanup(handle);
   clearTestProxy();
   logger.stop();
@@ -131,12 +131,10 @@ TEST(SystemProxy, AnAutomaticConfigurationScriptChoosesPerAddress) {
   if (!setTestProxyScript("http://127.0.0.1:" + nginx + "/package/velmora/proxy.pac"))
     GTEST_SKIP() << "no automatic configuration script on this system";
   const std::size_t before = proxied().size();
-  CURL* handle = curl_easy_init();
   const CURLcode scripted =
-      transferPackage(handle, "http://127.0.0.2:" + nginx + "/package/velmora/scripted.7z", "./kvr/scripted.7z");
+      transferPackage("http://127.0.0.2:" + nginx + "/package/velmora/scripted.7z", "./kvr/scripted.7z");
   const CURLcode direct =
-      transferPackage(handle, "http://127.0.0.1:" + nginx + "/package/velmora/scripted.7z", "./kvr/direct.7z");
-  curl_easy_cleanup(handle);
+      transferPackage("http://127.0.0.1:" + nginx + "/package/velmora/scripted.7z", "./kvr/direct.7z");
   clearTestProxy();
   EXPECT_EQ(scripted, CURLE_OK);
   EXPECT_EQ(direct, CURLE_OK);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
+#include "LowSpeedFloor.h"
 #include "PackageRecord.h"
 #include "ResponseHead.h"
 
@@ -67,5 +69,38 @@ TEST(PackageRecord, TextRoundTripsAndOddRecordsAreRefused) {
     EXPECT_FALSE(parsePackageRecord(text, kept));
     EXPECT_EQ(kept.url, "kept");
     EXPECT_EQ(kept.size, 7);
+  }
+}
+
+// The floor over fake time points: bytes arriving at `seconds` after the start, with
+// 100 bytes a second over 10 s (1000 bytes a window).
+TEST(LowSpeedFloor, EndsAResponseOnlyWhenAWindowFallsShort) {
+  struct Step {
+    double seconds;
+    std::int64_t received;
+    bool tooSlow;
+  };
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+  } cases[] = {
+      // clang-format off
+      {"nothing for the whole window", {{0, 0, false}, {9.9, 0, false}, {10, 0, true}}},
+      {"a trickle", {{0, 0, false}, {5, 500, false}, {10, 999, true}}},
+      {"each window met", {{0, 0, false}, {9, 1000, false}, {18, 2000, false}, {27, 3000, false}}},
+      {"a window met late restarts the clock", {{0, 0, false}, {9.5, 1000, false}, {19, 1500, false}, {19.5, 1500, true}}},
+      {"a burst then silence", {{0, 0, false}, {1, 50000, false}, {10.9, 50000, false}, {11, 50000, true}}},
+      {"the first call only starts the clock", {{100, 0, false}, {109, 0, false}, {110, 0, true}}},
+      // clang-format on
+  };
+  const auto start = std::chrono::steady_clock::time_point{};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LowSpeedFloor floor(100, 10);
+    for (const Step& step : c.steps) {
+      const auto at = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                  std::chrono::duration<double>(step.seconds));
+      EXPECT_EQ(floor.tooSlow(step.received, at), step.tooSlow) << "at " << step.seconds << " s";
+    }
   }
 }

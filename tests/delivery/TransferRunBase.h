@@ -1,5 +1,5 @@
-// What the package transfer tests share: a folder of the test's own with ./kvr, a
-// transfer handle, the package's bytes served and read back.
+// What the package transfer tests share: a folder of the test's own with ./kvr, the
+// package's bytes served and read back.
 #pragma once
 
 #include <curl/curl.h>
@@ -32,16 +32,13 @@ class TransferRunBase : public testing::Test {
   void SetUp() override {
     ASSERT_NE(fixturePort(m_server), 0) << "the " << m_server << " fixture is not running";
     std::filesystem::create_directories("kvr");
-    handle = curl_easy_init();
   }
-  void TearDown() override { curl_easy_cleanup(handle); }
 
   // The package file as the transfer left it.
   std::string kept() const { return std::filesystem::exists(kPackage) ? readFile(kPackage) : std::string("<none>"); }
 
   TestFolder folder;
   std::string served;
-  CURL* handle = nullptr;
 
  private:
   std::string m_server;
