@@ -114,25 +114,21 @@ bool CfgCheck(DownloadConfig& config) {
 namespace {
 
 // Fetches the document at `url` and reads it into `config`; what went wrong otherwise.
-std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* handle, ProxyChoice& proxy) {
+std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits,
+                        ProxyChoice& proxy) {
   std::string body;
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
   proxy = useSystemProxy(handle, url);
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendChunkToStream);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConfigConnectTimeoutSeconds);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kConfigLowSpeedSeconds);
-  curl_easy_setopt(handle, CURLOPT_TIMEOUT, kConfigTimeoutSeconds);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT, limits.timeoutSeconds);
   curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kConfigMaxBytes));
+  // The handle is the configuration fetch's alone (the package transfer and the reports
+  // make their own), and each fetch sets all it uses: nothing to reset afterwards.
   const CURLcode result = curl_easy_perform(handle);
-  // The next user of the shared handle sets its own limits or has none.
-  curl_easy_setopt(handle, CURLOPT_TIMEOUT, 0L);
-  curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(0));
-  // The body dies with this call: later users of the shared handle fall back to
-  // libcurl's own sink instead of writing into it.
-  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, static_cast<curl_write_callback>(nullptr));
-  curl_easy_setopt(handle, CURLOPT_WRITEDATA, static_cast<void*>(stdout));
   if (result == CURLE_WRITE_ERROR || result == CURLE_FILESIZE_EXCEEDED)
     return "the configuration is larger than " + std::to_string(kConfigMaxBytes) + " bytes";
   if (result != CURLE_OK) return curl_easy_strerror(result);
@@ -143,11 +139,11 @@ std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* ha
 
 }  // namespace
 
-bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle) {
+bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits) {
   logLine(LOG_INFO, "cfg check start");
   if (!handle) return fail(curl_easy_strerror(CURLE_FAILED_INIT));
   ProxyChoice proxy;
-  const std::string problem = fetchConfig(config, url, handle, proxy);
+  const std::string problem = fetchConfig(config, url, handle, limits, proxy);
   if (problem.empty()) {
     logLine(LOG_INFO, "check path:", config.m_strPath);
     logLine(LOG_INFO, "check gamePath:", config.m_strGamePath);

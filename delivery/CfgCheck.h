@@ -20,11 +20,14 @@ struct DownloadConfig {
 };
 
 // Time limits of the fetch: a dead or stalled package host ends it within seconds.
-inline constexpr long kConfigConnectTimeoutSeconds = 10;
-inline constexpr long kConfigLowSpeedSeconds = 10;  // below 1 byte/s for this long ends it
-// A host that trickles or never ends its answer: the whole fetch ends after this long,
-// and an answer beyond this size (a configuration is a few hundred bytes) ends it too.
-inline constexpr long kConfigTimeoutSeconds = 20;
+struct ConfigFetchLimits {
+  long connectTimeoutSeconds = 10;
+  long lowSpeedSeconds = 10;  // below 1 byte/s for this long ends it
+  // A host that trickles or never ends its answer: the whole fetch ends after this long.
+  long timeoutSeconds = 20;
+};
+inline constexpr ConfigFetchLimits kConfigFetchLimits{};
+// An answer beyond this size ends the fetch too (a configuration is a few hundred bytes).
 inline constexpr size_t kConfigMaxBytes = 256 * 1024;
 
 // Fetches the document at string 155 on the telemetry engine's shared handle, logs the
@@ -34,7 +37,8 @@ inline constexpr size_t kConfigMaxBytes = 256 * 1024;
 bool CfgCheck(DownloadConfig& config);
 
 // The same from `url` on `handle` (none: "Failed initialization").
-bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle);
+bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle,
+              const ConfigFetchLimits& limits = kConfigFetchLimits);
 
 // Reads the document `body` into `config`: the three members, "./kvr/" before the
 // package name, and the optional package checks. On failure `problem` says why, in

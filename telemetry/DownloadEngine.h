@@ -1,5 +1,5 @@
 // The process-wide telemetry engine: signed event reports to the collection server,
-// and the transfer handle that the configuration fetch and the package download share.
+// and the transfer handle of the configuration fetch (`sharedHandle`).
 #pragma once
 
 #include <curl/curl.h>
