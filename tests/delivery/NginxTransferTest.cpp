@@ -128,22 +128,22 @@ TEST_F(NginxRun, TheHashCoversAResumedPackage) {
   hash.update(served.data(), served.size());
   const PackageCheck right{kSize, hash.hexDigest()};
   const std::string url = address("hashed.7z", "&cut=" + std::to_string(kHalf), true);
-  EXPECT_EQ(transferPackage(url, kPackage, {.check = right}), CURLE_PARTIAL_FILE);
-  EXPECT_EQ(transferPackage(url, kPackage, {.check = right}), CURLE_OK);
+  EXPECT_EQ(transferPackage(url, kPackage, transferOptions(right)), CURLE_PARTIAL_FILE);
+  EXPECT_EQ(transferPackage(url, kPackage, transferOptions(right)), CURLE_OK);
   EXPECT_EQ(kept(), served);
 
   // The same bytes against another hash: deleted.
   fs::remove(kPackage);
   removePackageRecord(kPackage);
   const PackageCheck wrong{-1, std::string(64, 'f')};
-  EXPECT_EQ(transferPackage(address("hashed.7z", "&second", false), kPackage, {.check = wrong, .pauses = kQuick}),
+  EXPECT_EQ(transferPackage(address("hashed.7z", "&second", false), kPackage, transferOptions(wrong, kQuick)),
             CURLE_ABORTED_BY_CALLBACK);
   EXPECT_FALSE(fs::exists(kPackage));
 }
 
 TEST_F(NginxRun, AnUnavailableServerIsRetriedThenFails) {
   const std::string url = "http://127.0.0.1:" + std::to_string(fixturePort("nginx_host")) + "/unavailable/kvr.7z";
-  EXPECT_EQ(transferPackage(url, kPackage, {.pauses = kQuick}), CURLE_HTTP_RETURNED_ERROR);
+  EXPECT_EQ(transferPackage(url, kPackage, transferOptions({}, kQuick)), CURLE_HTTP_RETURNED_ERROR);
   const std::vector<std::string> responses = newResponses(3);
   EXPECT_EQ(responses.size(), 3u);
   EXPECT_EQ(fs::file_size(kPackage), 0u) << "no error page is stored";

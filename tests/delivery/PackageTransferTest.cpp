@@ -96,7 +96,7 @@ struct TransferRun : TransferRunBase {
       now = bytes;
       total = size;
     };
-    return transferPackage(url, kPackage, {check, progress, pauses});
+    return transferPackage(url, kPackage, transferOptions(check, pauses, progress));
   }
 };
 
@@ -239,7 +239,7 @@ TEST_F(TransferRun, TransientFailuresAreRetriedOthersEndAtOnce) {
 
   // Nothing at the address: retried as a failed connection.
   const auto started = std::chrono::steady_clock::now();
-  EXPECT_EQ(transferPackage("http://127.0.0.1:1/kvr.7z", kPackage, {.pauses = kQuick}), CURLE_COULDNT_CONNECT);
+  EXPECT_EQ(transferPackage("http://127.0.0.1:1/kvr.7z", kPackage, transferOptions({}, kQuick)), CURLE_COULDNT_CONNECT);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
@@ -294,6 +294,6 @@ TEST_F(TransferRun, AFullDiskEndsTheTransferAtOnce) {
   const char* volume = std::getenv("KVR_SMALL_VOLUME");
   if (volume == nullptr) GTEST_SKIP() << "no small volume given (KVR_SMALL_VOLUME)";
   const std::string package = std::string(volume) + "/kvr.7z";
-  EXPECT_EQ(transferPackage(address(""), package, {.pauses = kQuick}), CURLE_WRITE_ERROR);
+  EXPECT_EQ(transferPackage(address(""), package, transferOptions({}, kQuick)), CURLE_WRITE_ERROR);
   EXPECT_EQ(newRequests(1).size(), 1u);
 }

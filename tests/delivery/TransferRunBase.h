@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "FixtureServers.h"
+#include "PackageTransfer.h"
 #include "TestFolder.h"
 
 inline constexpr char kPackage[] = "./kvr/kvr.7z";
@@ -22,6 +23,17 @@ inline std::string randomBytes(std::int64_t size, unsigned seed) {
   std::string bytes(static_cast<std::size_t>(size), '\0');
   for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
   return bytes;
+}
+
+// Transfer options built member by member: GCC 12 at -O3 takes a braced temporary of
+// them for uninitialized (a false maybe-uninitialized on the check's text).
+inline TransferOptions transferOptions(const PackageCheck& check, const RetryPauses& pauses = {},
+                                       TransferProgress progress = {}) {
+  TransferOptions options;
+  options.check = check;
+  options.pauses = pauses;
+  options.progress = std::move(progress);
+  return options;
 }
 
 // Transfers from the fixture server `server`; `served` is what it serves as the package.
