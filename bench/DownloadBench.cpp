@@ -48,10 +48,11 @@ int main(int argc, char** argv) {
   const long rssBefore = statusKb("VmRSS");
   const auto start = std::chrono::steady_clock::now();
   std::chrono::duration<double> firstByte{0};
-  const auto progress = [&](std::int64_t now, std::int64_t) {
+  TransferOptions options;
+  options.progress = [&](std::int64_t now, std::int64_t) {
     if (now > 0 && firstByte.count() == 0) firstByte = std::chrono::steady_clock::now() - start;
   };
-  const CURLcode code = transferPackage(argv[1], argv[2], {.progress = progress});
+  const CURLcode code = transferPackage(argv[1], argv[2], options);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
   const long rssPeak = statusKb("VmHWM");
   if (code != CURLE_OK) {

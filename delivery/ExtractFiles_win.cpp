@@ -1,6 +1,7 @@
 #include "ExtractFiles.h"
 
 #include "FileSystem.h"
+#include "FileSystem_win.h"
 
 #include <windows.h>
 
@@ -25,12 +26,6 @@ FILETIME toFileTime(std::uint64_t value) {
 bool isRealFolder(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
          (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-}
-
-void clearReadOnly(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-    SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
 }
 
 }  // namespace

@@ -1,19 +1,16 @@
 #include "FileSystem.h"
+#include "FileSystem_win.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
 #include "TextConvert.h"
 
-namespace {
-
 void clearReadOnly(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
     SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
 }
-
-}  // namespace
 
 bool isDirectory(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
