@@ -76,18 +76,8 @@ class Transfer {
         m_report(options.progress) {
     if (!m_check.sha256.empty()) m_hash = std::make_unique<Sha256>();
     m_progress.report = &m_report;
-  }
-
-  // One request; `code` is libcurl's result or the failure's own code.
-  Next attempt(CURLcode& code) {
-    prepare();
-    m_file = std::fopen(m_path.c_str(), m_from > 0 ? "ab" : "wb");
-    if (m_file == nullptr) {
-      logLine(LOG_INFO, "download cannot open package file:", m_path);
-      code = CURLE_WRITE_ERROR;
-      return Next::Fail;
-    }
-    curl_slist* headers = nullptr;
+    m_progress.floor = &m_floor;
+    // The handle is this transfer's own: what stays the same for every attempt is set once.
     curl_easy_setopt(m_handle, CURLOPT_URL, m_url.c_str());
     logProxyInUse(useSystemProxy(m_handle, m_url));
     curl_easy_setopt(m_handle, CURLOPT_WRITEFUNCTION, onWrite);
@@ -103,6 +93,20 @@ class Transfer {
     // libcurl's default 16 KiB receive buffer costs a tenth of the transfer time on a
     // fast link; the curl program uses 100 KiB too.
     curl_easy_setopt(m_handle, CURLOPT_BUFFERSIZE, m_limits.bufferBytes);
+  }
+  Transfer(const Transfer&) = delete;
+  Transfer& operator=(const Transfer&) = delete;
+
+  // One request; `code` is libcurl's result or the failure's own code.
+  Next attempt(CURLcode& code) {
+    prepare();
+    m_file = std::fopen(m_path.c_str(), m_from > 0 ? "ab" : "wb");
+    if (m_file == nullptr) {
+      logLine(LOG_INFO, "download cannot open package file:", m_path);
+      code = CURLE_WRITE_ERROR;
+      return Next::Fail;
+    }
+    curl_slist* headers = nullptr;
     const std::string range = std::to_string(m_from) + "-";
     if (m_from > 0) {
       // The rest, but only of the same package: a changed one comes whole (200).
@@ -146,7 +150,6 @@ class Transfer {
     m_progress.counting = true;
     // Each attempt is held to the floor from its own start.
     m_floor = LowSpeedFloor(m_limits.lowSpeedBytesPerSecond, m_limits.lowSpeedSeconds);
-    m_progress.floor = &m_floor;
   }
 
   // Chooses what the body is, when its first bytes (or the end of the response) arrive.
