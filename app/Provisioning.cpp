@@ -39,7 +39,7 @@ bool isCarriedCopy(const char* fileName, unsigned id, const char* type) {
 
 void WriteEmbeddedFiles(const std::string& from) {
   // The logger has usually made "./kvr/" by now, but nothing waits for it.
-  makeFolderChain("kvr");
+  makeFolderChain(KVR_DATA_FOLDER);
   if (!isCarriedCopy(kCodecLibraryFile, IDR_CODEC_LIBRARY, "DLL")) {
     WriteResourceToFile(kCodecLibraryFile, IDR_CODEC_LIBRARY, "DLL");
     CreateDesktopShortcut(from);

@@ -3,8 +3,8 @@
 #include <shlobj.h>
 
 #include "FileSystem.h"
-#include "InstallLayout.h"
 #include "ProvisioningPlatform.h"
+#include "StartupPlatform.h"
 #include "TextConvert.h"
 
 std::optional<DesktopShortcut> locateDesktopShortcut() {

@@ -2,8 +2,16 @@
 
 #include "FileSystem.h"
 #include "InstallLayout.h"
+#include "Resources.h"
 #include "StartupPlatform.h"
+#include "StringTable.h"
 #include "TextConvert.h"
+
+namespace {
+
+constexpr size_t kCopyTargetChars = 100;  // the copy target's buffer, terminator included
+
+}  // namespace
 
 InstanceLock::InstanceLock() {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\kvr_velmora");
@@ -42,6 +50,15 @@ bool prepareInstallFolder() {
   const std::wstring folder = FromAnsi(installFolder());
   makeFolderChain(folder);
   return SetCurrentDirectoryW(folder.c_str()) != 0;
+}
+
+std::optional<std::filesystem::path> launcherCopyPath(const std::filesystem::path& fileName) {
+  // String 149 is the install folder followed by "%s".
+  std::wstring target = LoadResourceText(IDS_COPY_TARGET);
+  const size_t placeholder = target.find(L"%s");
+  if (placeholder != std::wstring::npos) target.replace(placeholder, 2, fileName.native());
+  if (target.size() >= kCopyTargetChars) return std::nullopt;
+  return target;
 }
 
 void endProcess(int code) { ExitProcess(static_cast<UINT>(code)); }

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "InstallLayout.h"
+
 // The folder below the install folder that holds the downloaded package.
-inline constexpr char kPackageFolder[] = "./kvr/";
+inline constexpr char kPackageFolder[] = "./" KVR_DATA_FOLDER "/";
 
 struct DownloadConfig {
   std::string m_strPath;             // "path": the folder that holds the game executable

@@ -4,18 +4,9 @@
 #include <vector>
 
 #include "ScriptBridge.h"
+#include "TextConvert_win.h"
 
-std::optional<std::string> WebViewSystem::ToOem(std::wstring_view text) {
-  if (text.empty()) return std::string();
-  if (text.size() > 0x3FFFFFFF) return std::nullopt;
-  const int units = static_cast<int>(text.size());
-  const int needed = WideCharToMultiByte(CP_OEMCP, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return std::nullopt;
-  std::string result(static_cast<size_t>(needed), '\0');
-  if (WideCharToMultiByte(CP_OEMCP, 0, text.data(), units, result.data(), needed, nullptr, nullptr) != needed)
-    return std::nullopt;
-  return result;
-}
+std::optional<std::string> WebViewSystem::ToOem(std::wstring_view text) { return toCodePage(text, CP_OEMCP); }
 
 ProcessStartResult WebViewSystem::StartProcess(const std::string& program, const std::string& cmdline) {
   std::vector<char> szCmdline(cmdline.begin(), cmdline.end());
