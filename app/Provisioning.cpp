@@ -35,6 +35,16 @@ bool isCarriedCopy(const char* fileName, unsigned id, const char* type) {
   return true;
 }
 
+// Creates the desktop shortcut to the installed launcher copy unless a file of its
+// name is already on the desktop, and logs "Source:" with `from` before creating it.
+void CreateDesktopShortcut(const std::string& from) {
+  const std::optional<DesktopShortcut> shortcut = locateDesktopShortcut();
+  // An existing shortcut is never touched; one whose target has no copy is not made.
+  if (!shortcut || shortcut->exists || shortcut->target.empty()) return;
+  logLine(LOG_INFO, "Source:", from, ",wszPathLink:", shortcut->fileName);
+  saveDesktopShortcut(*shortcut);
+}
+
 }  // namespace
 
 void WriteEmbeddedFiles(const std::string& from) {
@@ -52,12 +62,4 @@ bool WriteResourceToFile(const std::string& fileName, unsigned id, const char* t
   const std::span<const unsigned char> bytes = LoadResourceBytes(id, type);
   if (bytes.empty()) return false;
   return writeWholeFile(fileName, bytes, strcmp(type, "EXE") == 0);
-}
-
-void CreateDesktopShortcut(const std::string& from) {
-  const std::optional<DesktopShortcut> shortcut = locateDesktopShortcut();
-  // An existing shortcut is never touched; one whose target has no copy is not made.
-  if (!shortcut || shortcut->exists || shortcut->target.empty()) return;
-  logLine(LOG_INFO, "Source:", from, ",wszPathLink:", shortcut->fileName);
-  saveDesktopShortcut(*shortcut);
 }
