@@ -3,6 +3,7 @@
 #include "FileSystem.h"
 #include "InstallLayout.h"
 #include "Resources.h"
+#include "Scoped_win.h"
 #include "StartupPlatform.h"
 #include "StringTable.h"
 #include "TextConvert.h"
@@ -35,15 +36,15 @@ bool raiseExistingInstance(const std::wstring& title) {
 }
 
 void EnableDebugPrivilege() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) return;
+  const ScopedHandle token(opened);
   TOKEN_PRIVILEGES privileges{};
   if (LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &privileges.Privileges[0].Luid)) {
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
+    AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr);
   }
-  CloseHandle(token);
 }
 
 bool prepareInstallFolder() {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ScriptBridge.h"
+#include "Scoped_win.h"
 #include "TextConvert_win.h"
 
 std::optional<std::string> WebViewSystem::ToOem(std::wstring_view text) { return toCodePage(text, CP_OEMCP); }
@@ -18,8 +19,7 @@ ProcessStartResult WebViewSystem::StartProcess(const std::string& program, const
   if (CreateProcessA(program.c_str(), szCmdline.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
                      nullptr, &startup, &info)) {
     // The launcher neither waits for the game nor reads its exit code.
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    const ScopedHandle thread(info.hThread), process(info.hProcess);
     result.started = true;
     return result;
   }

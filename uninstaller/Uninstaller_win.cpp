@@ -12,6 +12,7 @@
 
 #include "FileSystem.h"
 #include "InstallLayout.h"
+#include "Scoped_win.h"
 #include "TextConvert.h"
 #include "TextConvert_win.h"
 #include "UninstallScript.h"
@@ -33,12 +34,10 @@ bool sameFolder(const std::wstring& a, const std::wstring& b) {
   BY_HANDLE_FILE_INFORMATION info[2] = {};
   const wchar_t* paths[2] = {a.c_str(), b.c_str()};
   for (int i = 0; i < 2; ++i) {
-    const HANDLE folder = CreateFileW(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) return false;
-    const BOOL known = GetFileInformationByHandle(folder, &info[i]);
-    CloseHandle(folder);
-    if (!known || (info[i].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+    const ScopedHandle folder(CreateFileW(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder.valid() || !GetFileInformationByHandle(folder.get(), &info[i])) return false;
+    if ((info[i].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
   }
   return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
          info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
