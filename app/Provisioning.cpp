@@ -35,11 +35,21 @@ bool isCarriedCopy(const char* fileName, unsigned id, const char* type) {
   return true;
 }
 
+// Creates the desktop shortcut to the installed launcher copy unless a file of its
+// name is already on the desktop, and logs "Source:" with `from` before creating it.
+void CreateDesktopShortcut(const std::string& from) {
+  const std::optional<DesktopShortcut> shortcut = locateDesktopShortcut();
+  // An existing shortcut is never touched; one whose target has no copy is not made.
+  if (!shortcut || shortcut->exists || shortcut->target.empty()) return;
+  logLine(LOG_INFO, "Source:", from, ",wszPathLink:", shortcut->fileName);
+  saveDesktopShortcut(*shortcut);
+}
+
 }  // namespace
 
 void WriteEmbeddedFiles(const std::string& from) {
   // The logger has usually made "./kvr/" by now, but nothing waits for it.
-  makeFolderChain("kvr");
+  makeFolderChain(KVR_DATA_FOLDER);
   if (!isCarriedCopy(kCodecLibraryFile, IDR_CODEC_LIBRARY, "DLL")) {
     WriteResourceToFile(kCodecLibraryFile, IDR_CODEC_LIBRARY, "DLL");
     CreateDesktopShortcut(from);
@@ -52,12 +62,4 @@ bool WriteResourceToFile(const std::string& fileName, unsigned id, const char* t
   const std::span<const unsigned char> bytes = LoadResourceBytes(id, type);
   if (bytes.empty()) return false;
   return writeWholeFile(fileName, bytes, strcmp(type, "EXE") == 0);
-}
-
-void CreateDesktopShortcut(const std::string& from) {
-  const std::optional<DesktopShortcut> shortcut = locateDesktopShortcut();
-  // An existing shortcut is never touched; one whose target has no copy is not made.
-  if (!shortcut || shortcut->exists || shortcut->target.empty()) return;
-  logLine(LOG_INFO, "Source:", from, ",wszPathLink:", shortcut->fileName);
-  saveDesktopShortcut(*shortcut);
 }

@@ -13,7 +13,3 @@ void WriteEmbeddedFiles(const std::string& from);
 // Writes resource `id` of type `type` to `fileName`; true when every byte was
 // written. The file appears only complete: a failed write leaves nothing behind.
 bool WriteResourceToFile(const std::string& fileName, unsigned id, const char* type);
-
-// Creates the desktop shortcut to the installed launcher copy unless a file of its
-// name is already on the desktop, and logs "Source:" with `from` before creating it.
-void CreateDesktopShortcut(const std::string& from);

@@ -1,8 +1,8 @@
 #include <sys/stat.h>
 
 #include "FileSystem.h"
-#include "InstallLayout.h"
 #include "ProvisioningPlatform.h"
+#include "StartupPlatform.h"
 
 namespace {
 

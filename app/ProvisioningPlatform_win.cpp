@@ -3,8 +3,9 @@
 #include <shlobj.h>
 
 #include "FileSystem.h"
-#include "InstallLayout.h"
 #include "ProvisioningPlatform.h"
+#include "Scoped_win.h"
+#include "StartupPlatform.h"
 #include "TextConvert.h"
 
 std::optional<DesktopShortcut> locateDesktopShortcut() {
@@ -25,18 +26,16 @@ bool saveDesktopShortcut(const DesktopShortcut& shortcut) {
   wchar_t wszWorkDir[1024] = {};
   GetCurrentDirectoryW(1024, wszWorkDir);
   const HRESULT initialized = CoInitialize(nullptr);
-  IShellLinkW* link = nullptr;
   bool saved = false;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&link)))) {
-    link->SetPath(shortcut.target.c_str());
-    link->SetWorkingDirectory(wszWorkDir);
-    IPersistFile* persist = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-      saved = SUCCEEDED(persist->Save(shortcut.file.c_str(), TRUE));
-      persist->Release();
+  {  // The objects go before COM is uninitialised.
+    ComPtr<IShellLinkW> link;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.putVoid()))) {
+      link->SetPath(shortcut.target.c_str());
+      link->SetWorkingDirectory(wszWorkDir);
+      ComPtr<IPersistFile> persist;
+      if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, persist.putVoid())))
+        saved = SUCCEEDED(persist->Save(shortcut.file.c_str(), TRUE));
     }
-    link->Release();
   }
   // Only a successful initialisation is balanced: another mode on this thread stays as it was.
   if (SUCCEEDED(initialized)) CoUninitialize();

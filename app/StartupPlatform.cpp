@@ -1,7 +1,6 @@
 #include "StartupPlatform.h"
 
 #include "FileSystem.h"
-#include "InstallLayout.h"
 
 SelfCopy copySelfToInstallFolder() {
   const std::filesystem::path running = executableFile();

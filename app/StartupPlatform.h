@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 // Finds a top-level window titled `title` (another launcher, or any program showing
@@ -36,6 +38,12 @@ void EnableDebugPrivilege();
 // the current folder. False when either fails: the caller then writes nothing anywhere
 // else.
 bool prepareInstallFolder();
+
+// The launcher's copy named `fileName` in the install folder (Windows: string 149
+// with the name in place of "%s"). Nothing when it does not fit the platform's bound
+// for the copy target (Windows: a 100-character buffer; Linux: PATH_MAX): a name is
+// never cut, so there is then no copy and no shortcut to one.
+std::optional<std::filesystem::path> launcherCopyPath(const std::filesystem::path& fileName);
 
 enum class SelfCopyResult {
   Copied,

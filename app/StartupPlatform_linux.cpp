@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -131,6 +132,12 @@ bool prepareInstallFolder() {
   if (folder.front() != '/') return false;
   makeFolderChain(folder);
   return chdir(folder.c_str()) == 0;
+}
+
+std::optional<std::filesystem::path> launcherCopyPath(const std::filesystem::path& fileName) {
+  const std::string folder = installFolder();
+  if (folder.size() + 1 + fileName.native().size() >= PATH_MAX) return std::nullopt;
+  return folder + "/" + fileName.native();
 }
 
 void endProcess(int code) {

@@ -2,8 +2,17 @@
 
 #include "FileSystem.h"
 #include "InstallLayout.h"
+#include "Resources.h"
+#include "Scoped_win.h"
 #include "StartupPlatform.h"
+#include "StringTable.h"
 #include "TextConvert.h"
+
+namespace {
+
+constexpr size_t kCopyTargetChars = 100;  // the copy target's buffer, terminator included
+
+}  // namespace
 
 InstanceLock::InstanceLock() {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\kvr_velmora");
@@ -27,21 +36,30 @@ bool raiseExistingInstance(const std::wstring& title) {
 }
 
 void EnableDebugPrivilege() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) return;
+  const ScopedHandle token(opened);
   TOKEN_PRIVILEGES privileges{};
   if (LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &privileges.Privileges[0].Luid)) {
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
+    AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr);
   }
-  CloseHandle(token);
 }
 
 bool prepareInstallFolder() {
   const std::wstring folder = FromAnsi(installFolder());
   makeFolderChain(folder);
   return SetCurrentDirectoryW(folder.c_str()) != 0;
+}
+
+std::optional<std::filesystem::path> launcherCopyPath(const std::filesystem::path& fileName) {
+  // String 149 is the install folder followed by "%s".
+  std::wstring target = LoadResourceText(IDS_COPY_TARGET);
+  const size_t placeholder = target.find(L"%s");
+  if (placeholder != std::wstring::npos) target.replace(placeholder, 2, fileName.native());
+  if (target.size() >= kCopyTargetChars) return std::nullopt;
+  return target;
 }
 
 void endProcess(int code) { ExitProcess(static_cast<UINT>(code)); }

@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "DownloadEngine.h"
-#include "LaunchServices.h"
 #include "LauncherLog.h"
 #include "Logger.h"
 #include "FileSystem.h"
@@ -16,6 +15,7 @@
 #include "StringTable.h"
 #include "TextConvert.h"
 #include "framework/UiPlatform.h"
+#include "ui/BrowserEmulation.h"
 #include "ui/MainDlg.h"
 
 CVTQLaunchApp theApp;

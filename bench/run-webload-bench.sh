@@ -18,7 +18,7 @@ set -euo pipefail
 rounds=${ROUNDS:-7}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${BUILD_DIR:-/tmp/build-webload-bench}
-fixtures="$source_dir/tests/fixtures"
+source "$source_dir/scripts/local-channel.sh"
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
@@ -29,8 +29,7 @@ cmake --build "$build_dir" --target kvr_velmora kvr_webload_peer kvr_applogin_be
 
 work=$(mktemp -d /tmp/kvr-webload-bench.XXXXXX)
 cleanup() {
-  python3 "$fixtures/background.py" stop package_host "$work/state" || true
-  python3 "$fixtures/background.py" stop collector "$work/state" || true
+  channel_stop "$work/state"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -40,12 +39,8 @@ trap cleanup EXIT
 mkdir -p "$work/game" "$work/home" "$work/state"
 printf '#!/bin/sh\n: > kvr_started.txt\n' > "$work/game/kvr.exe"
 chmod +x "$work/game/kvr.exe"
-printf '{"path": "%s", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z", "packageName": "kvr.7z"}\n' \
-  "$work/game" > "$work/PCDownloadCfg.json"
-python3 "$fixtures/background.py" start package_host "$work/state" python3 "$fixtures/package_host.py" \
-  --port 18480 --config "$work/PCDownloadCfg.json" >&2
-python3 "$fixtures/background.py" start collector "$work/state" python3 "$fixtures/collector.py" \
-  --port 18443 --ca-dir "$build_dir/local-ca" --record "$work/events.txt" >&2
+channel_write_config "$work/PCDownloadCfg.json" "$work/game"
+channel_start "$work/state" "$work/PCDownloadCfg.json" "$build_dir/local-ca" "$work/events.txt"
 
 python3 - "$rounds" "$build_dir/app/kvr_velmora" "$build_dir/bench/kvr_webload_peer" "$work" <<'PY'
 import os, statistics, subprocess, sys, time

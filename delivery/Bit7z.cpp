@@ -16,6 +16,11 @@ using namespace sevenzip;
 
 namespace {
 
+// Handler class of one archive format: 23170F69-40C1-278A-1000-000110ff0000.
+constexpr Guid formatClassId(std::uint8_t format) {
+  return Guid{0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, format, 0x00, 0x00}};
+}
+
 std::optional<bool> boolProperty(const PropVariant& value) {
   if (value.vt == kVtBool) return value.boolVal != 0;
   return std::nullopt;

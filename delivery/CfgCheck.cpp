@@ -99,6 +99,15 @@ bool readDownloadConfig(const std::string& body, DownloadConfig& config, std::st
   return true;
 }
 
+bool CfgCheck(DownloadConfig& config) {
+  return CfgCheck(config, ToAnsi(LoadResourceText(IDS_CONFIG_URL)), DownloadEngine::instance().sharedHandle);
+}
+
+namespace {
+
+// The fetch's write callback: appends the `size` x `count` bytes at `data` to the
+// std::string at `stream`, unchanged, and takes them all; takes none when the text
+// would grow past kConfigMaxBytes, which ends the transfer.
 size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream) {
   // No separator: a chunk border may fall anywhere, inside a string or a number too.
   std::string& body = *static_cast<std::string*>(stream);
@@ -106,12 +115,6 @@ size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream) 
   body.append(data, size * count);
   return size * count;
 }
-
-bool CfgCheck(DownloadConfig& config) {
-  return CfgCheck(config, ToAnsi(LoadResourceText(IDS_CONFIG_URL)), DownloadEngine::instance().sharedHandle);
-}
-
-namespace {
 
 // Fetches the document at `url` and reads it into `config`; what went wrong otherwise.
 std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits,

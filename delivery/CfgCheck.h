@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "InstallLayout.h"
+
 // The folder below the install folder that holds the downloaded package.
-inline constexpr char kPackageFolder[] = "./kvr/";
+inline constexpr char kPackageFolder[] = "./" KVR_DATA_FOLDER "/";
 
 struct DownloadConfig {
   std::string m_strPath;             // "path": the folder that holds the game executable
@@ -44,8 +46,3 @@ bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle,
 // package name, and the optional package checks. On failure `problem` says why, in
 // bounded text, and `config` is left untouched.
 bool readDownloadConfig(const std::string& body, DownloadConfig& config, std::string& problem);
-
-// The fetch's write callback: appends the `size` x `count` bytes at `data` to the
-// std::string at `stream`, unchanged, and takes them all; takes none when the text
-// would grow past kConfigMaxBytes, which ends the transfer.
-size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream);

@@ -40,11 +40,6 @@ constexpr Guid interfaceId(std::uint8_t group, std::uint8_t id) {
   return Guid{0x23170F69, 0x40C1, 0x278A, {0, 0, 0, group, 0, id, 0, 0}};
 }
 
-// Handler class of one archive format: 23170F69-40C1-278A-1000-000110ff0000.
-constexpr Guid formatClassId(std::uint8_t format) {
-  return Guid{0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, format, 0x00, 0x00}};
-}
-
 enum VarTypes : VarType {
   kVtEmpty = 0,
   kVtBstr = 8,

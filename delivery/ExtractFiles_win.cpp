@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 #include "FileSystem_win.h"
+#include "Scoped_win.h"
 
 #include <windows.h>
 
@@ -114,12 +115,12 @@ bool makeItemFolder(const std::wstring& path) {
 void finishFolder(const std::wstring& path, const ItemMetadata& metadata) {
   if (!isRealFolder(GetFileAttributesW(path.c_str()))) return;
   if (metadata.modified) {
-    HANDLE folder = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (folder != INVALID_HANDLE_VALUE) {
+    const ScopedHandle folder(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (folder.valid()) {
       const FILETIME modified = toFileTime(*metadata.modified);
-      SetFileTime(folder, nullptr, nullptr, &modified);
-      CloseHandle(folder);
+      SetFileTime(folder.get(), nullptr, nullptr, &modified);
     }
   }
   if (metadata.attributes) {

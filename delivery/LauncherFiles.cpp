@@ -34,7 +34,7 @@ bool isLauncherFileName(const std::string& name, const std::string& gamePath) {
   const std::string codecPath = kCodecLibraryFile;
   const std::string library = codecPath.substr(codecPath.find_last_of("/\\") + 1);
   // "logs" is the logger's folder ("./kvr/logs/"); the library's copy in writing too.
-  for (const std::string& kept : {library, library + kWritingSuffix, std::string("logs")})
+  for (const std::string& kept : {library, library + kWritingSuffix, std::string(KVR_LOG_FOLDER)})
     if (sameFileName(name, kept)) return true;
   // A package's resume record beside it ("kvr.7z.resume") and the record's copy in
   // writing: a package stored there would be taken for, or replaced by, another's record.
@@ -45,5 +45,5 @@ bool isLauncherFileName(const std::string& name, const std::string& gamePath) {
   const bool relative =
       !gamePath.empty() && gamePath.find_first_of("/\\") != 0 && gamePath.find(':') == std::string::npos;
   const std::vector<std::string> parts = components(gamePath);
-  return relative && parts.size() >= 2 && sameFileName(parts[0], "kvr") && sameFileName(parts[1], name);
+  return relative && parts.size() >= 2 && sameFileName(parts[0], KVR_DATA_FOLDER) && sameFileName(parts[1], name);
 }

@@ -9,7 +9,12 @@
 #include "FileSystem.h"
 #include "ResponseHead.h"
 
+namespace {
+
+// The record of the package file `package` ("./kvr/kvr.7z" -> "./kvr/kvr.7z.resume").
 std::string packageRecordPath(const std::string& package) { return package + kPackageRecordSuffix; }
+
+}  // namespace
 
 bool parsePackageRecord(const std::string& text, PackageRecord& record) {
   const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);

@@ -17,9 +17,6 @@ struct PackageRecord {
 inline constexpr char kPackageRecordSuffix[] = ".resume";
 inline constexpr char kPackageRecordAsideSuffix[] = ".tmp";
 
-// The record of the package file `package` ("./kvr/kvr.7z" -> "./kvr/kvr.7z.resume").
-std::string packageRecordPath(const std::string& package);
-
 // The record as its file holds it, and back: false (and `record` untouched) when `text`
 // is no record, or one whose validator could not be sent back as it is.
 std::string packageRecordText(const PackageRecord& record);

@@ -15,9 +15,14 @@ std::atomic<bool> g_downloadFinished{false};
 std::atomic<int32_t> m_ulnow{0};
 std::atomic<int32_t> m_ultotal{0};
 
+namespace {
+
+// True when `name` is a plain file name: not empty, no folder part, no drive, not "." or "..".
 bool isPlainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos;
 }
+
+}  // namespace
 
 unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) {
   return runPackageWorker(config, ui, kPackageRetryPauses);

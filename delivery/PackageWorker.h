@@ -42,6 +42,3 @@ unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui);
 // kPackageTransferLimits).
 unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses,
                           const TransferLimits& limits = kPackageTransferLimits);
-
-// True when `name` is a plain file name: not empty, no folder part, no drive, not "." or "..".
-bool isPlainFileName(const std::string& name);

@@ -1,6 +1,7 @@
 // A dialog built from a dialog template of the executable, run modally. On Windows the
-// template is the resource script's DIALOGEX; on Linux the same description from
-// resources/DialogTemplates.h, laid out in pixels at 96 DPI.
+// template is the resource script's DIALOGEX; on Linux the same description
+// (resources/MainDialog.h, read through framework/DialogTemplate_linux.h), its dialog
+// units laid out in pixels at 96 DPI.
 #pragma once
 
 #include <functional>

@@ -12,6 +12,13 @@ void connectChildSignals(GtkWidget* widget);
 
 namespace {
 
+// Dialog units to pixels at 96 DPI with the shell font's base units (6 × 13), rounded
+// as the dialog manager rounds (MulDiv).
+constexpr int DialogUnitsToPixelsX(int units) { return (units * 6 * 2 + (units >= 0 ? 4 : -4)) / 8; }
+constexpr int DialogUnitsToPixelsY(int units) { return (units * 13 * 2 + (units >= 0 ? 8 : -8)) / 16; }
+static_assert(DialogUnitsToPixelsX(297) == 446 && DialogUnitsToPixelsY(392) == 637);
+static_assert(DialogUnitsToPixelsX(40) == 60 && DialogUnitsToPixelsY(11) == 18);
+
 constexpr char kCopyDataAtom[] = "_KVR_COPYDATA";
 
 // The label's colour comes from the dialog's WM_CTLCOLOR answer, asked on every paint as

@@ -10,6 +10,7 @@
 #include "framework/CDC.h"
 #include "framework/CImage.h"
 #include "framework/WndImpl_win.h"
+#include "util/Scoped_win.h"
 
 namespace {
 
@@ -20,17 +21,14 @@ std::unique_ptr<CDC::Impl> contextOf(HDC hdc) {
 }
 
 // A stream over a copy of the bytes in movable global memory, freed with the stream.
-IStream* streamOver(std::span<const unsigned char> bytes) {
+ComPtr<IStream> streamOver(std::span<const unsigned char> bytes) {
+  ComPtr<IStream> stream;
   const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size());
-  if (memory == nullptr) return nullptr;
+  if (memory == nullptr) return stream;
   void* target = GlobalLock(memory);
   if (target != nullptr) std::memcpy(target, bytes.data(), bytes.size());
   GlobalUnlock(memory);
-  IStream* stream = nullptr;
-  if (target == nullptr || FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
-    GlobalFree(memory);
-    return nullptr;
-  }
+  if (target == nullptr || FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.put()))) GlobalFree(memory);
   return stream;
 }
 
@@ -117,10 +115,10 @@ bool CImage::Create(int nWidth, int nHeight, int nBPP, bool bAlpha) {
 
 bool CImage::Load(std::span<const unsigned char> encoded) {
   Destroy();
-  IStream* stream = streamOver(encoded);
-  if (stream == nullptr) return false;
-  Gdiplus::Bitmap* decoded = Gdiplus::Bitmap::FromStream(stream);
-  stream->Release();
+  ComPtr<IStream> stream = streamOver(encoded);
+  if (!stream) return false;
+  Gdiplus::Bitmap* decoded = Gdiplus::Bitmap::FromStream(stream.get());
+  stream.reset();
   bool loaded = false;
   if (decoded != nullptr && decoded->GetLastStatus() == Gdiplus::Ok) {
     const bool alpha = Gdiplus::IsAlphaPixelFormat(decoded->GetPixelFormat()) != FALSE;
@@ -169,11 +167,10 @@ CPicture::~CPicture() { delete m_impl->bitmap; }
 
 std::unique_ptr<CPicture> CPicture::FromBytes(std::span<const unsigned char> encoded) {
   if (encoded.empty()) return nullptr;
-  IStream* stream = streamOver(encoded);
-  if (stream == nullptr) return nullptr;
+  const ComPtr<IStream> stream = streamOver(encoded);
+  if (!stream) return nullptr;
   // The bitmap keeps its own reference to the stream.
-  Gdiplus::Bitmap* bitmap = Gdiplus::Bitmap::FromStream(stream);
-  stream->Release();
+  Gdiplus::Bitmap* bitmap = Gdiplus::Bitmap::FromStream(stream.get());
   if (bitmap == nullptr || bitmap->GetLastStatus() != Gdiplus::Ok) {
     delete bitmap;
     return nullptr;

@@ -4,6 +4,7 @@
 #include <gdiplus.h>
 
 #include "UiPlatform.h"
+#include "util/Scoped_win.h"
 
 namespace {
 
@@ -58,9 +59,8 @@ void initCommonControls() {
 }
 
 void installOleMessageFilter() {
-  IMessageFilter* previous = nullptr;
-  CoRegisterMessageFilter(&g_messageFilter, &previous);
-  if (previous != nullptr) previous->Release();
+  ComPtr<IMessageFilter> previous;
+  CoRegisterMessageFilter(&g_messageFilter, previous.put());
 }
 
 uintptr_t startGraphics() {

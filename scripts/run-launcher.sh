@@ -24,30 +24,20 @@ if [ "${1:-}" != --run ]; then
   fi
 fi
 
+source "$root/scripts/local-channel.sh"
 state=$(mktemp -d /tmp/kvr-local-channel.XXXXXX)
-fixtures=$root/tests/fixtures
 launcher_pid=
 stop_channel() {
   if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then kill "$launcher_pid"; fi
-  python3 "$fixtures/background.py" stop package_host "$state" || true
-  python3 "$fixtures/background.py" stop collector "$state" || true
+  channel_stop "$state"
 }
 trap 'stop_channel; rm -rf "$state"' EXIT
 
-# The game package: the stand-in game at the archive's top level.
-mkdir -p "$state/game" "$state/home"
-cp "$build/tests/standins/kvr.exe" "$state/game/kvr.exe"
-(cd "$state/game" && 7z a -t7z -bd -bso0 -bsp0 "$state/kvr.7z" . >/dev/null)
-# The configuration names the package's size and SHA-256, which the launcher checks.
-cat > "$state/PCDownloadCfg.json" <<JSON
-{"path": "./kvr/game", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z", "packageName": "kvr.7z",
- "packageSize": $(stat -c %s "$state/kvr.7z"), "packageSha256": "$(sha256sum "$state/kvr.7z" | cut -d ' ' -f 1)"}
-JSON
-
-python3 "$fixtures/background.py" start package_host "$state" python3 "$fixtures/package_host.py" \
-  --port 18480 --config "$state/PCDownloadCfg.json" --package "$state/kvr.7z"
-python3 "$fixtures/background.py" start collector "$state" python3 "$fixtures/collector.py" \
-  --port 18443 --ca-dir "$build/local-ca" --record "$state/events.txt"
+# The game package holds the stand-in game; the configuration names its size and SHA-256.
+mkdir -p "$state/home"
+channel_make_package "$build/tests/standins/kvr.exe" "$state/kvr.7z"
+channel_write_config "$state/PCDownloadCfg.json" ./kvr/game "$state/kvr.7z"
+channel_start "$state" "$state/PCDownloadCfg.json" "$build/local-ca" "$state/events.txt" "$state/kvr.7z"
 
 echo "== running the launcher (HOME=$state/home, DISPLAY=$DISPLAY)"
 status=0

@@ -18,8 +18,7 @@ bool callAppLogin(CHtmlView& view, const std::wstring& argument) {
 // The script object: exactly one method, dispatch id 1.
 constexpr CHtmlView::DispatchEntry kDispatchMap[] = {{L"AppLogin", &callAppLogin}};
 
-}  // namespace
-
+// True for an http: or https: address, the only ones handed to the default browser.
 bool IsWebUrl(const std::wstring& url) {
   const size_t colon = url.find(L':');
   if (colon == std::wstring::npos) return false;
@@ -27,6 +26,8 @@ bool IsWebUrl(const std::wstring& url) {
   for (wchar_t& c : scheme) c = static_cast<wchar_t>(std::towlower(c));
   return scheme == L"http" || scheme == L"https";
 }
+
+}  // namespace
 
 CBaseHtmlView::CBaseHtmlView(const LaunchOptions& options, const DownloadConfig& config, WebViewSystem& system)
     : m_options(options), m_config(config), m_system(system) {}

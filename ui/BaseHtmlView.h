@@ -19,9 +19,6 @@ inline constexpr int IDC_POPUP_VIEW = 10000;
 inline constexpr CRect kLoginViewRect{524, 140, 1113, 623};
 inline constexpr CRect kPopupViewRect{0, 0, 100, 200};
 
-// True for an http: or https: address, the only ones handed to the default browser.
-bool IsWebUrl(const std::wstring& url);
-
 class CBaseHtmlView : public CHtmlView, private IAppLoginView {
  public:
   // `options` and `config` are the application's: AppLogin reads the window id and the

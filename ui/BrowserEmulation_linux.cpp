@@ -1,4 +1,4 @@
-#include "LaunchServices.h"
+#include "BrowserEmulation.h"
 
 // WebKitGTK reads no rendering-mode setting: there is nothing to write.
 void SetBrowserEmulation() {}

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "FileSystem.h"
-#include "LaunchServices.h"
+#include "BrowserEmulation.h"
 
 namespace {
 

@@ -4,18 +4,10 @@
 #include <vector>
 
 #include "ScriptBridge.h"
+#include "Scoped_win.h"
+#include "TextConvert_win.h"
 
-std::optional<std::string> WebViewSystem::ToOem(std::wstring_view text) {
-  if (text.empty()) return std::string();
-  if (text.size() > 0x3FFFFFFF) return std::nullopt;
-  const int units = static_cast<int>(text.size());
-  const int needed = WideCharToMultiByte(CP_OEMCP, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return std::nullopt;
-  std::string result(static_cast<size_t>(needed), '\0');
-  if (WideCharToMultiByte(CP_OEMCP, 0, text.data(), units, result.data(), needed, nullptr, nullptr) != needed)
-    return std::nullopt;
-  return result;
-}
+std::optional<std::string> WebViewSystem::ToOem(std::wstring_view text) { return toCodePage(text, CP_OEMCP); }
 
 ProcessStartResult WebViewSystem::StartProcess(const std::string& program, const std::string& cmdline) {
   std::vector<char> szCmdline(cmdline.begin(), cmdline.end());
@@ -27,8 +19,7 @@ ProcessStartResult WebViewSystem::StartProcess(const std::string& program, const
   if (CreateProcessA(program.c_str(), szCmdline.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
                      nullptr, &startup, &info)) {
     // The launcher neither waits for the game nor reads its exit code.
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    const ScopedHandle thread(info.hThread), process(info.hProcess);
     result.started = true;
     return result;
   }

@@ -1,5 +1,7 @@
 #include "UninstallScript.h"
 
+#include "InstallLayout.h"
+
 std::optional<std::string> QuoteForBatch(std::string_view path) {
   std::string quoted = "\"";
   for (const char c : path) {
@@ -25,7 +27,7 @@ std::optional<std::string> BatchScript(const UninstallPaths& paths) {
   if (paths.folder.empty()) return std::nullopt;
   // Every path is absolute: the script never depends on the folder it was started in.
   const std::string folder = paths.folder.ends_with('\\') ? paths.folder : paths.folder + "\\";
-  const std::optional<std::string> dataFolder = QuoteForBatch(folder + "kvr");
+  const std::optional<std::string> dataFolder = QuoteForBatch(folder + KVR_DATA_FOLDER);
   const std::optional<std::string> executables = QuoteForBatch(folder + "*.exe");
   const std::optional<std::string> uninstaller = QuoteForBatch(folder + "uninst.exe");
   const std::optional<std::string> script = QuoteForBatch(paths.script);
@@ -57,7 +59,7 @@ std::string ShellScript(const UninstallPaths& paths, long pid) {
   line("# Removes the launcher from its install folder once the uninstaller has ended.");
   line("n=0");
   line("while kill -0 " + std::to_string(pid) + " 2>/dev/null && [ \"$n\" -lt 50 ]; do sleep 0.1; n=$((n + 1)); done");
-  line("rm -rf -- " + QuoteForSh(folder + "kvr"));
+  line("rm -rf -- " + QuoteForSh(folder + KVR_DATA_FOLDER));
   line("find " + QuoteForSh(folder) + " -type f \\( -name '*.exe' -o -perm -u=x \\) -exec rm -f -- {} +");
   line("rm -f -- " + QuoteForSh(folder + "uninst"));
   if (!paths.desktop.empty()) line("rm -f -- " + QuoteForSh(paths.desktop + "/Kavran.desktop"));

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "Scoped_win.h"
 #include "TextConvert.h"
 
 void clearReadOnly(const std::wstring& path) {
@@ -61,12 +62,12 @@ bool writeWholeFile(const std::string& file, std::span<const unsigned char> byte
                     std::string_view writingSuffix) {
   const std::wstring target = FromAnsi(file);
   const std::wstring partial = target + FromAnsi(writingSuffix);
-  const HANDLE handle =
-      CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool complete =
-      writeAll(reinterpret_cast<std::intptr_t>(handle), bytes.data(), bytes.size()) && FlushFileBuffers(handle);
-  if (CloseHandle(handle) && complete) {
+  ScopedHandle handle(
+      CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle.valid()) return false;
+  const bool complete = writeAll(reinterpret_cast<std::intptr_t>(handle.get()), bytes.data(), bytes.size()) &&
+                        FlushFileBuffers(handle.get());
+  if (handle.close() && complete) {
     clearReadOnly(target);
     if (MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   }

@@ -3,11 +3,10 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
 #include <vector>
 
-const char kCodecLibraryFile[] = "./kvr/7z.so";
+const char kCodecLibraryFile[] = "./" KVR_DATA_FOLDER "/7z.so";
 const char kUninstallerFile[] = "uninst";
 
 namespace {
@@ -29,9 +28,3 @@ std::string homeFolder() {
 }  // namespace
 
 std::string installFolder() { return homeFolder() + "/Games/velmora/kvr"; }
-
-std::optional<std::filesystem::path> launcherCopyPath(const std::filesystem::path& fileName) {
-  const std::string folder = installFolder();
-  if (folder.size() + 1 + fileName.native().size() >= PATH_MAX) return std::nullopt;
-  return folder + "/" + fileName.native();
-}

@@ -32,18 +32,8 @@ void printWarning(const char* format, Args... args) {
   if (length > 0) consoleWritePlain(std::string_view(buffer, std::min(static_cast<size_t>(length), sizeof buffer - 1)));
 }
 
-}  // namespace
-
-std::string trimConfigText(std::string_view text, std::string_view extra) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  std::string drop(extra);
-  drop += " \t\r\n";
-  const size_t first = text.find_first_not_of(drop);
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(drop);
-  return std::string(text.substr(first, last - first + 1));
-}
-
+// Applies one line to `sections`; `current` is the section named last and persists
+// from line to line. Faults print a warning on standard output and never fail.
 void parseConfigLine(std::string_view line, int lineNumber, std::string& current, ConfigSections& sections) {
   const size_t equals = line.find('=');
   const std::string_view rawKey = line.substr(0, equals);
@@ -100,6 +90,18 @@ void parseConfigLine(std::string_view line, int lineNumber, std::string& current
     section.enable = parseBool(word);
   else if (key == "reserve")
     section.reserve = atoi(word.c_str());
+}
+
+}  // namespace
+
+std::string trimConfigText(std::string_view text, std::string_view extra) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::string drop(extra);
+  drop += " \t\r\n";
+  const size_t first = text.find_first_not_of(drop);
+  if (first == std::string_view::npos) return {};
+  const size_t last = text.find_last_not_of(drop);
+  return std::string(text.substr(first, last - first + 1));
 }
 
 ConfigSections parseConfigText(std::string_view text) {

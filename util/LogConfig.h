@@ -29,10 +29,6 @@ using ConfigSections = std::map<std::string, LoggerSection>;
 // Drops a leading UTF-8 byte-order mark, then `extra`, blanks, tabs, CR and LF at both ends.
 std::string trimConfigText(std::string_view text, std::string_view extra = {});
 
-// Applies one line to `sections`; `current` is the section named last and persists
-// from line to line. Faults print a warning on standard output and never fail.
-void parseConfigLine(std::string_view line, int lineNumber, std::string& current, ConfigSections& sections);
-
 // Every CR and every LF ends a line; lines are numbered from 1.
 ConfigSections parseConfigText(std::string_view text);
 

@@ -14,6 +14,7 @@
 #include "LogLines.h"
 #include "Process.h"
 #include "ShortcutReader.h"
+#include "StartupPlatform.h"
 #include "TestDesktop.h"
 #include "TestFolder.h"
 #include "TitledWindow.h"

@@ -9,6 +9,7 @@ launcher=$1
 standin=$2
 state=$3
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/local-channel.sh"
 
 work=$(mktemp -d /tmp/kvr-login-road.XXXXXX)
 pid=
@@ -23,13 +24,11 @@ fail() {
   exit 1
 }
 
-# The local channel serves a package holding the stand-in game at its top level.
-mkdir -p "$work/home" "$work/game"
-cp "$standin" "$work/game/kvr.exe"
-(cd "$work/game" && 7z a -t7z -bd -bso0 -bsp0 "$work/kvr.7z" . >/dev/null)
+# The local channel (the test run's servers) serves a package holding the stand-in game.
+mkdir -p "$work/home"
+channel_make_package "$standin" "$work/kvr.7z"
 cat "$work/kvr.7z" > "$state/channel-kvr.7z"
-echo '{"path": "./kvr/game", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z", "packageName": "kvr.7z"}' \
-  > "$state/channel-PCDownloadCfg.json"
+channel_write_config "$state/channel-PCDownloadCfg.json" ./kvr/game
 events=$state/channel-collector.bodies
 since=$(cat "$events" 2>/dev/null | wc -l)
 

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "LaunchServices.h"
+#include "BrowserEmulation.h"
 
 namespace {
 

@@ -8,9 +8,11 @@
 #include <string>
 
 #include "ShortcutReader.h"
+#include "StringTable.h"
 #include "TestDesktop.h"
 #include "TestFolder.h"
 #include "UninstallRun.h"
+#include "UninstallerStrings.h"
 
 namespace fs = std::filesystem;
 
@@ -88,4 +90,17 @@ TEST(UninstallerWin, UnknownOrUnnameableDesktopFallsBackToTheProfile) {
       EXPECT_TRUE(contains(remaining, "dOsk/" + std::string(kShortcutName)));
     }
   }
+}
+
+// The uninstaller links util/ but not the resource access: it carries its own strings
+// and none of the launcher's table.
+TEST(UninstallerWin, CarriesItsOwnStringsAndNoneOfTheLaunchers) {
+  const HMODULE module = LoadLibraryExW(fs::u8path(KVR_TEST_UNINSTALLER).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr);
+  wchar_t text[100] = {};
+  EXPECT_GT(LoadStringW(module, IDS_UNINST_KEY, text, 100), 0);
+#define KVR_LAUNCHER_STRING(id, literal) EXPECT_EQ(LoadStringW(module, id, text, 100), 0) << literal;
+  KVR_STRING_TABLE(KVR_LAUNCHER_STRING)
+#undef KVR_LAUNCHER_STRING
+  FreeLibrary(module);
 }

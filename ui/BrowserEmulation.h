@@ -1,4 +1,4 @@
-// Operations of the web view piece that start-up calls at its fixed place.
+// The web view's rendering mode, which start-up sets at its fixed place before the log starts.
 #pragma once
 
 // Writes the embedded browser's rendering mode for the running executable (before the log
