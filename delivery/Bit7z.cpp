@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 using namespace sevenzip;
@@ -62,6 +63,11 @@ std::vector<ArchiveItem> readItems(const CodecLibrary& library, IInArchive& arch
         item.size = size.value().uhVal;
     }
     {
+      Property crc(library);
+      if (archive.GetProperty(index, kpidCrc, crc.get()) == kOk && crc.value().vt == kVtUi4)
+        item.crc = crc.value().ulVal;
+    }
+    {
       Property modified(library);
       if (archive.GetProperty(index, kpidMTime, modified.get()) == kOk && modified.value().vt == kVtFileTime)
         item.metadata.modified = (std::uint64_t{modified.value().filetime.high} << 32) | modified.value().filetime.low;
@@ -70,8 +76,27 @@ std::vector<ArchiveItem> readItems(const CodecLibrary& library, IInArchive& arch
   return items;
 }
 
-void run(const CodecLibrary& library, const BitInFormat& format, const std::wstring& inFile, const std::wstring* outDir,
-         std::wstring_view finalItem) {
+// The indices of the files named by `only`, in the archive's order; every item when
+// there is no `only`. Items not chosen are marked skipped.
+std::vector<std::uint32_t> choose(std::vector<ArchiveItem>& items, const std::vector<std::string>* only) {
+  std::vector<std::uint32_t> chosen;
+  if (only == nullptr) return chosen;
+  std::unordered_set<std::string> wanted(only->begin(), only->end());
+  for (std::uint32_t index = 0; index < items.size(); ++index) {
+    ArchiveItem& item = items[index];
+    if (item.skip) continue;
+    if (!item.isFolder && wanted.erase(recordedPath(item)) != 0)
+      chosen.push_back(index);
+    else
+      item.skip = true;
+  }
+  if (!wanted.empty()) throw BitException("The archive holds no file '" + *wanted.begin() + "'");
+  return chosen;
+}
+
+std::vector<ExtractedFile> run(const CodecLibrary& library, const BitInFormat& format, const std::wstring& inFile,
+                               const std::wstring* outDir, std::wstring_view finalItem,
+                               const std::vector<std::string>* only = nullptr) {
   InputFile file;
   if (!file.open(inFile)) throw BitException("Cannot open archive file " + quotedPath(inFile));
   InStream stream(file);
@@ -90,6 +115,7 @@ void run(const CodecLibrary& library, const BitInFormat& format, const std::wstr
   // The whole archive is checked before anything is written: an unsafe path fails it.
   std::vector<ArchiveItem> items = readItems(library, archive.get());
   planExtraction(items, finalItem, kPathSeparator);
+  const std::vector<std::uint32_t> chosen = choose(items, only);
 
   std::wstring root;
   if (outDir != nullptr) {
@@ -106,15 +132,23 @@ void run(const CodecLibrary& library, const BitInFormat& format, const std::wstr
     if (!isPathSeparator(root.back(), kPathSeparator)) root += kPathSeparator;
     // An older copy of the final item would make a half-written folder look complete.
     for (const ArchiveItem& item : items)
-      if (item.isFinal && !removeFile(root + item.relative))
+      if (!item.skip && item.isFinal && !removeFile(root + item.relative))
         throw BitException("Cannot replace output file " + toUtf8(root + item.relative));
   }
 
   ExtractCallback callback(items, root, outDir != nullptr);
-  const HResult result = archive->Extract(nullptr, 0xFFFFFFFFu, 0, &callback);
+  // A selection is decoded only as far as its last file (a solid block from its start).
+  const HResult result = only == nullptr
+                             ? archive->Extract(nullptr, 0xFFFFFFFFu, 0, &callback)
+                             : archive->Extract(chosen.data(), static_cast<std::uint32_t>(chosen.size()), 0, &callback);
   if (!callback.error().empty()) throw BitException(callback.error());
   if (result != kOk) throw BitException("Unknown Error");
   callback.complete();
+
+  std::vector<ExtractedFile> written;
+  for (const ArchiveItem& item : items)
+    if (!item.skip && !item.isFolder) written.push_back({recordedPath(item), item.size, item.crc});
+  return written;
 }
 
 }  // namespace
@@ -126,8 +160,10 @@ Bit7zLibrary::~Bit7zLibrary() = default;
 BitExtractor::BitExtractor(const Bit7zLibrary& library, const BitInFormat& format)
     : m_library(library), m_format(format) {}
 
-void BitExtractor::extract(const std::wstring& inFile, const std::wstring& outDir, std::wstring_view finalItem) const {
-  run(m_library.codec(), m_format, inFile, &outDir, finalItem);
+std::vector<ExtractedFile> BitExtractor::extract(const std::wstring& inFile, const std::wstring& outDir,
+                                                 std::wstring_view finalItem,
+                                                 const std::vector<std::string>* only) const {
+  return run(m_library.codec(), m_format, inFile, &outDir, finalItem, only);
 }
 
 void BitExtractor::test(const std::wstring& inFile) const { run(m_library.codec(), m_format, inFile, nullptr, {}); }

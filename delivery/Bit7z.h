@@ -5,9 +5,12 @@
 // CodecCallbacks (the objects the library calls).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "BitException.h"
 
@@ -45,6 +48,13 @@ class Bit7zLibrary {
   std::unique_ptr<const CodecLibrary> m_codec;
 };
 
+// A file an extraction wrote, as an install record keeps it.
+struct ExtractedFile {
+  std::string path;  // below the output folder, UTF-8, parts joined by '/'
+  std::uint64_t size = 0;
+  std::optional<std::uint32_t> crc;  // as the archive stores it
+};
+
 // Extracts archives of one format with the library it is bound to; the library must
 // outlive it. No password is ever given.
 class BitExtractor {
@@ -58,8 +68,12 @@ class BitExtractor {
   // `finalItem` names an item at the archive's top level that appears only after every
   // other item has been written; an existing one is removed first, so a failed
   // extraction never leaves it behind. Throws BitNotEnoughSpace when the files' total
-  // size exceeds the free space of `outDir`'s volume.
-  void extract(const std::wstring& inFile, const std::wstring& outDir, std::wstring_view finalItem = {}) const;
+  // size exceeds the free space of `outDir`'s volume. `only`, when given, names the
+  // files to extract (as ExtractedFile names them; each must be a file of the archive),
+  // and nothing else is written. Returns the files written.
+  std::vector<ExtractedFile> extract(const std::wstring& inFile, const std::wstring& outDir,
+                                     std::wstring_view finalItem = {},
+                                     const std::vector<std::string>* only = nullptr) const;
 
   // Decodes and checks every item of `inFile`, writing nothing.
   void test(const std::wstring& inFile) const;

@@ -70,6 +70,24 @@ bool readPackageCheck(const nlohmann::json& document, DownloadConfig& config, st
   return true;
 }
 
+// The optional "version": a short line of text naming what the package holds. A
+// different one than the install record's makes the game outdated.
+bool readVersion(const nlohmann::json& document, DownloadConfig& config, std::string& problem) {
+  constexpr std::size_t kMaxVersion = 64;
+  const auto version = document.find("version");
+  if (version == document.end()) return true;
+  const std::string text = version->is_string() ? version->get<std::string>() : std::string();
+  bool plain = !text.empty() && text.size() <= kMaxVersion;
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) plain = false;
+  if (!plain) {
+    problem = std::string("member \"version\" is not a line of at most 64 bytes but ") + quoted(*version);
+    return false;
+  }
+  config.m_strVersion = text;
+  return true;
+}
+
 }  // namespace
 
 bool readDownloadConfig(const std::string& body, DownloadConfig& config, std::string& problem) {
@@ -92,7 +110,7 @@ bool readDownloadConfig(const std::string& body, DownloadConfig& config, std::st
   if (!readMember(document, "path", read.m_strPath, problem) ||
       !readMember(document, "gamePath", read.m_strGamePath, problem) ||
       !readMember(document, "packageName", read.m_strPackageName, problem) ||
-      !readPackageCheck(document, read, problem))
+      !readPackageCheck(document, read, problem) || !readVersion(document, read, problem))
     return false;
   read.m_strPackageName = kPackageFolder + read.m_strPackageName;
   config = std::move(read);

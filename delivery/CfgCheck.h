@@ -19,6 +19,7 @@ struct DownloadConfig {
   std::string m_strPackageName;      // "./kvr/" + "packageName": where the archive is stored
   std::int64_t m_nPackageSize = -1;  // optional "packageSize": the archive's bytes; -1 when not given
   std::string m_strPackageSha256{};  // optional "packageSha256": its SHA-256, lower-case hex; empty when not given
+  std::string m_strVersion{};        // optional "version": what the package holds; empty when not given
 };
 
 // Time limits of the fetch: a dead or stalled package host ends it within seconds.
@@ -43,6 +44,6 @@ bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle,
               const ConfigFetchLimits& limits = kConfigFetchLimits);
 
 // Reads the document `body` into `config`: the three members, "./kvr/" before the
-// package name, and the optional package checks. On failure `problem` says why, in
+// package name, the optional package checks and version. On failure `problem` says why, in
 // bounded text, and `config` is left untouched.
 bool readDownloadConfig(const std::string& body, DownloadConfig& config, std::string& problem);

@@ -55,6 +55,7 @@ enum ItemProperties : PropId {
   kpidSize = 7,
   kpidAttrib = 9,
   kpidMTime = 12,
+  kpidCrc = 19,
   kpidIsAnti = 21,
 };
 

@@ -71,6 +71,13 @@ bool removeFile(const std::wstring& path);
 // True when `path` is a regular file (links followed).
 bool isRegularFileAt(const std::wstring& path);
 
+// The size of the regular file at `path` (links followed); nothing when there is none.
+std::optional<std::uint64_t> regularFileSize(const std::wstring& path);
+
+// Removes the folder `path` with everything in it (links are removed, never followed,
+// read-only files too); true when nothing is left.
+bool removeFolderTree(const std::wstring& path);
+
 // Free bytes for this user on the volume of `path`, or of its nearest existing parent
 // folder when it does not exist yet; nothing when that cannot be learnt.
 std::optional<std::uint64_t> freeSpace(const std::wstring& path);

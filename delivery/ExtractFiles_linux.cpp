@@ -4,6 +4,7 @@
 #include "Utf8.h"
 
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -147,6 +148,21 @@ bool removeFile(const std::wstring& path) { return unlink(toUtf8(path).c_str()) 
 bool isRegularFileAt(const std::wstring& path) {
   struct stat info {};
   return stat(toUtf8(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::optional<std::uint64_t> regularFileSize(const std::wstring& path) {
+  struct stat info {};
+  if (stat(toUtf8(path).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+bool removeFolderTree(const std::wstring& path) {
+  const std::string narrow = toUtf8(path);
+  struct stat info {};
+  if (lstat(narrow.c_str(), &info) != 0) return errno == ENOENT;
+  // Depth first and physical: a folder's content goes before the folder, links are not entered.
+  const auto removeOne = [](const char* entry, const struct stat*, int, FTW*) { return ::remove(entry) == 0 ? 0 : -1; };
+  return nftw(narrow.c_str(), removeOne, 16, FTW_DEPTH | FTW_PHYS) == 0;
 }
 
 std::optional<std::uint64_t> freeSpace(const std::wstring& path) {

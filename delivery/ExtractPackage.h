@@ -15,9 +15,13 @@ inline const std::wstring kCodecLibraryPath(kCodecLibraryFile,
 // it exists, so it is written last and only by a complete extraction.
 inline constexpr wchar_t kGameExecutable[] = L"kvr.exe";
 
-// Extracts every item of the package `wszPackage` into the game folder `wszPath`.
-// Throws BitException with the library's message on failure.
-void ExtractPackage(const BitExtractor& extractor, const std::wstring& wszPackage, const std::wstring& wszPath);
+// Extracts every item of the package `wszPackage` into the game folder `wszPath`; the
+// files written. Throws BitException with the library's message on failure.
+std::vector<ExtractedFile> ExtractPackage(const BitExtractor& extractor, const std::wstring& wszPackage,
+                                          const std::wstring& wszPath);
+
+// True when the game executable is a regular file in the game folder `wszPath`.
+bool hasGameExecutable(const std::wstring& wszPath);
 
 // Throws BitException naming what is missing unless the game executable is a regular
 // file in the game folder `wszPath`: an archive without the game extracts cleanly, yet

@@ -15,6 +15,12 @@ constexpr std::uint32_t kUnixLink = 0120000;
 
 }  // namespace
 
+std::string recordedPath(const ArchiveItem& item) {
+  std::wstring path;
+  for (const auto& part : item.parts) path += (path.empty() ? L"" : L"/") + part;
+  return toUtf8(path);
+}
+
 std::string quotedPath(const std::wstring& path) { return "'" + toUtf8(path) + "'"; }
 
 void planExtraction(std::vector<ArchiveItem>& items, std::wstring_view finalItem, wchar_t separator) {

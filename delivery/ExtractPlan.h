@@ -6,6 +6,7 @@
 #include "ExtractFiles.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,7 @@ struct ArchiveItem {
   bool skip = false;  // a deletion mark ("anti-item"): nothing is written for it
   bool isFolder = false;
   std::uint64_t size = 0;
+  std::optional<std::uint32_t> crc;  // of the content, where the archive stores one
   ItemMetadata metadata;
 
   // Set by planExtraction.
@@ -32,6 +34,9 @@ struct ArchiveItem {
 // the first item whose path leaves the output folder, then the first one that would be
 // written through a file or a link of the archive.
 void planExtraction(std::vector<ArchiveItem>& items, std::wstring_view finalItem, wchar_t separator);
+
+// The item's path below the output folder as records keep it: UTF-8, parts joined by '/'.
+std::string recordedPath(const ArchiveItem& item);
 
 // A path or name as the layer's messages quote it (UTF-8).
 std::string quotedPath(const std::wstring& path);

@@ -5,6 +5,8 @@
 
 #include "FileSystem.h"
 #include "InstallLayout.h"
+#include "GameUpdate.h"
+#include "InstallRecord.h"
 #include "PackageRecord.h"
 
 namespace {
@@ -34,8 +36,12 @@ bool isLauncherFileName(const std::string& name, const std::string& gamePath) {
   const std::string codecPath = kCodecLibraryFile;
   const std::string library = codecPath.substr(codecPath.find_last_of("/\\") + 1);
   // "logs" is the logger's folder ("./kvr/logs/"); the library's copy in writing too.
-  for (const std::string& kept : {library, library + kWritingSuffix, std::string(KVR_LOG_FOLDER)})
-    if (sameFileName(name, kept)) return true;
+  // The install record and the update journal, each also in writing.
+  for (const std::string& kept :
+       {library, std::string(KVR_LOG_FOLDER), std::string(kInstallRecordFile), std::string(kUpdateJournalFile)})
+    if (sameFileName(name, kept) || sameFileName(name, kept + kWritingSuffix)) return true;
+  // The folders beside the game folder that an update stages in ("game.staging").
+  if (endsInName(name, kStagingSuffix) || endsInName(name, kReplacedSuffix)) return true;
   // A package's resume record beside it ("kvr.7z.resume") and the record's copy in
   // writing: a package stored there would be taken for, or replaced by, another's record.
   const std::string record = kPackageRecordSuffix;

@@ -73,8 +73,9 @@ class Transfer {
         m_path(path),
         m_check(options.check),
         m_limits(options.limits),
-        m_report(options.progress) {
-    if (!m_check.sha256.empty()) m_hash = std::make_unique<Sha256>();
+        m_report(options.progress),
+        m_digest(options.sha256) {
+    if (!m_check.sha256.empty() || m_digest != nullptr) m_hash = std::make_unique<Sha256>();
     m_progress.report = &m_report;
     m_progress.floor = &m_floor;
     // The handle is this transfer's own: what stays the same for every attempt is set once.
@@ -295,7 +296,8 @@ class Transfer {
     if (m_hash) {
       const std::string actual = m_hashed == have ? m_hash->hexDigest() : std::string("unknown");
       m_hashed = 0;
-      if (actual != m_check.sha256) {
+      if (m_digest != nullptr) *m_digest = actual;
+      if (!m_check.sha256.empty() && actual != m_check.sha256) {
         logLine(LOG_INFO, "download sha256 mismatch, expected:", m_check.sha256, ", actual:", actual);
         discard();
         code = CURLE_ABORTED_BY_CALLBACK;
@@ -328,6 +330,7 @@ class Transfer {
   const PackageCheck& m_check;
   const TransferLimits& m_limits;
   const TransferProgress& m_report;
+  std::string* m_digest;
   std::unique_ptr<Sha256> m_hash;
   std::int64_t m_hashed = 0;  // bytes of the file the hash has taken, from the start
   PackageRecord m_record;

@@ -46,6 +46,8 @@ struct TransferOptions {
   TransferProgress progress{};
   RetryPauses pauses{};
   TransferLimits limits{};
+  // When given: the complete file's SHA-256 (hex) once the transfer succeeds.
+  std::string* sha256 = nullptr;
 };
 
 // Brings the package at `url` into the file `path` on an easy handle of its own, with

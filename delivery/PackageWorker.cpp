@@ -7,6 +7,7 @@
 #include "Bit7z.h"
 #include "DownloadEngine.h"
 #include "ExtractPackage.h"
+#include "ExtractFiles.h"
 #include "LauncherFiles.h"
 #include "Logger.h"
 #include "TextConvert.h"
@@ -17,43 +18,160 @@ std::atomic<int32_t> m_ultotal{0};
 
 namespace {
 
-// True when `name` is a plain file name: not empty, no folder part, no drive, not "." or "..".
+// True when `name` is a plain file name: not empty, no folder part, no drive, not "."
+// or "..", no control character (the name is kept in the install record's lines).
 bool isPlainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos;
+  if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\:") != std::string::npos) return false;
+  for (const char c : name)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  return true;
 }
+
+// The counters the window's progress thread polls, in thousands of bytes.
+void showProgress(std::int64_t now, std::int64_t total) {
+  m_ultotal = static_cast<int32_t>(static_cast<double>(total) / 1000.0);
+  m_ulnow = static_cast<int32_t>(static_cast<double>(now) / 1000.0);
+}
+
+// The worker's run for one plan: the package brought in when the work needs it, then
+// extracted into the game folder (install, repair) or beside it (update) and recorded.
+class PackageWork {
+ public:
+  PackageWork(const DownloadConfig& config, GamePlan plan, const RetryPauses& pauses, const TransferLimits& limits)
+      : m_config(config), m_plan(std::move(plan)), m_pauses(pauses), m_limits(limits) {}
+
+  // libcurl's result; CURLE_OK also when no transfer was needed.
+  CURLcode bringPackage() {
+    const std::string& package = m_config.m_strPackageName;
+    const bool inPackageFolder = package.rfind(kPackageFolder, 0) == 0;
+    if (!inPackageFolder || !isPlainFileName(package.substr(sizeof kPackageFolder - 1))) {
+      // The name comes from the network: it must not place the file outside ./kvr/.
+      logLine(LOG_INFO, "download refused, packageName is not a plain file name:", package);
+      return CURLE_FAILED_INIT;
+    }
+    if (isLauncherFileName(package.substr(sizeof kPackageFolder - 1), m_config.m_strPath)) {
+      // Written over the codec library, the package would be loaded into the launcher.
+      logLine(LOG_INFO, "download refused, packageName names a file the launcher keeps:", package);
+      return CURLE_FAILED_INIT;
+    }
+    if (m_plan.work == GameWork::FinishUpdate) return CURLE_OK;
+    // Damaged files come from the kept package while it is the recorded one.
+    if (m_plan.work == GameWork::Repair && isRecordedPackage(*m_plan.record, package)) {
+      m_sha256 = m_plan.record->packageSha256;
+      showProgress(m_plan.record->packageSize, m_plan.record->packageSize);
+      return CURLE_OK;
+    }
+    TransferOptions options;
+    options.check = PackageCheck{m_config.m_nPackageSize, m_config.m_strPackageSha256};
+    options.progress = showProgress;
+    options.pauses = m_pauses;
+    options.limits = m_limits;
+    options.sha256 = &m_sha256;
+    const CURLcode code = transferPackage(m_config.m_strGamePath, package, options);
+    printf("download CURLcode:%d\n", static_cast<int>(code));
+    return code;
+  }
+
+  // Throws BitException.
+  void extract(const BitExtractor& extractor) {
+    const std::string& package = m_config.m_strPackageName;
+    const std::wstring wszPackage = FromAnsi(package);
+    const std::wstring wszPath = FromAnsi(m_config.m_strPath);
+    switch (m_plan.work) {
+      case GameWork::None:
+      case GameWork::Install: record(ExtractPackage(extractor, wszPackage, wszPath)); return;
+      case GameWork::Repair:
+        if (m_sha256 != m_plan.record->packageSha256) {
+          // The host serves another package than the recorded one: it is installed whole.
+          record(ExtractPackage(extractor, wszPackage, wszPath));
+          return;
+        }
+        restore(extractor, wszPackage, wszPath);
+        return;
+      case GameWork::Update: stageAndApply(extractor, wszPackage); return;
+      case GameWork::FinishUpdate: apply(*m_plan.journal); return;
+    }
+  }
+
+ private:
+  void record(const std::vector<ExtractedFile>& files) {
+    RequireGameExecutable(FromAnsi(m_config.m_strPath));
+    if (!writeInstallRecord(recordOf(files))) logLine(LOG_INFO, "install record not written");
+  }
+
+  InstallRecord recordOf(const std::vector<ExtractedFile>& files) const {
+    InstallRecord record;
+    record.version = m_config.m_strVersion;
+    record.package = m_config.m_strPackageName;
+    record.packageSize = static_cast<std::int64_t>(regularFileSize(FromAnsi(m_config.m_strPackageName)).value_or(0));
+    record.packageSha256 = m_sha256.size() == 64 ? m_sha256 : sha256OfFile(m_config.m_strPackageName);
+    record.files = files;
+    return record;
+  }
+
+  // Only the damaged files, each as the record knows it.
+  void restore(const BitExtractor& extractor, const std::wstring& wszPackage, const std::wstring& wszPath) {
+    const std::vector<ExtractedFile> written = extractor.extract(wszPackage, wszPath, kGameExecutable, &m_plan.damaged);
+    for (const ExtractedFile& file : written)
+      for (const InstalledFile& recorded : m_plan.record->files)
+        if (recorded.path == file.path && (recorded.size != file.size || recorded.crc != file.crc))
+          throw BitException("The package's '" + file.path + "' is not the recorded file");
+    RequireGameExecutable(wszPath);
+  }
+
+  // The new version whole beside the game folder, then moved in.
+  void stageAndApply(const BitExtractor& extractor, const std::wstring& wszPackage) {
+    const std::string staging = stagingFolder(m_config.m_strPath);
+    const std::wstring wszStaging = FromAnsi(staging);
+    if (!removeFolderTree(wszStaging) || !removeFolderTree(FromAnsi(replacedFolder(m_config.m_strPath))))
+      throw BitException("Cannot clear the update folders beside " + m_config.m_strPath);
+    UpdateJournal journal;
+    try {
+      journal.next = recordOf(ExtractPackage(extractor, wszPackage, wszStaging));
+      RequireGameExecutable(wszStaging);
+    } catch (const BitException&) {
+      // The old game stays as it is; the half-staged version is no use to anyone.
+      removeFolderTree(wszStaging);
+      throw;
+    }
+    journal.gameFolder = m_config.m_strPath;
+    if (m_plan.record) {
+      journal.removed = filesDropped(*m_plan.record, journal.next);
+      if (m_plan.record->package != m_config.m_strPackageName) journal.oldPackage = m_plan.record->package;
+    }
+    if (!writeUpdateJournal(journal)) throw BitException("Cannot write the update journal");
+    apply(journal);
+  }
+
+  static void apply(const UpdateJournal& journal) {
+    if (!applyUpdate(journal)) throw BitException("The update could not be applied; the next start tries again");
+  }
+
+  const DownloadConfig& m_config;
+  GamePlan m_plan;
+  const RetryPauses& m_pauses;
+  const TransferLimits& m_limits;
+  std::string m_sha256;  // of the package, once it is here
+};
 
 }  // namespace
 
-unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui) {
-  return runPackageWorker(config, ui, kPackageRetryPauses);
+unsigned DownloadThreadProc(const DownloadConfig& config, GamePlan plan, IPackageWorkerUi& ui) {
+  return runPackageWorker(config, std::move(plan), ui, kPackageRetryPauses);
 }
 
 unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses,
                           const TransferLimits& limits) {
+  return runPackageWorker(config, planGameWork(config), ui, pauses, limits);
+}
+
+unsigned runPackageWorker(const DownloadConfig& config, GamePlan plan, IPackageWorkerUi& ui, const RetryPauses& pauses,
+                          const TransferLimits& limits) {
   DownloadEngine& engine = DownloadEngine::instance();
   engine.report("download_start");
   logLine(LOG_INFO, "download start");
-  const std::string url = config.m_strGamePath;
-
-  CURLcode code = CURLE_FAILED_INIT;
-  const std::string& package = config.m_strPackageName;
-  const bool inPackageFolder = package.rfind(kPackageFolder, 0) == 0;
-  if (!inPackageFolder || !isPlainFileName(package.substr(sizeof kPackageFolder - 1))) {
-    // The name comes from the network: it must not place the file outside ./kvr/.
-    logLine(LOG_INFO, "download refused, packageName is not a plain file name:", package);
-  } else if (isLauncherFileName(package.substr(sizeof kPackageFolder - 1), config.m_strPath)) {
-    // Written over the codec library, the package would be loaded into the launcher.
-    logLine(LOG_INFO, "download refused, packageName names a file the launcher keeps:", package);
-  } else {
-    // The counters the window's progress thread polls, in thousands of bytes.
-    const auto counters = [](std::int64_t now, std::int64_t total) {
-      m_ultotal = static_cast<int32_t>(static_cast<double>(total) / 1000.0);
-      m_ulnow = static_cast<int32_t>(static_cast<double>(now) / 1000.0);
-    };
-    code = transferPackage(url, package,
-                           {PackageCheck{config.m_nPackageSize, config.m_strPackageSha256}, counters, pauses, limits});
-    printf("download CURLcode:%d\n", static_cast<int>(code));
-  }
+  PackageWork work(config, std::move(plan), pauses, limits);
+  const CURLcode code = work.bringPackage();
   logLine(LOG_INFO, "download end");
   engine.report("download_end");
 
@@ -67,11 +185,8 @@ unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, co
       logLine(LOG_INFO, "7z decode start");
       const Bit7zLibrary library(kCodecLibraryPath);
       const BitExtractor extractor(library, BitFormat::SevenZip);
-      const std::wstring wszPackage = FromAnsi(package);
-      const std::wstring wszPath = FromAnsi(config.m_strPath);
-      logLine(LOG_INFO, " packageName:", package, ", path:", config.m_strPath);
-      ExtractPackage(extractor, wszPackage, wszPath);
-      RequireGameExecutable(wszPath);
+      logLine(LOG_INFO, " packageName:", config.m_strPackageName, ", path:", config.m_strPath);
+      work.extract(extractor);
       engine.report("decode_end");
       logLine(LOG_INFO, "7z decode end");
       std::this_thread::sleep_for(std::chrono::milliseconds(2000));

@@ -1,5 +1,6 @@
-// The package worker: downloads a missing game package, extracts it into the game
-// folder, reports its four events and finally raises g_downloadFinished.
+// The package worker: brings the game package in when the game is missing, damaged or
+// outdated, extracts it, keeps the install record, reports its four events and finally
+// raises g_downloadFinished.
 #pragma once
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "CfgCheck.h"
+#include "GamePlan.h"
 #include "PackageTransfer.h"
 
 // Raised once the package work has ended, on every path; never lowered.
@@ -35,10 +37,13 @@ inline constexpr wchar_t kDownloadErrorText[] = L"下载出错请重新打开";
 inline constexpr wchar_t kDownloadErrorCaption[] = L"提示";
 inline constexpr wchar_t kDiskSpaceText[] = L"磁盘空间不足，请清理后重新打开";
 
-// The worker's body for the package described by `config`; returns 1.
-unsigned DownloadThreadProc(const DownloadConfig& config, IPackageWorkerUi& ui);
+// The worker's body for the game described by `config`, doing what `plan` says
+// (planGameWork): an install, a repair or an update; returns 1.
+unsigned DownloadThreadProc(const DownloadConfig& config, GamePlan plan, IPackageWorkerUi& ui);
 
 // The same with the transfer's pauses and limits (DownloadThreadProc: kPackageRetryPauses,
-// kPackageTransferLimits).
+// kPackageTransferLimits), and, without a plan, the one planGameWork makes.
+unsigned runPackageWorker(const DownloadConfig& config, GamePlan plan, IPackageWorkerUi& ui, const RetryPauses& pauses,
+                          const TransferLimits& limits = kPackageTransferLimits);
 unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses,
                           const TransferLimits& limits = kPackageTransferLimits);

@@ -3,7 +3,6 @@
 #include <thread>
 
 #include "app/ChannelClient.h"
-#include "app/GameCommand.h"
 #include "delivery/PackageWorker.h"
 #include "framework/CDC.h"
 #include "framework/MessageBox.h"
@@ -104,8 +103,9 @@ bool MainDlg::OnInitDialog() {
   // The login view takes the place of placeholder 1009; without it the window goes on.
   m_htmlView.CreateFromPlaceholder(this);
 
-  if (!isGameInstalled(m_config.m_strPath)) {
-    StartPackageWork();
+  GamePlan plan = planGameWork(m_config);
+  if (plan.work != GameWork::None) {
+    StartPackageWork(std::move(plan));
     m_statusText.SetWindowText(kStatusDownloading);
     m_progress.SetPos(0);
   } else {
@@ -117,10 +117,12 @@ bool MainDlg::OnInitDialog() {
   return true;
 }
 
-void MainDlg::StartPackageWork() {
+void MainDlg::StartPackageWork(GamePlan plan) {
   auto threadUi = std::make_shared<MainDlgThreadUi>(GetUiThreadChannel(), m_statusText, m_progress);
   // The threads are never joined: each keeps what it uses alive for itself.
-  std::thread([threadUi, config = m_config] { DownloadThreadProc(config, *threadUi); }).detach();
+  std::thread([threadUi, config = m_config, plan = std::move(plan)]() mutable {
+    DownloadThreadProc(config, std::move(plan), *threadUi);
+  }).detach();
   std::thread([threadUi] { ProgressThreadProc(*threadUi); }).detach();
 }
 

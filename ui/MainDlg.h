@@ -7,6 +7,7 @@
 
 #include "app/LaunchOptions.h"
 #include "delivery/CfgCheck.h"
+#include "delivery/GamePlan.h"
 #include "framework/CDialogEx.h"
 #include "framework/CImage.h"
 #include "ui/BaseHtmlView.h"
@@ -34,7 +35,7 @@ class MainDlg : public CDialogEx {
   // The close button: refused while the package work runs; else the window goes and the
   // channel client is told.
   void OnClose();
-  void StartPackageWork();
+  void StartPackageWork(GamePlan plan);
 
   const LaunchOptions& m_options;
   const DownloadConfig& m_config;

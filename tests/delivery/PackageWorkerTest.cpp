@@ -93,7 +93,7 @@ bool contains(const std::vector<std::string>& lines, const std::string& start) {
 
 TEST_F(WorkerRun, InstallsAMissingGame) {
   serve("nested.7z");
-  EXPECT_EQ(DownloadThreadProc(config("/package/velmora/kvr.7z"), ui), 1u);
+  EXPECT_EQ(runPackageWorker(config("/package/velmora/kvr.7z"), ui, kPackageRetryPauses), 1u);
   EXPECT_TRUE(g_downloadFinished);
 
   EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
@@ -205,7 +205,7 @@ TEST_F(WorkerRun, ACompleteKeptPackageIsNotFetchedAgain) {
   writeFile("kvr/game/data/blob.bin", "half written");
   const size_t requestsBefore = channelRequests(earlier + 1).size();
 
-  DownloadThreadProc(run, ui);
+  runPackageWorker(run, ui, kPackageRetryPauses);
   EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
   EXPECT_TRUE(ui.boxes.empty());
   const std::vector<std::string> requests = channelRequests(requestsBefore + 1);
@@ -226,7 +226,7 @@ TEST_F(WorkerRun, TooLittleDiskSpaceEndsBeforeAnythingIsWritten) {
   serve("nested.7z");
   DownloadConfig run = config("/package/velmora/kvr.7z");
   run.m_strPath = std::string(volume) + "/game";
-  DownloadThreadProc(run, ui);
+  runPackageWorker(run, ui, kPackageRetryPauses);
   EXPECT_TRUE(g_downloadFinished);
   EXPECT_FALSE(fs::exists(fs::u8path(run.m_strPath))) << "nothing is written";
   EXPECT_EQ(ui.boxes, (std::vector<std::wstring>{std::wstring(kDiskSpaceText) + L"|" + kDownloadErrorCaption}));
@@ -260,7 +260,7 @@ TEST_F(WorkerRun, PackageNamesOfTheLaunchersOwnFilesAreRefused) {
     TearDown();
     fs::remove_all("kvr");
     SetUp();
-    DownloadThreadProc(config("/package/velmora/kvr.7z", name), ui);
+    runPackageWorker(config("/package/velmora/kvr.7z", name), ui, kPackageRetryPauses);
     EXPECT_TRUE(g_downloadFinished);
     EXPECT_EQ(readFile(fs::path(kCodecLibraryPath)), codec);
     EXPECT_FALSE(fs::exists("kvr/game/kvr.exe"));
@@ -291,7 +291,7 @@ TEST_F(WorkerRun, PackageWithoutTheGameEndsWithTheErrorBox) {
     fs::remove_all("kvr");
     SetUp();
     serve(c.archive);
-    DownloadThreadProc(config("/package/velmora/kvr.7z"), ui);
+    runPackageWorker(config("/package/velmora/kvr.7z"), ui, kPackageRetryPauses);
     EXPECT_TRUE(g_downloadFinished);
     const std::vector<std::string> lines = stopAndReadLines();
     if (c.installed) {
