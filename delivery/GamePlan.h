@@ -15,8 +15,8 @@ enum class GameWork { None, Install, Repair, Update, FinishUpdate };
 
 struct GamePlan {
   GameWork work = GameWork::None;
-  std::optional<InstallRecord> record;  // what is installed, where a record says
-  std::vector<std::string> damaged;     // Repair: the recorded files to restore
+  std::optional<InstallRecord> record;   // what is installed, where a record says
+  std::vector<std::string> damaged;      // Repair: the recorded files to restore
   std::optional<UpdateJournal> journal;  // FinishUpdate
 };
 

@@ -102,8 +102,7 @@ std::optional<InstallRecord> parseInstallRecord(std::string_view text) {
       record.package = parts[3];
     } else {
       InstalledFile file;
-      if (parts.size() != 4 || parts[0] != "file" || !readNumber(parts[1], file.size) ||
-          !isRecordablePath(parts[3]))
+      if (parts.size() != 4 || parts[0] != "file" || !readNumber(parts[1], file.size) || !isRecordablePath(parts[3]))
         return std::nullopt;
       if (parts[2] != "-") {
         std::uint32_t crc = 0;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "ExtractPackage.h"
 #include "FileSystem.h"
 #include "FixtureServers.h"
+#include "InstallRecord.h"
 #include "LauncherLogLines.h"
 #include "Logger.h"
 #include "PackageWorker.h"
@@ -329,4 +331,91 @@ TEST_F(WorkerRun, TricklingDownloadEndsAsATransferFailure) {
   EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                           [](const std::string& line) { return line.rfind("download retry in ", 0) == 0; }),
             1);
+}
+
+namespace {
+
+// The game folder's files and their contents, by path below it.
+std::map<std::string, std::string> gameFiles() {
+  std::map<std::string, std::string> found;
+  for (const fs::path& file : filesBelow("kvr/game"))
+    found[fs::relative(file, "kvr/game").generic_string()] = readFile(file);
+  return found;
+}
+
+DownloadConfig withVersion(DownloadConfig config, const std::string& version) {
+  config.m_strVersion = version;
+  return config;
+}
+
+}  // namespace
+
+// A new version named by the configuration replaces the old one in one start: changed
+// files replaced, new ones added, dropped ones deleted, the player's own files kept.
+TEST_F(WorkerRun, UpdatesToTheVersionTheConfigurationNames) {
+  serve("v1.7z");
+  runPackageWorker(withVersion(config("/package/velmora/kvr.7z"), "1"), ui, kQuick);
+  ASSERT_TRUE(ui.boxes.empty());
+  ASSERT_EQ(readInstallRecord()->version, "1");
+  writeFile("kvr/game/data/player.cfg", "mine");
+  const size_t eventsBeforeUpdate = channelEventTypes().size();
+
+  serve("v2.7z");
+  g_downloadFinished = false;
+  runPackageWorker(withVersion(config("/package/velmora/kvr.7z"), "2"), ui, kQuick);
+  EXPECT_TRUE(g_downloadFinished);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(gameFiles(), (std::map<std::string, std::string>{{"kvr.exe", "game executable, version two\n"},
+                                                             {"data/same.txt", "same in both\n"},
+                                                             {"data/changed.txt", "second text, longer\n"},
+                                                             {"data/new/added.txt", "only in v2\n"},
+                                                             {"data/player.cfg", "mine"}}));
+  const auto record = readInstallRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->version, "2");
+  EXPECT_EQ(record->files.size(), 4u);
+  EXPECT_FALSE(fs::exists("kvr/game.staging"));
+  EXPECT_FALSE(fs::exists("kvr/game.replaced"));
+  EXPECT_FALSE(fs::exists("kvr/update.journal"));
+  EXPECT_EQ(channelEventTypesSince(eventsBeforeUpdate),
+            (std::vector<std::string>{"download_start", "download_end", "decode_start", "decode_end"}));
+  const std::vector<std::string> lines = stopAndReadLines();
+  EXPECT_TRUE(contains(lines, "game update from version:1 to version:2"));
+}
+
+// Damaged game files come back from the kept package without a byte downloaded; once
+// the package is gone too, from one download. The player's files stay.
+TEST_F(WorkerRun, RepairsDamagedFiles) {
+  serve("nested.7z");
+  const DownloadConfig run = config("/package/velmora/kvr.7z");
+  runPackageWorker(run, ui, kQuick);
+  ASSERT_TRUE(ui.boxes.empty());
+  const auto installed = gameFiles();
+  writeFile("kvr/game/data/player.cfg", "mine");
+  auto expected = installed;
+  expected["data/player.cfg"] = "mine";
+
+  struct Damage {
+    const char* name;
+    bool packageGone;
+  };
+  for (const Damage damage : {Damage{"kept package", false}, Damage{"package deleted too", true}}) {
+    SCOPED_TRACE(damage.name);
+    fs::remove("kvr/game/data/maps/level1.map");
+    fs::resize_file("kvr/game/data/blob.bin", 1000);
+    fs::remove("kvr/game/kvr.exe");
+    if (damage.packageGone) fs::remove("kvr/kvr.7z");
+    const size_t requests = channelRequests(0).size();
+    const GamePlan plan = planGameWork(run);
+    EXPECT_EQ(plan.work, GameWork::Repair);
+    EXPECT_EQ(plan.damaged, (std::vector<std::string>{"data/blob.bin", "data/maps/level1.map", "kvr.exe"}));
+    g_downloadFinished = false;
+    ui.boxes.clear();
+    runPackageWorker(run, ui, kQuick);
+    EXPECT_TRUE(g_downloadFinished);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(gameFiles(), expected);
+    EXPECT_EQ(planGameWork(run).work, GameWork::None);
+    EXPECT_EQ(channelRequests(requests + (damage.packageGone ? 1 : 0)).size() - requests, damage.packageGone ? 1u : 0u);
+  }
 }

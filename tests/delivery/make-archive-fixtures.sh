@@ -110,3 +110,17 @@ printf 'game executable\n' > capitals/KVR.EXE
 mkdir -p folder/kvr.exe
 printf 'inside\n' > folder/kvr.exe/inside.txt
 (cd folder && sevenzip a -t7z "$out/game-folder.7z" kvr.exe)
+
+# Two versions of a game for updates: v2 changes the executable and a file, adds a
+# file in a new folder and drops one; one file stays the same.
+mkdir -p v1/data v2/data/new
+printf 'game executable v1\n' > v1/kvr.exe
+printf 'same in both\n' > v1/data/same.txt
+printf 'first text\n' > v1/data/changed.txt
+printf 'only in v1\n' > v1/data/dropped.txt
+printf 'game executable, version two\n' > v2/kvr.exe
+printf 'same in both\n' > v2/data/same.txt
+printf 'second text, longer\n' > v2/data/changed.txt
+printf 'only in v2\n' > v2/data/new/added.txt
+(cd v1 && sevenzip a -t7z -m0=lzma2 "$out/v1.7z" .)
+(cd v2 && sevenzip a -t7z -m0=lzma2 "$out/v2.7z" .)
