@@ -6,8 +6,12 @@
 #   full extraction:  7z x -oDST ARCHIVE       against  kvr_extract_bench extract ARCHIVE DST
 # Prints the median wall and CPU (user + system) times and their ratios, and checks
 # that both extracted trees are identical (names, contents, sizes, modes, times).
+# Then what keeps the game whole and current, against our own full extraction: the
+# repair of one file (the archive's last, so a solid block is decoded to its end) and a
+# staged update applied over the extracted tree; and the quick check of CHECK_FILES
+# recorded files (median of 9).
 #
-# Environment: ROUNDS (7), FILES (4000), BUILD_DIR (/tmp/build-extract-bench).
+# Environment: ROUNDS (7), FILES (4000), CHECK_FILES (10000), BUILD_DIR (/tmp/build-extract-bench).
 set -euo pipefail
 
 rounds=${ROUNDS:-7}
@@ -76,6 +80,17 @@ for ((round = 0; round < rounds; ++round)); do
   done
 done
 
+# Repair and update rounds in the extracted tree, with the journal in $work/kvr.
+last=$(7z l -ba -slt "$work/package.7z" | sed -n 's/^Path = //p' | tail -1)
+mkdir -p "$work/kvr"
+for ((round = 0; round < rounds; ++round)); do
+  rm -f "$work/dst-ours/$last"
+  sync
+  (cd "$work" && timed "repair" "$bench" repair package.7z dst-ours "$last")
+  sync
+  (cd "$work" && timed "update" "$bench" update package.7z dst-ours)
+done
+
 listing() { (cd "$1" && find . -mindepth 1 -printf '%P %y %s %m %TY-%Tm-%Td %TT\n' | sort); }
 if ! diff <(listing "$work/dst-7z") <(listing "$work/dst-ours") >/dev/null || ! diff -r "$work/dst-7z" "$work/dst-ours" >/dev/null; then
   echo "FAILED: the extracted trees differ" >&2
@@ -92,9 +107,24 @@ for line in open(sys.argv[1]):
     runs.setdefault(label, []).append((float(wall), float(user) + float(system)))
 def median(label, k):
     return statistics.median(r[k] for r in runs[label])
+extract = median('extract-ours', 0)
+for label in ('repair', 'update'):
+    print(f"{label:8s} ours wall {median(label, 0):6.3f} s | against our full extraction {median(label, 0) / extract:5.3f}")
 for test in ('test', 'extract'):
     w7, wo = median(test + '-7z', 0), median(test + '-ours', 0)
     c7, co = median(test + '-7z', 1), median(test + '-ours', 1)
     print(f"{test:8s} 7z wall {w7:6.3f} s cpu {c7:6.3f} s | ours wall {wo:6.3f} s cpu {co:6.3f} s"
           f" | throughput ours/7z {w7 / wo:5.3f}  cpu ours/7z {co / c7:5.3f}")
 PY
+
+# The quick check at start over many small recorded files.
+python3 - "$work/many" "${CHECK_FILES:-10000}" <<'PY'
+import os, sys
+root, count = sys.argv[1], int(sys.argv[2])
+for i in range(count):
+    folder = os.path.join(root, 'data', 'pack%02d' % (i % 50))
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, 'item%05d.dat' % i), 'wb') as f:
+        f.write(b'x' * (i % 100))
+PY
+"$bench" check "$work/many" 9
