@@ -6,9 +6,9 @@
 #include <chrono>
 #include <mutex>
 
-namespace {
+#include "X11CopyData_linux.h"
 
-constexpr char kCopyDataAtom[] = "_KVR_COPYDATA";
+namespace {
 
 // Xlib reports protocol errors to one process-wide handler, whose default ends the process.
 // While a record is sent, errors of the sender's own connection are trapped; every other
@@ -91,21 +91,9 @@ bool sendCopyData(int32_t windowId, uint32_t dwData, const std::vector<uint8_t>&
   XWindowAttributes attributes;
   if (XGetWindowAttributes(display, target, &attributes) == 0 || connection.failed()) return false;
 
-  const Atom atom = XInternAtom(display, kCopyDataAtom, False);
   const Window sender = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
   XSelectInput(display, sender, PropertyChangeMask);
-  XChangeProperty(display, sender, atom, atom, 8, PropModeReplace, payload.data(), static_cast<int>(payload.size()));
-
-  XEvent message{};
-  message.xclient.type = ClientMessage;
-  message.xclient.window = target;
-  message.xclient.message_type = atom;
-  message.xclient.format = 32;
-  message.xclient.data.l[0] = static_cast<long>(dwData);
-  message.xclient.data.l[1] = windowId;
-  message.xclient.data.l[2] = static_cast<long>(sender);
-  message.xclient.data.l[3] = static_cast<long>(atom);
-  XSendEvent(display, target, False, NoEventMask, &message);
+  const Atom atom = postCopyDataRecord(display, target, sender, dwData, windowId, payload);
   // A target gone since the look-up shows up here as BadWindow.
   XSync(display, False);
   const bool taken = !connection.failed() && waitUntilTaken(display, sender, atom);

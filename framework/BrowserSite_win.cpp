@@ -1,11 +1,12 @@
 #include "framework/BrowserSite_win.h"
 
+#include "framework/FrameworkImpl_win.h"
+
 #include <exdispid.h>
 #include <oleauto.h>
 
 #include <string>
 
-#include "framework/HtmlViewAccess.h"
 #include "framework/HtmlViewNative_win.h"
 
 namespace {

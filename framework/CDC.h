@@ -28,12 +28,13 @@ class CDC {
   void SetBkModeTransparent(bool transparent);
   void SetTextColor(ColorRef colour);
 
-  struct Impl;
-  Impl& impl() { return *m_impl; }
+  struct Impl;  // the platform's side: the device or cairo context
 
  protected:
   explicit CDC(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> m_impl;
+
+  friend struct DCAccess;  // the platform twins' way in (framework/FrameworkAccess.h)
 };
 
 // The paint context of a window's WM_PAINT (BeginPaint ... EndPaint).
@@ -65,9 +66,15 @@ class CRgn {
   bool CreateFromRects(std::span<const CRect> rects);
   bool IsNull() const;
 
-  struct Impl;
-  Impl& impl() { return *m_impl; }
+  struct Impl;  // the platform's side: the region
+  // Frees the region with its Impl; defined by the twins, so the object's own life needs
+  // nothing of them.
+  struct ImplDeleter {
+    void operator()(Impl* impl) const;
+  };
 
  private:
-  std::unique_ptr<Impl> m_impl;
+  std::unique_ptr<Impl, ImplDeleter> m_impl;  // null while the object holds no region
+
+  friend struct RgnAccess;  // the platform twins' way in (framework/FrameworkAccess.h)
 };

@@ -12,6 +12,11 @@ bool CDialogEx::OnInitDialog() {
   return true;
 }
 
+void CDialogEx::EndDialog(int nResult) {
+  m_nResult = nResult;
+  DestroyWindow();
+}
+
 void CDialogEx::OnOK() { EndDialog(kIdOk); }
 
 void CDialogEx::OnCancel() { EndDialog(kIdCancel); }

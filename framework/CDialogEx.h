@@ -34,7 +34,8 @@ class CDialogEx : public CWnd {
 
  private:
   unsigned m_nIDTemplate;
+  intptr_t m_nResult = 0;  // DoModal's answer, set by EndDialog
   std::shared_ptr<UiThreadChannel> m_channel;
 
-  friend struct WndAccess;
+  friend struct DialogAccess;  // the platform twins' way in (framework/FrameworkAccess.h)
 };

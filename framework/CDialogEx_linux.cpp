@@ -1,14 +1,14 @@
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 
+#include <optional>
 #include <vector>
 
 #include "framework/CDialogEx.h"
-#include "framework/WndImpl_linux.h"
+#include "framework/FrameworkImpl_linux.h"
 #include "framework/UiThreadChannel.h"
 #include "util/Utf8.h"
-
-void connectChildSignals(GtkWidget* widget);
+#include "util/X11CopyData_linux.h"
 
 namespace {
 
@@ -19,8 +19,6 @@ constexpr int DialogUnitsToPixelsY(int units) { return (units * 13 * 2 + (units 
 static_assert(DialogUnitsToPixelsX(297) == 446 && DialogUnitsToPixelsY(392) == 637);
 static_assert(DialogUnitsToPixelsX(40) == 60 && DialogUnitsToPixelsY(11) == 18);
 
-constexpr char kCopyDataAtom[] = "_KVR_COPYDATA";
-
 // The label's colour comes from the dialog's WM_CTLCOLOR answer, asked on every paint as
 // Windows asks it; the attribute changes only when the answer does.
 void applyLabelColour(CWnd& label, cairo_t* cr) {
@@ -29,7 +27,7 @@ void applyLabelColour(CWnd& label, cairo_t* cr) {
   if (dialog == nullptr || widget == nullptr) return;
   CairoDC dc(cr);
   WndAccess::ctlColor(*dialog, &dc, &label);
-  const ColorRef colour = dc.impl().textColour;
+  const ColorRef colour = DCAccess::impl(dc).textColour;
   const auto scale = [](uint8_t value) { return static_cast<guint16>(value * 257); };
   PangoAttrList* attributes = pango_attr_list_new();
   pango_attr_list_insert(attributes, pango_attr_size_new(8 * PANGO_SCALE));
@@ -45,7 +43,7 @@ void applyLabelColour(CWnd& label, cairo_t* cr) {
 }
 
 gboolean onLabelDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
-  if (CWnd* label = WndAccess::fromWidget(widget)) applyLabelColour(*label, cr);
+  if (CWnd* label = windowOf(widget)) applyLabelColour(*label, cr);
   return FALSE;
 }
 
@@ -61,7 +59,7 @@ gboolean onFrameDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
 
 // A button: pressed and released over it is a click, told to the dialog as BN_CLICKED.
 gboolean onButtonRelease(GtkWidget* widget, GdkEventButton* event, gpointer) {
-  CWnd* button = WndAccess::fromWidget(widget);
+  CWnd* button = windowOf(widget);
   if (button == nullptr || event->button != 1) return TRUE;
   const int width = gtk_widget_get_allocated_width(widget);
   const int height = gtk_widget_get_allocated_height(widget);
@@ -102,12 +100,12 @@ GtkWidget* makeChild(const DialogControl& control) {
 }
 
 gboolean onDialogDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
-  if (CWnd* dialog = WndAccess::fromWidget(widget)) WndAccess::eraseBackground(*dialog, cr);
+  if (CWnd* dialog = windowOf(widget)) eraseBackground(*dialog, cr);
   return FALSE;
 }
 
 gboolean onDialogPress(GtkWidget* widget, GdkEventButton* event, gpointer) {
-  CWnd* dialog = WndAccess::fromWidget(widget);
+  CWnd* dialog = windowOf(widget);
   if (dialog == nullptr || event->type != GDK_BUTTON_PRESS || event->button != 1) return FALSE;
   const CPoint point{static_cast<int>(event->x_root), static_cast<int>(event->y_root)};
   if (WndAccess::hitTest(*dialog, point) != HitTest::Caption) return FALSE;
@@ -116,36 +114,36 @@ gboolean onDialogPress(GtkWidget* widget, GdkEventButton* event, gpointer) {
 }
 
 gboolean onDialogKey(GtkWidget* widget, GdkEventKey* event, gpointer) {
-  auto* dialog = static_cast<CDialogEx*>(WndAccess::fromWidget(widget));
+  auto* dialog = static_cast<CDialogEx*>(windowOf(widget));
   if (dialog == nullptr) return FALSE;
   // The focused child has the key first, as the browser control has it inside a Windows
   // dialog: Enter in the login page's form logs in instead of ending the dialog. A key the
   // page leaves alone comes back here from the web view, and then it is the dialog's.
   if (gtk_window_propagate_key_event(GTK_WINDOW(widget), event)) return TRUE;
   switch (event->keyval) {
-    case GDK_KEY_Escape: WndAccess::cancel(*dialog); return TRUE;
+    case GDK_KEY_Escape: DialogAccess::cancel(*dialog); return TRUE;
     case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter: WndAccess::ok(*dialog); return TRUE;
+    case GDK_KEY_KP_Enter: DialogAccess::ok(*dialog); return TRUE;
     default: return FALSE;
   }
 }
 
 // The window system's close request is the dialog's Cancel, as on Windows.
 gboolean onDialogDelete(GtkWidget* widget, GdkEvent*, gpointer) {
-  if (auto* dialog = static_cast<CDialogEx*>(WndAccess::fromWidget(widget))) WndAccess::cancel(*dialog);
+  if (auto* dialog = static_cast<CDialogEx*>(windowOf(widget))) DialogAccess::cancel(*dialog);
   return TRUE;
 }
 
 gboolean onDialogConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer) {
-  if (CWnd* dialog = WndAccess::fromWidget(widget))
+  if (CWnd* dialog = windowOf(widget))
     WndAccess::impl(*dialog).rect = {event->x, event->y, event->x + event->width, event->y + event->height};
   return FALSE;
 }
 
 void onDialogDestroy(GtkWidget* widget, gpointer) {
-  auto* dialog = static_cast<CDialogEx*>(WndAccess::fromWidget(widget));
+  auto* dialog = static_cast<CDialogEx*>(windowOf(widget));
   if (dialog == nullptr) return;
-  if (const auto& channel = WndAccess::channel(*dialog)) channel->close();
+  if (const auto& channel = DialogAccess::channel(*dialog)) channel->close();
   WndAccess::destroy(*dialog);
   CWnd::Impl& impl = WndAccess::impl(*dialog);
   impl.widget = nullptr;
@@ -156,34 +154,20 @@ void onDialogDestroy(GtkWidget* widget, gpointer) {
 // Inbound copy-data records (app/CopyData.h describes the X11 form): the payload is a
 // property on the sender's window; deleting it tells the sender the record was taken.
 GdkFilterReturn copyDataFilter(GdkXEvent* native, GdkEvent*, gpointer data) {
-  auto* xevent = static_cast<XEvent*>(native);
+  const auto* xevent = static_cast<XEvent*>(native);
   auto* dialog = static_cast<CDialogEx*>(data);
   GtkWidget* widget = WndAccess::impl(*dialog).widget;
-  if (xevent->type != ClientMessage || widget == nullptr || xevent->xclient.format != 32) return GDK_FILTER_CONTINUE;
+  if (widget == nullptr) return GDK_FILTER_CONTINUE;
+  const std::optional<CopyDataAnnouncement> record =
+      copyDataAnnouncedTo(*xevent, gdk_x11_window_get_xid(gtk_widget_get_window(widget)));
+  if (!record) return GDK_FILTER_CONTINUE;
   Display* display = xevent->xclient.display;
-  if (xevent->xclient.message_type != XInternAtom(display, kCopyDataAtom, False)) return GDK_FILTER_CONTINUE;
-  if (xevent->xclient.window != gdk_x11_window_get_xid(gtk_widget_get_window(widget))) return GDK_FILTER_CONTINUE;
-
-  const auto dwData = static_cast<uint32_t>(static_cast<unsigned long>(xevent->xclient.data.l[0]) & 0xffffffffUL);
-  const auto sender = static_cast<Window>(xevent->xclient.data.l[2]);
-  const auto property = static_cast<Atom>(xevent->xclient.data.l[3]);
   GdkDisplay* gdkDisplay = gdk_x11_lookup_xdisplay(display);
   gdk_x11_display_error_trap_push(gdkDisplay);
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long left = 0;
-  unsigned char* bytes = nullptr;
-  const int result = XGetWindowProperty(display, sender, property, 0, 0x1000000, False, AnyPropertyType, &type, &format,
-                                        &count, &left, &bytes);
   std::vector<uint8_t> payload;
-  const bool read = result == Success && format == 8 && left == 0;
-  if (read && bytes != nullptr) payload.assign(bytes, bytes + count);
-  if (bytes != nullptr) XFree(bytes);
-  XDeleteProperty(display, sender, property);
-  XFlush(display);
+  const bool read = takeCopyDataPayload(display, *record, payload);
   gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
-  if (read) WndAccess::copyData(*dialog, dwData, payload);
+  if (read) WndAccess::copyData(*dialog, record->dwData, payload);
   return GDK_FILTER_REMOVE;
 }
 
@@ -201,7 +185,7 @@ intptr_t CDialogEx::DoModal() {
   impl.rect = {0, 0, DialogUnitsToPixelsX(dialogTemplate->width), DialogUnitsToPixelsY(dialogTemplate->height)};
   gtk_window_set_default_size(GTK_WINDOW(window), impl.rect.Width(), impl.rect.Height());
   gtk_widget_add_events(window, GDK_BUTTON_PRESS_MASK | GDK_STRUCTURE_MASK);
-  WndAccess::bind(*this, window);
+  bindWidget(*this, window);
   g_signal_connect(window, "draw", G_CALLBACK(onDialogDraw), nullptr);
   g_signal_connect(window, "button-press-event", G_CALLBACK(onDialogPress), nullptr);
   g_signal_connect(window, "key-press-event", G_CALLBACK(onDialogKey), nullptr);
@@ -221,7 +205,7 @@ intptr_t CDialogEx::DoModal() {
     child.rect = {DialogUnitsToPixelsX(control.x), DialogUnitsToPixelsY(control.y),
                   DialogUnitsToPixelsX(control.x + control.width), DialogUnitsToPixelsY(control.y + control.height)};
     GtkWidget* widget = makeChild(control);
-    WndAccess::bind(*item, widget);
+    bindWidget(*item, widget);
     gtk_fixed_put(GTK_FIXED(impl.fixed), widget, child.rect.left, child.rect.top);
     gtk_widget_set_size_request(widget, child.rect.Width(), child.rect.Height());
     impl.children[control.id] = item.get();
@@ -231,8 +215,8 @@ intptr_t CDialogEx::DoModal() {
   m_channel = std::make_shared<UiThreadChannel>();
   gdk_window_add_filter(nullptr, copyDataFilter, this);
 
-  impl.result = 0;
-  WndAccess::initDialog(*this);
+  m_nResult = 0;
+  DialogAccess::initDialog(*this);
   if (IsWindow()) {
     gtk_widget_show_all(window);
     impl.loop = g_main_loop_new(nullptr, FALSE);
@@ -242,10 +226,5 @@ intptr_t CDialogEx::DoModal() {
   }
   gdk_window_remove_filter(nullptr, copyDataFilter, this);
   DestroyWindow();
-  return impl.result;
-}
-
-void CDialogEx::EndDialog(int nResult) {
-  WndAccess::impl(*this).result = nResult;
-  DestroyWindow();
+  return m_nResult;
 }

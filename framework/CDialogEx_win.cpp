@@ -1,4 +1,4 @@
-#include "framework/WndImpl_win.h"
+#include "framework/FrameworkImpl_win.h"
 
 #include "framework/CDialogEx.h"
 
@@ -14,18 +14,20 @@ INT_PTR answer(HWND hWnd, LRESULT result) {
 
 // The dialog's messages, routed to its handlers. A handler that asks for the default
 // (Default) leaves the message to the dialog manager.
-INT_PTR CALLBACK WndAccess::dialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK dialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     auto* dialog = reinterpret_cast<CDialogEx*>(lParam);
-    attach(*dialog, hWnd);
-    dialog->m_impl->isDialog = true;
-    dialog->m_channel = std::make_shared<UiThreadChannel>();
-    bindChannel(*dialog->m_channel, hWnd);
-    return dialog->OnInitDialog() ? TRUE : FALSE;
+    attachWindow(*dialog, hWnd);
+    WndAccess::impl(*dialog).isDialog = true;
+    std::shared_ptr<UiThreadChannel>& channel = DialogAccess::channel(*dialog);
+    channel = std::make_shared<UiThreadChannel>();
+    bindChannel(*channel, hWnd);
+    return DialogAccess::initDialog(*dialog) ? TRUE : FALSE;
   }
-  auto* dialog = static_cast<CDialogEx*>(fromHandle(hWnd));
+  auto* dialog = static_cast<CDialogEx*>(windowOf(hWnd));
   if (dialog == nullptr) return FALSE;
-  CWnd::Impl& impl = *dialog->m_impl;
+  CWnd::Impl& impl = WndAccess::impl(*dialog);
+  const std::shared_ptr<UiThreadChannel>& channel = DialogAccess::channel(*dialog);
   impl.message = message;
   impl.wParam = wParam;
   impl.lParam = lParam;
@@ -35,21 +37,21 @@ INT_PTR CALLBACK WndAccess::dialogProc(HWND hWnd, UINT message, WPARAM wParam, L
       const int nID = LOWORD(wParam);
       const int nCode = HIWORD(wParam);
       if (nID == IDOK && (lParam == 0 || nCode == BN_CLICKED))
-        dialog->OnOK();
+        DialogAccess::ok(*dialog);
       else if (nID == IDCANCEL && (lParam == 0 || nCode == BN_CLICKED))
-        dialog->OnCancel();
+        DialogAccess::cancel(*dialog);
       else
-        dialog->OnCommand(nID, nCode);
+        WndAccess::command(*dialog, nID, nCode);
       return TRUE;
     }
     case WM_ERASEBKGND: {
       HdcDC dc(reinterpret_cast<HDC>(wParam));
-      const bool erased = dialog->OnEraseBkgnd(&dc);
+      const bool erased = WndAccess::eraseBackground(*dialog, &dc);
       return impl.wantDefault ? FALSE : answer(hWnd, erased ? TRUE : FALSE);
     }
     case WM_NCHITTEST: {
       const POINTS point = MAKEPOINTS(lParam);
-      const HitTest hit = dialog->OnNcHitTest({point.x, point.y});
+      const HitTest hit = WndAccess::hitTest(*dialog, {point.x, point.y});
       return impl.wantDefault ? FALSE : answer(hWnd, hit == HitTest::Caption ? HTCAPTION : HTCLIENT);
     }
     case WM_CTLCOLORSTATIC:
@@ -61,7 +63,7 @@ INT_PTR CALLBACK WndAccess::dialogProc(HWND hWnd, UINT message, WPARAM wParam, L
       HdcDC dc(reinterpret_cast<HDC>(wParam));
       CWnd* child = dialog->GetDlgItem(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
       if (child == nullptr) return FALSE;
-      const CtlColorBrush brush = dialog->OnCtlColor(&dc, child);
+      const CtlColorBrush brush = WndAccess::ctlColor(*dialog, &dc, child);
       // WM_CTLCOLOR answers with the brush itself, not through DWLP_MSGRESULT.
       if (impl.wantDefault || brush == CtlColorBrush::Default) return FALSE;
       return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
@@ -69,14 +71,14 @@ INT_PTR CALLBACK WndAccess::dialogProc(HWND hWnd, UINT message, WPARAM wParam, L
     case WM_COPYDATA: {
       const auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
       const std::span<const uint8_t> data(static_cast<const uint8_t*>(record->lpData), record->cbData);
-      return answer(hWnd, dialog->OnCopyData(static_cast<uint32_t>(record->dwData), data) ? TRUE : FALSE);
+      return answer(hWnd, WndAccess::copyData(*dialog, static_cast<uint32_t>(record->dwData), data) ? TRUE : FALSE);
     }
     case kRunOnUiThreadMessage:
-      if (dialog->m_channel != nullptr) runSentTask(*dialog->m_channel, lParam);
+      if (channel != nullptr) runSentTask(*channel, lParam);
       return answer(hWnd, 0);
     case WM_DESTROY:
-      if (dialog->m_channel != nullptr) dialog->m_channel->close();
-      dialog->OnDestroy();
+      if (channel != nullptr) channel->close();
+      WndAccess::destroy(*dialog);
       return TRUE;
     case WM_NCDESTROY:
       RemovePropW(hWnd, L"KvrCWnd");
@@ -92,11 +94,11 @@ INT_PTR CALLBACK WndAccess::dialogProc(HWND hWnd, UINT message, WPARAM wParam, L
 intptr_t CDialogEx::DoModal() {
   Impl& impl = WndAccess::impl(*this);
   if (impl.hWnd != nullptr) return -1;
-  impl.result = 0;
+  m_nResult = 0;
   // Our own modal loop over a modeless dialog, as the framework runs it: the loop ends
   // when the window is gone, however it went (EndDialog, DestroyWindow).
-  const HWND hWnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), nullptr,
-                                       WndAccess::dialogProc, reinterpret_cast<LPARAM>(this));
+  const HWND hWnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), nullptr, dialogProc,
+                                       reinterpret_cast<LPARAM>(this));
   if (hWnd == nullptr) return -1;
   if (impl.hWnd != nullptr && (GetWindowLongW(hWnd, GWL_STYLE) & WS_VISIBLE) == 0) ::ShowWindow(hWnd, SW_SHOWNORMAL);
   MSG msg;
@@ -113,10 +115,5 @@ intptr_t CDialogEx::DoModal() {
     }
   }
   DestroyWindow();
-  return impl.result;
-}
-
-void CDialogEx::EndDialog(int nResult) {
-  WndAccess::impl(*this).result = nResult;
-  DestroyWindow();
+  return m_nResult;
 }

@@ -54,5 +54,5 @@ class CHtmlView : public CWnd {
   struct Impl;
   std::unique_ptr<Impl> m_impl;
 
-  friend struct HtmlViewAccess;  // the platform twins' way in (framework/HtmlViewAccess.h)
+  friend struct HtmlViewAccess;  // the platform twins' way in (framework/FrameworkAccess.h)
 };

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "framework/CHtmlView.h"
-#include "framework/HtmlViewAccess.h"
+#include "framework/FrameworkImpl_linux.h"
 #include "framework/WndNative_linux.h"
 #include "TextConvert.h"
 

@@ -9,7 +9,7 @@
 
 #include "framework/BrowserSite_win.h"
 #include "framework/CHtmlView.h"
-#include "framework/HtmlViewAccess.h"
+#include "framework/FrameworkImpl_win.h"
 #include "framework/HtmlViewNative_win.h"
 #include "framework/WndNative_win.h"
 #include "util/Scoped_win.h"

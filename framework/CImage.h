@@ -31,11 +31,21 @@ class CImage {
   const uint8_t* GetBits() const;
   bool HasAlphaChannel() const;
 
-  struct Impl;
-  Impl& impl() const { return *m_impl; }
+  struct Impl;  // the platform's side: the pixels' owner
 
  private:
+  // What the twins' Create sets and Destroy clears: the same on both targets.
+  void SetLayout(uint8_t* pBits, int nWidth, int nHeight, int nBPP, int nPitch, bool bAlpha);
+
   std::unique_ptr<Impl> m_impl;
+  uint8_t* m_pBits = nullptr;
+  int m_nWidth = 0;
+  int m_nHeight = 0;
+  int m_nBPP = 0;
+  int m_nPitch = 0;
+  bool m_bAlpha = false;
+
+  friend struct ImageAccess;  // the platform twins' way in (framework/FrameworkAccess.h)
 };
 
 // A picture decoded once and drawn scaled (a GDI+ bitmap on Windows).
@@ -48,9 +58,10 @@ class CPicture {
 
   static std::unique_ptr<CPicture> FromBytes(std::span<const unsigned char> encoded);
 
-  struct Impl;
-  Impl& impl() const { return *m_impl; }
+  struct Impl;  // the platform's side: the decoded picture
 
  private:
   std::unique_ptr<Impl> m_impl;
+
+  friend struct PictureAccess;  // the platform twins' way in (framework/FrameworkAccess.h)
 };

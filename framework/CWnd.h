@@ -84,9 +84,7 @@ class CWnd {
  private:
   std::unique_ptr<Impl> m_impl;
 
-  friend class CDialogEx;
-  friend class CPaintDC;
-  friend struct WndAccess;  // the platform twins' way in (framework/WndNative_*.h)
+  friend struct WndAccess;  // the platform twins' way in (framework/FrameworkAccess.h)
 };
 
 // DDX_Control's counterpart: binds the dialog's child `nIDC` to `rControl`.

@@ -2,7 +2,7 @@
 
 #include "framework/CDC.h"
 #include "framework/Controls.h"
-#include "framework/WndImpl_linux.h"
+#include "framework/FrameworkImpl_linux.h"
 #include "framework/WndNative_linux.h"
 #include "util/Resources.h"
 #include "util/Utf8.h"
@@ -13,17 +13,17 @@ constexpr char kWndKey[] = "kvr-cwnd";
 
 // A child's widget has gone with its dialog: its object no longer has a window.
 void onChildDestroyed(GtkWidget* widget, gpointer) {
-  CWnd* wnd = WndAccess::fromWidget(widget);
+  CWnd* wnd = windowOf(widget);
   if (wnd == nullptr) return;
   WndAccess::destroy(*wnd);
   WndAccess::impl(*wnd).widget = nullptr;
 }
 
 gboolean onChildDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
-  CWnd* wnd = WndAccess::fromWidget(widget);
+  CWnd* wnd = windowOf(widget);
   if (wnd == nullptr) return FALSE;
-  WndAccess::eraseBackground(*wnd, cr);
-  WndAccess::paint(*wnd, cr);
+  eraseBackground(*wnd, cr);
+  paintWindow(*wnd, cr);
   return FALSE;
 }
 
@@ -40,24 +40,22 @@ bool ensureToolkit() {
 
 std::string utf8(const std::wstring& text) { return toUtf8(text); }
 
-CWnd* WndAccess::fromWidget(GtkWidget* widget) {
-  return static_cast<CWnd*>(g_object_get_data(G_OBJECT(widget), kWndKey));
-}
+CWnd* windowOf(GtkWidget* widget) { return static_cast<CWnd*>(g_object_get_data(G_OBJECT(widget), kWndKey)); }
 
-void WndAccess::bind(CWnd& wnd, GtkWidget* widget) {
-  wnd.m_impl->widget = widget;
+void bindWidget(CWnd& wnd, GtkWidget* widget) {
+  WndAccess::impl(wnd).widget = widget;
   g_object_set_data(G_OBJECT(widget), kWndKey, &wnd);
 }
 
-bool WndAccess::eraseBackground(CWnd& wnd, cairo_t* cr) {
+bool eraseBackground(CWnd& wnd, cairo_t* cr) {
   CairoDC dc(cr);
-  return wnd.OnEraseBkgnd(&dc);
+  return WndAccess::eraseBackground(wnd, &dc);
 }
 
-void WndAccess::paint(CWnd& wnd, cairo_t* cr) {
-  wnd.m_impl->paintContext = cr;
-  wnd.OnPaint();
-  wnd.m_impl->paintContext = nullptr;
+void paintWindow(CWnd& wnd, cairo_t* cr) {
+  WndAccess::impl(wnd).paintContext = cr;
+  WndAccess::paint(wnd);
+  WndAccess::impl(wnd).paintContext = nullptr;
 }
 
 CWnd::CWnd() : m_impl(std::make_unique<Impl>()) {}
@@ -169,8 +167,8 @@ bool CWnd::SetWindowRgn(CRgn&& region, bool bRedraw) {
   GtkWidget* widget = m_impl->widget;
   if (widget == nullptr || region.IsNull()) return false;
   // The bounding shape cuts the picture; the input shape lets clicks through the cut.
-  gtk_widget_shape_combine_region(widget, region.impl().region);
-  gtk_widget_input_shape_combine_region(widget, region.impl().region);
+  gtk_widget_shape_combine_region(widget, RgnAccess::impl(region)->region);
+  gtk_widget_input_shape_combine_region(widget, RgnAccess::impl(region)->region);
   if (bRedraw) gtk_widget_queue_draw(widget);
   return true;
 }
@@ -192,7 +190,7 @@ bool CWnd::SubclassDlgItem(int nID, CWnd* pParent) {
   GtkWidget* widget = from.widget;
   from.widget = nullptr;
   PreSubclassWindow();
-  WndAccess::bind(*this, widget);
+  bindWidget(*this, widget);
   pParent->m_impl->children[nID] = this;
   return true;
 }
@@ -241,14 +239,13 @@ void AttachNativeWidget(CWnd& wnd, GtkWidget* widget, CWnd& parent, int nID, con
   impl.parent = &parent;
   impl.id = nID;
   impl.rect = rect;
-  WndAccess::bind(wnd, widget);
+  bindWidget(wnd, widget);
   g_signal_connect(widget, "destroy", G_CALLBACK(onChildDestroyed), nullptr);
   gtk_fixed_put(GTK_FIXED(parentImpl.fixed), widget, rect.left, rect.top);
   gtk_widget_set_size_request(widget, rect.Width(), rect.Height());
   parentImpl.children[nID] = &wnd;
 }
 
-// Used by the dialog when it makes its template's children.
 void connectChildSignals(GtkWidget* widget) {
   g_signal_connect(widget, "destroy", G_CALLBACK(onChildDestroyed), nullptr);
   g_signal_connect(widget, "draw", G_CALLBACK(onChildDraw), nullptr);

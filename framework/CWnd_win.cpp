@@ -1,4 +1,4 @@
-#include "framework/WndImpl_win.h"
+#include "framework/FrameworkImpl_win.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -13,15 +13,15 @@ constexpr wchar_t kWndProperty[] = L"KvrCWnd";
 
 }  // namespace
 
-CWnd* WndAccess::fromHandle(HWND hWnd) { return static_cast<CWnd*>(GetPropW(hWnd, kWndProperty)); }
+CWnd* windowOf(HWND hWnd) { return static_cast<CWnd*>(GetPropW(hWnd, kWndProperty)); }
 
-void WndAccess::attach(CWnd& wnd, HWND hWnd) {
-  wnd.m_impl->hWnd = hWnd;
+void attachWindow(CWnd& wnd, HWND hWnd) {
+  WndAccess::impl(wnd).hWnd = hWnd;
   SetPropW(hWnd, kWndProperty, &wnd);
 }
 
-LRESULT WndAccess::defaultResult(CWnd& wnd) {
-  CWnd::Impl& impl = *wnd.m_impl;
+LRESULT defaultResult(CWnd& wnd) {
+  CWnd::Impl& impl = WndAccess::impl(wnd);
   if (impl.oldProc == nullptr) {
     impl.wantDefault = true;  // a dialog: the dialog manager does the default
     return 0;
@@ -29,10 +29,10 @@ LRESULT WndAccess::defaultResult(CWnd& wnd) {
   return CallWindowProcW(impl.oldProc, impl.hWnd, impl.message, impl.wParam, impl.lParam);
 }
 
-LRESULT CALLBACK WndAccess::subclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  CWnd* wnd = fromHandle(hWnd);
+LRESULT CALLBACK subclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  CWnd* wnd = windowOf(hWnd);
   if (wnd == nullptr) return DefWindowProcW(hWnd, message, wParam, lParam);
-  CWnd::Impl& impl = *wnd->m_impl;
+  CWnd::Impl& impl = WndAccess::impl(*wnd);
   const WNDPROC oldProc = impl.oldProc;
   impl.message = message;
   impl.wParam = wParam;
@@ -40,10 +40,10 @@ LRESULT CALLBACK WndAccess::subclassProc(HWND hWnd, UINT message, WPARAM wParam,
   switch (message) {
     case WM_ERASEBKGND: {
       HdcDC dc(reinterpret_cast<HDC>(wParam));
-      return wnd->OnEraseBkgnd(&dc) ? TRUE : FALSE;
+      return WndAccess::eraseBackground(*wnd, &dc) ? TRUE : FALSE;
     }
-    case WM_PAINT: wnd->OnPaint(); return 0;
-    case WM_DESTROY: wnd->OnDestroy(); return CallWindowProcW(oldProc, hWnd, message, wParam, lParam);
+    case WM_PAINT: WndAccess::paint(*wnd); return 0;
+    case WM_DESTROY: WndAccess::destroy(*wnd); return CallWindowProcW(oldProc, hWnd, message, wParam, lParam);
     case WM_NCDESTROY: {
       SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc));
       RemovePropW(hWnd, kWndProperty);
@@ -73,7 +73,7 @@ CWnd* CWnd::GetDlgItem(int nID) {
   if (m_impl->hWnd == nullptr) return nullptr;
   const HWND child = ::GetDlgItem(m_impl->hWnd, nID);
   if (child == nullptr) return nullptr;
-  if (CWnd* bound = WndAccess::fromHandle(child)) return bound;
+  if (CWnd* bound = windowOf(child)) return bound;
   std::unique_ptr<CWnd>& item = m_impl->items[nID];
   if (item == nullptr) item = std::make_unique<CWnd>();
   item->m_impl->hWnd = child;
@@ -82,7 +82,7 @@ CWnd* CWnd::GetDlgItem(int nID) {
 
 CWnd* CWnd::GetParent() const {
   const HWND parent = m_impl->hWnd != nullptr ? ::GetParent(m_impl->hWnd) : nullptr;
-  return parent != nullptr ? WndAccess::fromHandle(parent) : nullptr;
+  return parent != nullptr ? windowOf(parent) : nullptr;
 }
 
 bool CWnd::DestroyWindow() { return m_impl->hWnd != nullptr && ::DestroyWindow(m_impl->hWnd) != FALSE; }
@@ -156,9 +156,8 @@ void CWnd::SetIcon(unsigned nIconId, bool bBigIcon) {
 bool CWnd::SetWindowRgn(CRgn&& region, bool bRedraw) {
   if (m_impl->hWnd == nullptr || region.IsNull()) return false;
   // From here on the window system owns the region.
-  const HRGN handle = region.impl().region;
-  if (::SetWindowRgn(m_impl->hWnd, handle, bRedraw) == 0) return false;
-  region.impl().region = nullptr;
+  if (::SetWindowRgn(m_impl->hWnd, RgnAccess::impl(region)->region, bRedraw) == 0) return false;
+  RgnAccess::release(region)->region = nullptr;
   return true;
 }
 
@@ -184,22 +183,20 @@ bool CWnd::SubclassDlgItem(int nID, CWnd* pParent) {
   pParent->m_impl->items.erase(nID);
   m_impl->hWnd = child;
   PreSubclassWindow();
-  WndAccess::attach(*this, child);
-  m_impl->oldProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WndAccess::subclassProc)));
+  attachWindow(*this, child);
+  m_impl->oldProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
   return true;
 }
 
-bool CWnd::OnEraseBkgnd(CDC*) { return WndAccess::defaultResult(*this) != 0; }
+bool CWnd::OnEraseBkgnd(CDC*) { return defaultResult(*this) != 0; }
 
-void CWnd::OnPaint() { WndAccess::defaultResult(*this); }
+void CWnd::OnPaint() { defaultResult(*this); }
 
-HitTest CWnd::OnNcHitTest(CPoint) {
-  return WndAccess::defaultResult(*this) == HTCAPTION ? HitTest::Caption : HitTest::Client;
-}
+HitTest CWnd::OnNcHitTest(CPoint) { return defaultResult(*this) == HTCAPTION ? HitTest::Caption : HitTest::Client; }
 
 CtlColorBrush CWnd::OnCtlColor(CDC*, CWnd*) {
-  WndAccess::defaultResult(*this);
+  defaultResult(*this);
   return CtlColorBrush::Default;
 }
 
@@ -233,7 +230,7 @@ int32_t CProgressCtrl::GetPos() const {
 HWND GetNativeWindow(const CWnd& wnd) { return WndAccess::impl(wnd).hWnd; }
 
 void AttachNativeWindow(CWnd& wnd, HWND hWnd) {
-  WndAccess::attach(wnd, hWnd);
-  WndAccess::impl(wnd).oldProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WndAccess::subclassProc)));
+  attachWindow(wnd, hWnd);
+  WndAccess::impl(wnd).oldProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
 }

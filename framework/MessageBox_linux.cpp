@@ -1,5 +1,5 @@
 #include "framework/MessageBox.h"
-#include "framework/WndImpl_linux.h"
+#include "framework/FrameworkImpl_linux.h"
 
 namespace {
 

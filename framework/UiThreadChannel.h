@@ -28,9 +28,10 @@ class UiThreadChannel {
   void close();
   bool isOpen() const;
 
-  struct Impl;
-  Impl& impl() { return *m_impl; }
+  struct Impl;  // the platform's side: how a function reaches the UI thread
 
  private:
   std::unique_ptr<Impl> m_impl;
+
+  friend struct ChannelAccess;  // the platform twins' way in (framework/FrameworkAccess.h)
 };

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "framework/UiThreadChannel.h"
-#include "framework/WndImpl_linux.h"
+#include "framework/FrameworkImpl_linux.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/WndImpl_win.h"
+#include "framework/FrameworkImpl_win.h"
 
 #include <mutex>
 
@@ -21,9 +21,10 @@ struct SentTask {
 }  // namespace
 
 void bindChannel(UiThreadChannel& channel, HWND hWnd) {
-  std::lock_guard lock(channel.impl().mutex);
-  channel.impl().hWnd = hWnd;
-  channel.impl().uiThread = GetWindowThreadProcessId(hWnd, nullptr);
+  UiThreadChannel::Impl& impl = ChannelAccess::impl(channel);
+  std::lock_guard lock(impl.mutex);
+  impl.hWnd = hWnd;
+  impl.uiThread = GetWindowThreadProcessId(hWnd, nullptr);
 }
 
 void runSentTask(UiThreadChannel& channel, LPARAM data) {

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "delivery/PackageWorker.h"
@@ -148,6 +149,25 @@ TEST(WindowShape, BackgroundHoldsBothSidesOfTheThreshold) {
   EXPECT_GT(runs.size(), 725u / 2);
   std::printf("region of the background: %zu rectangles in %.2f ms\n", runs.size(),
               std::chrono::duration<double, std::milli>(elapsed).count());
+}
+
+// A region moves as the window takes it: the source holds none afterwards, and a region
+// moved over is freed (the sanitizer run reports it otherwise).
+TEST(WindowShape, RegionMovesLeaveTheSourceEmpty) {
+  const CRect rects[] = {{0, 0, 4, 1}, {1, 1, 3, 2}};
+  CRgn first;
+  EXPECT_TRUE(first.IsNull());
+  ASSERT_TRUE(first.CreateFromRects(rects));
+  CRgn second(std::move(first));
+  EXPECT_TRUE(first.IsNull());
+  EXPECT_FALSE(second.IsNull());
+  CRgn third;
+  ASSERT_TRUE(third.CreateFromRects(rects));
+  third = std::move(second);
+  EXPECT_TRUE(second.IsNull());
+  EXPECT_FALSE(third.IsNull());
+  ASSERT_TRUE(third.CreateFromRects(rects)) << "a second shape replaces the first";
+  EXPECT_FALSE(third.IsNull());
 }
 
 // The bar's painting into an image: how many pixels of a 150-pixel row are bar.

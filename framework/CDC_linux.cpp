@@ -3,7 +3,7 @@
 
 #include "framework/CDC.h"
 #include "framework/CImage.h"
-#include "framework/WndImpl_linux.h"
+#include "framework/FrameworkImpl_linux.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ bool CDC::AlphaBlend(int x, int y, int width, int height, const CImage& source, 
 }
 
 void CDC::DrawPicture(const CPicture& picture, int width, int height) {
-  GdkPixbuf* pixbuf = picture.impl().pixbuf;
+  GdkPixbuf* pixbuf = PictureAccess::impl(picture).pixbuf;
   if (pixbuf == nullptr) return;
   cairo_t* cr = m_impl->cr;
   cairo_save(cr);
@@ -107,103 +107,17 @@ CImageDC::CImageDC(CImage& image)
 
 CImageDC::~CImageDC() { cairo_surface_flush(cairo_get_target(m_impl->cr)); }
 
-CImage::CImage() : m_impl(std::make_unique<Impl>()) {}
-CImage::~CImage() = default;
-
-bool CImage::Create(int nWidth, int nHeight, int nBPP, bool bAlpha) {
-  Destroy();
-  if (nWidth <= 0 || nHeight <= 0 || (nBPP != 32 && nBPP != 24)) return false;
-  // Rows are 4-byte aligned, as in a device-independent bitmap.
-  const int pitch = (nWidth * (nBPP / 8) + 3) / 4 * 4;
-  m_impl->data = std::make_unique<uint8_t[]>(static_cast<size_t>(pitch) * nHeight);
-  std::memset(m_impl->data.get(), 0, static_cast<size_t>(pitch) * nHeight);
-  m_impl->width = nWidth;
-  m_impl->height = nHeight;
-  m_impl->bpp = nBPP;
-  m_impl->pitch = pitch;
-  m_impl->alpha = bAlpha && nBPP == 32;
-  return true;
+void CRgn::ImplDeleter::operator()(Impl* impl) const {
+  if (impl->region != nullptr) cairo_region_destroy(impl->region);
+  delete impl;
 }
-
-bool CImage::Load(std::span<const unsigned char> encoded) {
-  Destroy();
-  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-  const bool written = gdk_pixbuf_loader_write(loader, encoded.data(), encoded.size(), nullptr);
-  const bool closed = gdk_pixbuf_loader_close(loader, nullptr);
-  GdkPixbuf* pixbuf = written && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
-  bool loaded = false;
-  if (pixbuf != nullptr && gdk_pixbuf_get_bits_per_sample(pixbuf) == 8) {
-    const bool alpha = gdk_pixbuf_get_has_alpha(pixbuf);
-    const int width = gdk_pixbuf_get_width(pixbuf);
-    const int height = gdk_pixbuf_get_height(pixbuf);
-    const int channels = gdk_pixbuf_get_n_channels(pixbuf);
-    const int rowstride = gdk_pixbuf_get_rowstride(pixbuf);
-    const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
-    loaded = Create(width, height, alpha ? 32 : 24, alpha);
-    for (int y = 0; loaded && y < height; ++y) {
-      const guchar* from = pixels + static_cast<ptrdiff_t>(y) * rowstride;
-      uint8_t* to = GetBits() + static_cast<ptrdiff_t>(y) * GetPitch();
-      for (int x = 0; x < width; ++x, from += channels) {
-        // RGB(A) to BGR(A), alpha left straight.
-        *to++ = from[2];
-        *to++ = from[1];
-        *to++ = from[0];
-        if (alpha) *to++ = from[3];
-      }
-    }
-  }
-  g_object_unref(loader);
-  return loaded;
-}
-
-void CImage::Destroy() { *m_impl = Impl{}; }
-
-bool CImage::IsNull() const { return m_impl->data == nullptr; }
-int CImage::GetWidth() const { return m_impl->width; }
-int CImage::GetHeight() const { return m_impl->height; }
-int CImage::GetBPP() const { return m_impl->bpp; }
-int CImage::GetPitch() const { return m_impl->pitch; }
-uint8_t* CImage::GetBits() { return m_impl->data.get(); }
-const uint8_t* CImage::GetBits() const { return m_impl->data.get(); }
-bool CImage::HasAlphaChannel() const { return m_impl->alpha; }
-
-CPicture::CPicture() : m_impl(std::make_unique<Impl>()) {}
-
-CPicture::~CPicture() {
-  if (m_impl->pixbuf != nullptr) g_object_unref(m_impl->pixbuf);
-}
-
-std::unique_ptr<CPicture> CPicture::FromBytes(std::span<const unsigned char> encoded) {
-  if (encoded.empty()) return nullptr;
-  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-  const bool written = gdk_pixbuf_loader_write(loader, encoded.data(), encoded.size(), nullptr);
-  const bool closed = gdk_pixbuf_loader_close(loader, nullptr);
-  GdkPixbuf* pixbuf = written && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
-  std::unique_ptr<CPicture> picture;
-  if (pixbuf != nullptr) {
-    picture = std::make_unique<CPicture>();
-    picture->m_impl->pixbuf = GDK_PIXBUF(g_object_ref(pixbuf));
-  }
-  g_object_unref(loader);
-  return picture;
-}
-
-CRgn::CRgn() : m_impl(std::make_unique<Impl>()) {}
-
-CRgn::~CRgn() {
-  if (m_impl != nullptr && m_impl->region != nullptr) cairo_region_destroy(m_impl->region);
-}
-
-CRgn::CRgn(CRgn&&) noexcept = default;
-CRgn& CRgn::operator=(CRgn&&) noexcept = default;
 
 bool CRgn::CreateFromRects(std::span<const CRect> rects) {
   std::vector<cairo_rectangle_int_t> boxes;
   boxes.reserve(rects.size());
   for (const CRect& rect : rects) boxes.push_back({rect.left, rect.top, rect.Width(), rect.Height()});
-  if (m_impl->region != nullptr) cairo_region_destroy(m_impl->region);
-  m_impl->region = cairo_region_create_rectangles(boxes.data(), static_cast<int>(boxes.size()));
-  return m_impl->region != nullptr;
+  m_impl.reset();
+  cairo_region_t* region = cairo_region_create_rectangles(boxes.data(), static_cast<int>(boxes.size()));
+  if (region != nullptr) m_impl.reset(new Impl{region});
+  return m_impl != nullptr;
 }
-
-bool CRgn::IsNull() const { return m_impl == nullptr || m_impl->region == nullptr; }

@@ -1,4 +1,6 @@
-// The GTK side of CWnd and its drawing contexts, shared by the framework's Linux twins.
+// The GTK side of the framework, for its Linux twins only: each class's platform state
+// that more than one twin file needs (the access structs of FrameworkAccess.h reach it)
+// and every function one twin file offers another.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -7,10 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "framework/CDC.h"
-#include "framework/CDialogEx.h"
-#include "framework/CImage.h"
 #include "framework/DialogTemplate_linux.h"
+#include "framework/FrameworkAccess.h"
 
 struct CWnd::Impl {
   GtkWidget* widget = nullptr;
@@ -30,7 +30,6 @@ struct CWnd::Impl {
   // A dialog's own parts.
   GtkWidget* fixed = nullptr;
   GMainLoop* loop = nullptr;
-  intptr_t result = 0;
   std::map<int, std::unique_ptr<CWnd>> items;  // children no object was bound to
   std::map<int, CWnd*> children;               // every child by id, bound or not
 };
@@ -44,11 +43,6 @@ struct CDC::Impl {
 
 struct CImage::Impl {
   std::unique_ptr<uint8_t[]> data;
-  int width = 0;
-  int height = 0;
-  int bpp = 0;
-  int pitch = 0;
-  bool alpha = false;
 };
 
 struct CPicture::Impl {
@@ -56,30 +50,17 @@ struct CPicture::Impl {
 };
 
 struct CRgn::Impl {
-  cairo_region_t* region = nullptr;
+  cairo_region_t* region;
 };
 
-// What the twins need of each other.
-struct WndAccess {
-  static CWnd::Impl& impl(const CWnd& wnd) { return *wnd.m_impl; }
-  static CWnd* fromWidget(GtkWidget* widget);
-  static void bind(CWnd& wnd, GtkWidget* widget);
-  // Handlers, called by the signal callbacks.
-  static bool eraseBackground(CWnd& wnd, cairo_t* cr);
-  static void paint(CWnd& wnd, cairo_t* cr);
-  static HitTest hitTest(CWnd& wnd, CPoint point) { return wnd.OnNcHitTest(point); }
-  static CtlColorBrush ctlColor(CWnd& dialog, CDC* pDC, CWnd* pWnd) { return dialog.OnCtlColor(pDC, pWnd); }
-  static void command(CWnd& dialog, int nID, int nCode) { dialog.OnCommand(nID, nCode); }
-  static bool copyData(CWnd& wnd, uint32_t dwData, std::span<const uint8_t> data) {
-    return wnd.OnCopyData(dwData, data);
-  }
-  static void destroy(CWnd& wnd) { wnd.OnDestroy(); }
-  static bool initDialog(CDialogEx& dialog) { return dialog.OnInitDialog(); }
-  static void ok(CDialogEx& dialog) { dialog.OnOK(); }
-  static void cancel(CDialogEx& dialog) { dialog.OnCancel(); }
-  static std::shared_ptr<UiThreadChannel>& channel(CDialogEx& dialog) { return dialog.m_channel; }
-  static void preSubclass(CWnd& wnd) { wnd.PreSubclassWindow(); }
-};
+// The object bound to a widget, if any, and the binding.
+CWnd* windowOf(GtkWidget* widget);
+void bindWidget(CWnd& wnd, GtkWidget* widget);
+// The window's handlers for a draw callback's context: erase, then paint.
+bool eraseBackground(CWnd& wnd, cairo_t* cr);
+void paintWindow(CWnd& wnd, cairo_t* cr);
+// Connects a child widget the dialog made from its template to its object's handlers.
+void connectChildSignals(GtkWidget* widget);
 
 // A drawing context over a cairo context the caller keeps.
 class CairoDC : public CDC {

@@ -1,4 +1,6 @@
-// The Win32 side of CWnd and its drawing contexts, shared by the framework's Windows twins.
+// The Win32 side of the framework, for its Windows twins only: each class's platform
+// state that more than one twin file needs (the access structs of FrameworkAccess.h reach
+// it) and every function one twin file offers another.
 #pragma once
 
 #include <windows.h>
@@ -6,9 +8,7 @@
 #include <map>
 #include <memory>
 
-#include "framework/CDC.h"
-#include "framework/CDialogEx.h"
-#include "framework/CImage.h"
+#include "framework/FrameworkAccess.h"
 
 namespace Gdiplus {
 class Bitmap;
@@ -23,7 +23,6 @@ struct CWnd::Impl {
   WPARAM wParam = 0;
   LPARAM lParam = 0;
   bool wantDefault = false;
-  intptr_t result = 0;                         // a dialog's EndDialog value
   std::map<int, std::unique_ptr<CWnd>> items;  // children no object was bound to
 };
 
@@ -34,12 +33,6 @@ struct CDC::Impl {
 
 struct CImage::Impl {
   HBITMAP bitmap = nullptr;
-  uint8_t* top = nullptr;  // the first byte of the top row
-  int width = 0;
-  int height = 0;
-  int bpp = 0;
-  int pitch = 0;
-  bool alpha = false;
   HDC memoryDC = nullptr;  // the image's own, made on first use
   HGDIOBJ previous = nullptr;
   HDC dc();
@@ -50,20 +43,21 @@ struct CPicture::Impl {
 };
 
 struct CRgn::Impl {
-  HRGN region = nullptr;
+  HRGN region;  // null once handed to the window system
 };
 
 // The message a UiThreadChannel sends to run a function on the window's thread.
 inline constexpr UINT kRunOnUiThreadMessage = WM_APP + 0x4B;
 
-struct WndAccess {
-  static CWnd::Impl& impl(const CWnd& wnd) { return *wnd.m_impl; }
-  static CWnd* fromHandle(HWND hWnd);
-  static void attach(CWnd& wnd, HWND hWnd);
-  static LRESULT defaultResult(CWnd& wnd);
-  static LRESULT CALLBACK subclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static INT_PTR CALLBACK dialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-};
+// The object bound to a window, if any, and the binding.
+CWnd* windowOf(HWND hWnd);
+void attachWindow(CWnd& wnd, HWND hWnd);
+// The window's message handled the default way: the subclassed window's own procedure,
+// or, for a dialog, the dialog manager (told through wantDefault).
+LRESULT defaultResult(CWnd& wnd);
+// The procedures that route a subclassed window's and a dialog's messages to the handlers.
+LRESULT CALLBACK subclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK dialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A drawing context over a device context the caller keeps.
 class HdcDC : public CDC {
