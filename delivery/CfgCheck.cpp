@@ -71,17 +71,19 @@ bool readPackageCheck(const nlohmann::json& document, DownloadConfig& config, st
 }
 
 // The optional "version": a short line of text naming what the package holds. A
-// different one than the install record's makes the game outdated.
+// different one than the install record's makes the game outdated. Documents written
+// before it existed may carry a "version" of another type, which stays an ignored
+// extra member.
 bool readVersion(const nlohmann::json& document, DownloadConfig& config, std::string& problem) {
   constexpr std::size_t kMaxVersion = 64;
   const auto version = document.find("version");
-  if (version == document.end()) return true;
-  const std::string text = version->is_string() ? version->get<std::string>() : std::string();
+  if (version == document.end() || !version->is_string()) return true;
+  const std::string text = version->get<std::string>();
   bool plain = !text.empty() && text.size() <= kMaxVersion;
   for (const char c : text)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) plain = false;
   if (!plain) {
-    problem = std::string("member \"version\" is not a line of at most 64 bytes but ") + quoted(*version);
+    problem = std::string("member \"version\" is not a line of 1 to 64 bytes but ") + quoted(*version);
     return false;
   }
   config.m_strVersion = text;

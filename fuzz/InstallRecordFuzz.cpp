@@ -26,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string printed = installRecordText(*record);
     const auto again = parseInstallRecord(printed);
     FUZZ_CHECK(again && installRecordText(*again) == printed);
-    for (const InstalledFile& file : record->files)
-      FUZZ_CHECK(staysBelow(file.path));
+    for (const InstalledFile& file : record->files) FUZZ_CHECK(staysBelow(file.path));
   }
   if (const auto journal = parseUpdateJournal(text)) {
     const std::string printed = updateJournalText(*journal);

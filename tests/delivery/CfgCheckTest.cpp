@@ -128,6 +128,13 @@ TEST_F(CfgCheckRun, FailureIsOneErrorLineAndNothingStored) {
        "cfg check err:member \"packageSha256\" is not a SHA-256 in hexadecimal but 5"},
       {"package hash too short", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","packageSha256":"abc"})"),
        "cfg check err:member \"packageSha256\" is not a SHA-256 in hexadecimal but \"abc\""},
+      {"empty version", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","version":""})"),
+       "cfg check err:member \"version\" is not a line of 1 to 64 bytes but \"\""},
+      {"version with a line break", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","version":"1\n2"})"),
+       "cfg check err:member \"version\" is not a line of 1 to 64 bytes but \"1\\n2\""},
+      {"version too long",
+       url("whole", R"({"path":"p","gamePath":"g","packageName":"n","version":")" + std::string(65, 'v') + "\"}"),
+       "cfg check err:member \"version\" is not a line of 1 to 64 bytes but \"" + std::string(63, 'v') + "..."},
       {"number out of range", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","x":1e400})"),
        "cfg check err:the configuration is not JSON: [json.exception.out_of_range.406] "},
       {"cut off mid-body", url("cut", kDocument), "cfg check err:Transferred a partial file"},
@@ -149,6 +156,24 @@ TEST_F(CfgCheckRun, FailureIsOneErrorLineAndNothingStored) {
       EXPECT_EQ(fetched.lines[1].substr(0, c.error.size()), c.error);
     else
       EXPECT_EQ(fetched.lines[1], c.error);
+  }
+}
+
+// A text "version" is kept; one of another type is an extra member, as before it existed.
+TEST(DownloadConfigReading, KeepsATextVersionOnly) {
+  const struct {
+    const char* document;
+    const char* version;
+  } cases[] = {
+      {R"({"path":"p","gamePath":"g","packageName":"n","version":"2.1 beta"})", "2.1 beta"},
+      {R"({"path":"p","gamePath":"g","packageName":"n","version":12345})", ""},
+      {R"({"path":"p","gamePath":"g","packageName":"n"})", ""},
+  };
+  for (const auto& c : cases) {
+    DownloadConfig config;
+    std::string problem;
+    EXPECT_TRUE(readDownloadConfig(c.document, config, problem)) << problem;
+    EXPECT_EQ(config.m_strVersion, c.version) << c.document;
   }
 }
 

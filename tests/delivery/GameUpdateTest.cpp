@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "GameUpdate.h"
+#include "HeldFile.h"
 #include "InstallRecord.h"
 #include "TestFolder.h"
 
@@ -183,6 +184,22 @@ TEST_F(ApplyRun, EndsWithOneVersionWholeWhereverItStops) {
     EXPECT_EQ(game(), with(v2));
   }
   EXPECT_TRUE(applyUpdate(journal)) << "the finished apply runs again harmlessly";
+}
+
+// Another program holding a game file: the apply stops, the old version stays whole,
+// and the next start, the file let go, finishes it.
+TEST_F(ApplyRun, AFileHeldOpenStopsTheApplyUntilItIsLetGo) {
+  {
+    const auto held = holdFile("kvr/game/data/changed.txt");
+    if (!held) GTEST_SKIP() << "no sharing modes on this platform";
+    EXPECT_FALSE(applyUpdate(journal));
+    EXPECT_EQ(game(), with(v1));
+    EXPECT_EQ(readInstallRecord()->version, "1");
+  }
+  const auto resumed = readUpdateJournal();
+  ASSERT_TRUE(resumed);
+  EXPECT_TRUE(applyUpdate(*resumed));
+  EXPECT_EQ(game(), with(v2));
 }
 
 TEST_F(ApplyRun, DamageIsFoundFromSizesAlone) {
