@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include "InstallRecord.h"
 #include "LauncherLogLines.h"
 #include "Logger.h"
+#include "Process.h"
 #include "PackageWorker.h"
 #include "Sha256.h"
 #include "TestFolder.h"
@@ -418,4 +420,95 @@ TEST_F(WorkerRun, RepairsDamagedFiles) {
     EXPECT_EQ(planGameWork(run).work, GameWork::None);
     EXPECT_EQ(channelRequests(requests + (damage.packageGone ? 1 : 0)).size() - requests, damage.packageGone ? 1u : 0u);
   }
+}
+
+namespace {
+
+constexpr char kUpdateChild[] = "KVR_UPDATE_CHILD";
+
+DownloadConfig versionTwo() {
+  DownloadConfig run{"./kvr/game", kHost + "/package/velmora/kvr.7z", "./kvr/kvr.7z"};
+  run.m_strVersion = "2";
+  return run;
+}
+
+// Copies the folder `from` to `to`, replacing what is there.
+void copyFolder(const fs::path& from, const fs::path& to) {
+  removeTree(to);
+  fs::copy(from, to, fs::copy_options::recursive);
+}
+
+}  // namespace
+
+// The update to version 2 in the current folder, as a start of the launcher would run
+// it; only as the child of the kill test below.
+TEST(UpdateKillChild, Run) {
+  const char* child = std::getenv(kUpdateChild);
+  if (child == nullptr || *child == '\0') GTEST_SKIP() << "run by the kill test only";
+  RecordingUi ui;
+  runPackageWorker(versionTwo(), ui, kQuick);
+}
+
+// The launcher killed at any moment of an update (transfer, staging, apply): what the
+// next start finds is version 1 whole, version 2 whole, or a journal that finishes it.
+TEST_F(WorkerRun, AnUpdateKilledAtAnyMomentLeavesOneVersionWhole) {
+  serve("v1.7z");
+  DownloadConfig first = versionTwo();
+  first.m_strVersion = "1";
+  runPackageWorker(first, ui, kQuick);
+  ASSERT_EQ(readInstallRecord()->version, "1");
+  writeFile("kvr/game/data/player.cfg", "mine");
+  const auto v1 = gameFiles();
+  copyFolder("kvr", "v1-state");
+  serve("v2-many.7z");
+  setEnvironment(kUpdateChild, "1");
+  const std::string child = "\"" + executablePath() + "\" --gtest_filter=UpdateKillChild.Run";
+
+  // How long an uninterrupted update takes to its new record.
+  const auto start = std::chrono::steady_clock::now();
+  std::chrono::milliseconds whole{0};
+  {
+    ChildProcess update(child);
+    ASSERT_TRUE(update.started());
+    const auto updated = [] {
+      const auto record = readInstallRecord();
+      return record && record->version == "2";
+    };
+    while (!updated() && std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    whole = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  }
+  ASSERT_EQ(readInstallRecord()->version, "2");
+  const auto v2 = gameFiles();
+
+  // Most of that is the child's own start: the kills fall in its second half.
+  std::map<GameWork, int> found;
+  constexpr int kKills = 20;
+  for (int kill = 0; kill <= kKills; ++kill) {
+    const auto after = whole / 2 + whole * kill / (2 * kKills);
+    SCOPED_TRACE("killed after " + std::to_string(after.count()) + " ms of " + std::to_string(whole.count()));
+    copyFolder("v1-state", "kvr");
+    {
+      ChildProcess update(child);
+      ASSERT_TRUE(update.started());
+      std::this_thread::sleep_for(after);
+    }
+    GamePlan next = planGameWork(versionTwo());
+    ++found[next.work];
+    switch (next.work) {
+      case GameWork::Update: EXPECT_EQ(gameFiles(), v1) << "the old version untouched"; break;
+      case GameWork::FinishUpdate:
+        EXPECT_TRUE(applyUpdate(*next.journal));
+        EXPECT_EQ(gameFiles(), v2);
+        break;
+      case GameWork::None: EXPECT_EQ(gameFiles(), v2); break;
+      default: ADD_FAILURE() << "the next start finds " << static_cast<int>(next.work);
+    }
+    EXPECT_EQ(planGameWork(versionTwo()).work, next.work == GameWork::Update ? GameWork::Update : GameWork::None);
+  }
+  setEnvironment(kUpdateChild, "");
+  std::printf(
+      "update of %lld ms killed %d times: old version found %d, finished by the journal %d, new version found %d\n",
+      static_cast<long long>(whole.count()), kKills + 1, found[GameWork::Update], found[GameWork::FinishUpdate],
+      found[GameWork::None]);
 }

@@ -124,3 +124,8 @@ printf 'second text, longer\n' > v2/data/changed.txt
 printf 'only in v2\n' > v2/data/new/added.txt
 (cd v1 && sevenzip a -t7z -m0=lzma2 "$out/v1.7z" .)
 (cd v2 && sevenzip a -t7z -m0=lzma2 "$out/v2.7z" .)
+# The same with 600 small files more, so that a kill lands inside its apply too.
+cp -r v2 v2-many
+mkdir v2-many/data/many
+for i in $(seq 1 600); do printf 'file %d\n' "$i" > "v2-many/data/many/f$i.txt"; done
+(cd v2-many && sevenzip a -t7z -m0=lzma2 "$out/v2-many.7z" .)
