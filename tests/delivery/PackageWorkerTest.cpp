@@ -432,9 +432,13 @@ DownloadConfig versionTwo() {
   return run;
 }
 
-// Copies the folder `from` to `to`, replacing what is there.
+// Copies the folder `from` to `to`, replacing what is there. A killed child's files may
+// stay open for a moment after its end under Wine, and a folder holding them with it.
 void copyFolder(const fs::path& from, const fs::path& to) {
-  removeTree(to);
+  for (int attempt = 0; attempt < 100 && fs::exists(to); ++attempt) {
+    removeTree(to);
+    if (fs::exists(to)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   fs::copy(from, to, fs::copy_options::recursive);
 }
 
