@@ -31,6 +31,11 @@ class CDialogEx : public CWnd {
   // The default commands: Enter and Escape. Both end the dialog.
   virtual void OnOK();
   virtual void OnCancel();
+  // Once, on the UI thread, when the dialog and its controls have first been painted on
+  // the screen: for work that need not keep the window from appearing. Windows: a
+  // message posted before the modal loop, which paints what is pending first; GTK: an
+  // idle callback after the first frame.
+  virtual void OnFirstPaintDone() {}
 
  private:
   unsigned m_nIDTemplate;

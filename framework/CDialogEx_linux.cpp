@@ -1,6 +1,7 @@
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -104,6 +105,28 @@ gboolean onDialogDraw(GtkWidget* widget, cairo_t* cr, gpointer) {
   return FALSE;
 }
 
+// The dialog whose first frame is done, as long as its window lives.
+struct FirstPaint {
+  CDialogEx* dialog;
+  std::weak_ptr<UiThreadChannel> channel;
+};
+
+gboolean onFirstPaintIdle(gpointer data) {
+  const std::unique_ptr<FirstPaint> first(static_cast<FirstPaint*>(data));
+  const std::shared_ptr<UiThreadChannel> channel = first->channel.lock();
+  if (channel && channel->isOpen()) DialogAccess::firstPaintDone(*first->dialog);
+  return G_SOURCE_REMOVE;
+}
+
+// The first frame is being drawn: an idle callback runs once it is finished (the
+// frame's phases run at higher priorities than G_PRIORITY_DEFAULT_IDLE).
+gboolean onFirstDraw(GtkWidget* widget, cairo_t*, gpointer data) {
+  g_signal_handlers_disconnect_by_func(widget, reinterpret_cast<gpointer>(onFirstDraw), data);
+  auto* dialog = static_cast<CDialogEx*>(data);
+  g_idle_add(onFirstPaintIdle, new FirstPaint{dialog, DialogAccess::channel(*dialog)});
+  return FALSE;
+}
+
 gboolean onDialogPress(GtkWidget* widget, GdkEventButton* event, gpointer) {
   CWnd* dialog = windowOf(widget);
   if (dialog == nullptr || event->type != GDK_BUTTON_PRESS || event->button != 1) return FALSE;
@@ -187,6 +210,7 @@ intptr_t CDialogEx::DoModal() {
   gtk_widget_add_events(window, GDK_BUTTON_PRESS_MASK | GDK_STRUCTURE_MASK);
   bindWidget(*this, window);
   g_signal_connect(window, "draw", G_CALLBACK(onDialogDraw), nullptr);
+  g_signal_connect_after(window, "draw", G_CALLBACK(onFirstDraw), this);
   g_signal_connect(window, "button-press-event", G_CALLBACK(onDialogPress), nullptr);
   g_signal_connect(window, "key-press-event", G_CALLBACK(onDialogKey), nullptr);
   g_signal_connect(window, "delete-event", G_CALLBACK(onDialogDelete), nullptr);

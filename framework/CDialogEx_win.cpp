@@ -76,6 +76,11 @@ INT_PTR CALLBACK dialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     case kRunOnUiThreadMessage:
       if (channel != nullptr) runSentTask(*channel, lParam);
       return answer(hWnd, 0);
+    case kFirstPaintMessage:
+      // Whatever paint is still pending (the dialog's, its controls') happens first.
+      ::RedrawWindow(hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+      DialogAccess::firstPaintDone(*dialog);
+      return answer(hWnd, 0);
     case WM_DESTROY:
       if (channel != nullptr) channel->close();
       WndAccess::destroy(*dialog);
@@ -101,6 +106,7 @@ intptr_t CDialogEx::DoModal() {
                                        reinterpret_cast<LPARAM>(this));
   if (hWnd == nullptr) return -1;
   if (impl.hWnd != nullptr && (GetWindowLongW(hWnd, GWL_STYLE) & WS_VISIBLE) == 0) ::ShowWindow(hWnd, SW_SHOWNORMAL);
+  if (impl.hWnd != nullptr) PostMessageW(hWnd, kFirstPaintMessage, 0, 0);
   MSG msg;
   while (impl.hWnd != nullptr) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);

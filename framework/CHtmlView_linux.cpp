@@ -9,13 +9,13 @@
 //    control fires DocumentComplete per frame.
 // New-window requests never open a WebKit view: the view OnNewWindow2 answers is handed the
 // request as its own navigation (BeforeNavigate2, then a load unless cancelled).
-#include <webkit2/webkit2.h>
 
 #include <string>
 #include <vector>
 
 #include "framework/CHtmlView.h"
 #include "framework/FrameworkImpl_linux.h"
+#include "framework/WebKitLibrary_linux.h"
 #include "framework/WndNative_linux.h"
 #include "TextConvert.h"
 
@@ -38,7 +38,7 @@ std::string pageScript(std::span<const CHtmlView::DispatchEntry> methods) {
 }
 
 std::wstring jsText(JSCValue* value) {
-  gchar* text = jsc_value_to_string(value);
+  gchar* text = webKitLibrary()->jscValueToString(value);
   std::wstring wide = FromAnsi(text != nullptr ? text : "");
   g_free(text);
   return wide;
@@ -82,46 +82,49 @@ struct CHtmlView::Impl {
     const auto entry = HtmlViewAccess::dispatchMap(view)[method->index];
     // The method may destroy the windows (the view's own among them) before it returns;
     // the reply and the argument's context stay referenced until the answer is given.
-    webkit_script_message_reply_ref(reply);
-    JSCContext* context = JSC_CONTEXT(g_object_ref(jsc_value_get_context(argument)));
+    const WebKitLibrary& webKit = *webKitLibrary();
+    webKit.scriptMessageReplyRef(reply);
+    auto* context = static_cast<JSCContext*>(g_object_ref(webKit.jscValueGetContext(argument)));
     const bool result = entry.method(view, jsText(argument));
-    JSCValue* answer = jsc_value_new_boolean(context, result);
-    webkit_script_message_reply_return_value(reply, answer);
+    JSCValue* answer = webKit.jscValueNewBoolean(context, result);
+    webKit.scriptMessageReplyReturnValue(reply, answer);
     g_object_unref(answer);
     g_object_unref(context);
-    webkit_script_message_reply_unref(reply);
+    webKit.scriptMessageReplyUnref(reply);
     return TRUE;
   }
 
   static void onDocumentComplete(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data) {
     auto* impl = static_cast<Impl*>(data);
-    HtmlViewAccess::documentComplete(impl->view, jsText(webkit_javascript_result_get_js_value(result)));
+    HtmlViewAccess::documentComplete(impl->view, jsText(webKitLibrary()->javascriptResultGetJsValue(result)));
   }
 
   static gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                                  gpointer data) {
     auto* impl = static_cast<Impl*>(data);
+    const WebKitLibrary& webKit = *webKitLibrary();
     if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
       // What the view cannot show is dropped, never downloaded.
-      if (webkit_response_policy_decision_is_mime_type_supported(WEBKIT_RESPONSE_POLICY_DECISION(decision)))
+      if (webKit.responsePolicyDecisionIsMimeTypeSupported(reinterpret_cast<WebKitResponsePolicyDecision*>(decision)))
         return FALSE;
-      webkit_policy_decision_ignore(decision);
+      webKit.policyDecisionIgnore(decision);
       return TRUE;
     }
     if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;  // a new window: "create" follows
     WebKitNavigationAction* action =
-        webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-    const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+        webKit.navigationPolicyDecisionGetNavigationAction(reinterpret_cast<WebKitNavigationPolicyDecision*>(decision));
+    const gchar* uri = webKit.uriRequestGetUri(webKit.navigationActionGetRequest(action));
     bool bCancel = false;
     HtmlViewAccess::beforeNavigate(impl->view, FromAnsi(uri != nullptr ? uri : ""), bCancel);
     if (!bCancel) return FALSE;
-    webkit_policy_decision_ignore(decision);
+    webKit.policyDecisionIgnore(decision);
     return TRUE;
   }
 
   static GtkWidget* onCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer data) {
     auto* impl = static_cast<Impl*>(data);
-    const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    const WebKitLibrary& webKit = *webKitLibrary();
+    const gchar* uri = webKit.uriRequestGetUri(webKit.navigationActionGetRequest(action));
     const std::wstring url = FromAnsi(uri != nullptr ? uri : "");
     bool bCancel = false;
     CHtmlView* target = HtmlViewAccess::newWindow(impl->view, bCancel);
@@ -144,9 +147,10 @@ CHtmlView::CHtmlView() : m_impl(std::make_unique<Impl>(*this)) {}
 CHtmlView::~CHtmlView() = default;
 
 bool CHtmlView::Create(CWnd* pParent, const CRect& rect, int nID, bool bVisible) {
-  if (pParent == nullptr || m_impl->web != nullptr) return false;
+  const WebKitLibrary* webKit = webKitLibrary();
+  if (pParent == nullptr || m_impl->web != nullptr || webKit == nullptr) return false;
   Impl& impl = *m_impl;
-  impl.manager = webkit_user_content_manager_new();
+  impl.manager = webKit->userContentManagerNew();
   const std::span<const DispatchEntry> methods =
       HtmlViewAccess::external(*this) ? GetDispatchMap() : std::span<const DispatchEntry>();
   for (size_t i = 0; i < methods.size(); ++i) {
@@ -154,18 +158,18 @@ bool CHtmlView::Create(CWnd* pParent, const CRect& rect, int nID, bool bVisible)
     const std::string name = ToAnsi(methods[i].name);
     g_signal_connect(impl.manager, ("script-message-with-reply-received::" + name).c_str(),
                      G_CALLBACK(Impl::onScriptMethod), impl.methods.back().get());
-    webkit_user_content_manager_register_script_message_handler_with_reply(impl.manager, name.c_str(), nullptr);
+    webKit->registerScriptMessageHandlerWithReply(impl.manager, name.c_str(), nullptr);
   }
   g_signal_connect(impl.manager, (std::string("script-message-received::") + kDocumentCompleteHandler).c_str(),
                    G_CALLBACK(Impl::onDocumentComplete), &impl);
-  webkit_user_content_manager_register_script_message_handler(impl.manager, kDocumentCompleteHandler);
-  WebKitUserScript* script = webkit_user_script_new(pageScript(methods).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                                    WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-  webkit_user_content_manager_add_script(impl.manager, script);
-  webkit_user_script_unref(script);
+  webKit->registerScriptMessageHandler(impl.manager, kDocumentCompleteHandler);
+  WebKitUserScript* script = webKit->userScriptNew(pageScript(methods).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                                   WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  webKit->addScript(impl.manager, script);
+  webKit->userScriptUnref(script);
 
-  GtkWidget* widget = webkit_web_view_new_with_user_content_manager(impl.manager);
-  impl.web = WEBKIT_WEB_VIEW(g_object_ref_sink(widget));
+  GtkWidget* widget = webKit->webViewNewWithUserContentManager(impl.manager);
+  impl.web = reinterpret_cast<WebKitWebView*>(g_object_ref_sink(widget));
   g_signal_connect(impl.web, "decide-policy", G_CALLBACK(Impl::onDecidePolicy), &impl);
   g_signal_connect(impl.web, "create", G_CALLBACK(Impl::onCreate), &impl);
   g_signal_connect(impl.web, "script-dialog", G_CALLBACK(Impl::onScriptDialog), &impl);
@@ -180,7 +184,7 @@ bool CHtmlView::Create(CWnd* pParent, const CRect& rect, int nID, bool bVisible)
 }
 
 void CHtmlView::Navigate2(const std::wstring& url) {
-  if (m_impl->web != nullptr) webkit_web_view_load_uri(m_impl->web, ToAnsi(url).c_str());
+  if (m_impl->web != nullptr) webKitLibrary()->webViewLoadUri(m_impl->web, ToAnsi(url).c_str());
 }
 
 void CHtmlView::Navigate(const std::wstring& url) { Navigate2(url); }

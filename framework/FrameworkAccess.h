@@ -33,6 +33,7 @@ struct DialogAccess {
   static bool initDialog(CDialogEx& dialog) { return dialog.OnInitDialog(); }
   static void ok(CDialogEx& dialog) { dialog.OnOK(); }
   static void cancel(CDialogEx& dialog) { dialog.OnCancel(); }
+  static void firstPaintDone(CDialogEx& dialog) { dialog.OnFirstPaintDone(); }
   static std::shared_ptr<UiThreadChannel>& channel(CDialogEx& dialog) { return dialog.m_channel; }
 };
 

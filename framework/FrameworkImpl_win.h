@@ -48,6 +48,8 @@ struct CRgn::Impl {
 
 // The message a UiThreadChannel sends to run a function on the window's thread.
 inline constexpr UINT kRunOnUiThreadMessage = WM_APP + 0x4B;
+// Posted to a dialog before its modal loop starts: its first paint is done when it comes.
+inline constexpr UINT kFirstPaintMessage = WM_APP + 0x4C;
 
 // The object bound to a window, if any, and the binding.
 CWnd* windowOf(HWND hWnd);

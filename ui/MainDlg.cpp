@@ -100,9 +100,6 @@ bool MainDlg::OnInitDialog() {
   MoveWindow(left, top, kWindowWidth, kWindowHeight, true);
   SetWindowRgn(std::move(region), true);
 
-  // The login view takes the place of placeholder 1009; without it the window goes on.
-  m_htmlView.CreateFromPlaceholder(this);
-
   GamePlan plan = planGameWork(m_config);
   if (plan.work != GameWork::None) {
     StartPackageWork(std::move(plan));
@@ -116,6 +113,11 @@ bool MainDlg::OnInitDialog() {
   }
   return true;
 }
+
+// The login view takes the place of placeholder 1009 once the window is on the screen:
+// the web engine's start no longer keeps the player looking at nothing. Without the view
+// the window goes on.
+void MainDlg::OnFirstPaintDone() { m_htmlView.CreateFromPlaceholder(this); }
 
 void MainDlg::StartPackageWork(GamePlan plan) {
   auto threadUi = std::make_shared<MainDlgThreadUi>(GetUiThreadChannel(), m_statusText, m_progress);

@@ -30,6 +30,7 @@ class MainDlg : public CDialogEx {
   CtlColorBrush OnCtlColor(CDC* pDC, CWnd* pWnd) override;
   void OnCommand(int nID, int nCode) override;
   bool OnCopyData(uint32_t dwData, std::span<const uint8_t> data) override;
+  void OnFirstPaintDone() override;
 
  private:
   // The close button: refused while the package work runs; else the window goes and the
