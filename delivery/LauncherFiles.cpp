@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "CfgCheck.h"
 #include "FileSystem.h"
 #include "InstallLayout.h"
 #include "PackageRecord.h"
@@ -33,8 +34,11 @@ bool endsInName(const std::string& name, const std::string& suffix) {
 bool isLauncherFileName(const std::string& name, const std::string& gamePath) {
   const std::string codecPath = kCodecLibraryFile;
   const std::string library = codecPath.substr(codecPath.find_last_of("/\\") + 1);
-  // "logs" is the logger's folder ("./kvr/logs/"); the library's copy in writing too.
-  for (const std::string& kept : {library, library + kWritingSuffix, std::string(KVR_LOG_FOLDER)})
+  // "logs" is the logger's folder ("./kvr/logs/"); the library's copy in writing too, and
+  // the newest accepted configuration timestamp with its copy in writing.
+  const std::string timestamp = kConfigTimestampName;
+  for (const std::string& kept :
+       {library, library + kWritingSuffix, std::string(KVR_LOG_FOLDER), timestamp, timestamp + kWritingSuffix})
     if (sameFileName(name, kept)) return true;
   // A package's resume record beside it ("kvr.7z.resume") and the record's copy in
   // writing: a package stored there would be taken for, or replaced by, another's record.

@@ -4,7 +4,8 @@
 #include <string>
 
 // True when a package stored as `name` in the data folder would land on the codec
-// library, its temporary copy, the log folder, a package's resume record (a name
+// library, its temporary copy, the log folder, the newest accepted configuration
+// timestamp ("PCDownloadCfg.timestamp") or its copy in writing, a package's resume record (a name
 // ending in ".resume", or in ".resume.tmp" as a record in writing) or, for a game
 // folder `gamePath` given relative to the install folder below "./kvr/", the game
 // folder's top. Names are compared as the platform compares them (Windows: letter case

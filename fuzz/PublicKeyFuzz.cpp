@@ -1,0 +1,17 @@
+// Any public key text is read or refused, never a crash; a key read is an Ed25519 key with
+// an eight-byte id.
+#include "FuzzInput.h"
+#include "delivery/ConfigSignature.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  SignerKey key;
+  key.keyId.fill(1);
+  std::string problem;
+  if (readSignerKey(inputText(data, size), key, problem)) {
+    FUZZ_CHECK(keyIdText(key.keyId).size() == 16);
+  } else {
+    FUZZ_CHECK(key.keyId == SignerKeyId{1, 1, 1, 1, 1, 1, 1, 1});
+    FUZZ_CHECK(!problem.empty());
+  }
+  return 0;
+}
