@@ -131,10 +131,11 @@ size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream) 
 
 // Fetches `url` into `collected` on `handle`: libcurl's result, and in `status` the
 // answer's HTTP status.
-CURLcode fetchText(const std::string& url, CURL* handle, const ConfigFetchLimits& limits, Collected& collected,
-                   ProxyChoice& proxy, long& status) {
+CURLcode fetchText(const std::string& url, CURL* handle, const ConfigFetchLimits& limits, const ConfigTrust& trust,
+                   Collected& collected, ProxyChoice& proxy, long& status) {
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
   proxy = useSystemProxy(handle, url);
+  if (!trust.caBundle.empty()) curl_easy_setopt(handle, CURLOPT_CAINFO, trust.caBundle.c_str());
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendChunkToStream);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &collected);
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
@@ -196,7 +197,7 @@ std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* ha
                         const ConfigTrust& trust, ProxyChoice& proxy) {
   Collected document{{}, kConfigMaxBytes};
   long status = 0;
-  CURLcode result = fetchText(url, handle, limits, document, proxy, status);
+  CURLcode result = fetchText(url, handle, limits, trust, document, proxy, status);
   if (result != CURLE_OK) return fetchProblem(result, "the configuration", kConfigMaxBytes);
   std::string problem;
   TrustedTimes times;
@@ -204,7 +205,7 @@ std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* ha
     const std::string signatureUrl = url + ".minisig";
     Collected signature{{}, kSignatureMaxBytes};
     ProxyChoice signatureProxy;
-    result = fetchText(signatureUrl, handle, limits, signature, signatureProxy, status);
+    result = fetchText(signatureUrl, handle, limits, trust, signature, signatureProxy, status);
     if (result != CURLE_OK)
       return "the configuration's signature could not be fetched: " +
              fetchProblem(result, "the signature", kSignatureMaxBytes);

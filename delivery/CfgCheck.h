@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Deployment.h"
 #include "InstallLayout.h"
 
 // The folder below the install folder that holds the downloaded package.
@@ -44,6 +45,9 @@ struct ConfigTrust {
   std::string publicKey;  // as `minisign -G` prints it; empty: the document is not signed
   std::string timestampFile = kConfigTimestampFile;
   std::int64_t now = -1;  // seconds since 1970; -1: the system's clock
+  // The authorities an https address is verified with: the profile's (empty: the
+  // system's store). Certificates are always verified.
+  std::string caBundle = KVR_CA_BUNDLE;
 };
 
 // Fetches the document at string 155 on the telemetry engine's shared handle, checks it

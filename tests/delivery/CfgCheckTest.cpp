@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -234,6 +236,29 @@ TEST_F(CfgCheckRun, SignedDocumentsAreVerifiedPinnedAndNeverRolledBack) {
     } else {
       EXPECT_GT(std::stoll(fetched.keptTimestamp), 1'700'000'000);
     }
+  }
+}
+
+// An https address is verified with the profile's authorities: the local authority that
+// made the host's certificate is taken, an unrelated one refused; the signature comes the
+// same way.
+TEST_F(CfgCheckRun, HttpsAddressesAreVerifiedWithTheGivenAuthorities) {
+  const std::string document = R"({"path":"p","gamePath":"g","packageName":"n","packageSize":3,"packageSha256":")" +
+                               std::string(64, 'a') + "\"}";
+  char* escaped = curl_easy_escape(nullptr, document.data(), static_cast<int>(document.size()));
+  const std::string address =
+      "https://localhost:" + std::to_string(fixturePort("tls_package_host")) + kConfigPath + "?body=" + escaped;
+  curl_free(escaped);
+  const std::string authorities = KVR_LOCAL_CA_DIR;
+  for (const auto& [bundle, taken] :
+       {std::pair{authorities + "/ca.pem", true}, {authorities + "/foreign-ca.pem", false}}) {
+    SCOPED_TRACE(bundle);
+    // A handle of each case's own: a handle keeps the authorities it was given.
+    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
+    const Fetched fetched = fetch(address, handle.get(), kConfigFetchLimits,
+                                  ConfigTrust{KVR_CHANNEL_PUBLIC_KEY, kConfigTimestampFile, -1, bundle});
+    EXPECT_EQ(fetched.ok, taken);
+    EXPECT_EQ(fetched.config.m_strGamePath, taken ? "g" : "old gamePath");
   }
 }
 

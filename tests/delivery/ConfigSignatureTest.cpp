@@ -92,8 +92,8 @@ TEST(ConfigSignature, VerifiesBothOfMinisignsModesAndRefusesEveryChange) {
       {"legacy, one byte changed", kLegacy, "{\"a\":2}\n", "the signature does not match the document"},
       {"the document without its line end", kPrehashed, "{\"a\":1}", "the signature does not match the document"},
       {"the document with CR LF", kPrehashed, "{\"a\":1}\r\n", "the signature does not match the document"},
-      {"the trusted comment changed", replaced(kPrehashed, "timestamp:1796955980", "timestamp:1896955980"),
-       kDocument, "the signature's trusted comment does not match its signature"},
+      {"the trusted comment changed", replaced(kPrehashed, "timestamp:1796955980", "timestamp:1896955980"), kDocument,
+       "the signature's trusted comment does not match its signature"},
       // A pre-hashed signature taken for a legacy one checks other bytes.
       {"the mode changed", replaced(kPrehashed, "RURf", "RWRf"), kDocument,
        "the signature does not match the document"},
