@@ -251,7 +251,7 @@ TEST_F(CfgCheckRun, HttpsAddressesAreVerifiedWithTheGivenAuthorities) {
   curl_free(escaped);
   const std::string authorities = KVR_LOCAL_CA_DIR;
   for (const auto& [bundle, taken] :
-       {std::pair{authorities + "/ca.pem", true}, {authorities + "/foreign-ca.pem", false}}) {
+       {std::pair{authorities + "/foreign-ca.pem", false}, {authorities + "/ca.pem", true}}) {
     SCOPED_TRACE(bundle);
     // A handle of each case's own: a handle keeps the authorities it was given.
     const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
