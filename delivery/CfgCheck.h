@@ -46,7 +46,7 @@ struct ConfigTrust {
   std::string timestampFile = kConfigTimestampFile;
   std::int64_t now = -1;  // seconds since 1970; -1: the system's clock
   // The authorities an https address is verified with: the profile's (empty: the
-  // system's store). Certificates are always verified.
+  // system's store, or what the handle was given before). Certificates are always verified.
   std::string caBundle = KVR_CA_BUNDLE;
 };
 
