@@ -4,13 +4,14 @@
 #include "delivery/ConfigSignature.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const SignerKeyId before{1, 1, 1, 1, 1, 1, 1, 1};
   SignerKey key;
-  key.keyId.fill(1);
+  key.keyId = before;
   std::string problem;
   if (readSignerKey(inputText(data, size), key, problem)) {
     FUZZ_CHECK(keyIdText(key.keyId).size() == 16);
   } else {
-    FUZZ_CHECK(key.keyId == SignerKeyId{1, 1, 1, 1, 1, 1, 1, 1});
+    FUZZ_CHECK(key.keyId == before);
     FUZZ_CHECK(!problem.empty());
   }
   return 0;
