@@ -40,7 +40,7 @@ mkdir -p "$work/game" "$work/home" "$work/state"
 printf '#!/bin/sh\n: > kvr_started.txt\n' > "$work/game/kvr.exe"
 chmod +x "$work/game/kvr.exe"
 channel_write_config "$work/PCDownloadCfg.json" "$work/game"
-channel_start "$work/state" "$work/PCDownloadCfg.json" "$build_dir/local-ca" "$work/events.txt"
+channel_start "$work/state" "$work/PCDownloadCfg.json" "$build_dir/local-ca" "$build_dir/channel-key" "$work/events.txt"
 
 python3 - "$rounds" "$build_dir/app/kvr_velmora" "$build_dir/bench/kvr_webload_peer" "$work" <<'PY'
 import os, statistics, subprocess, sys, time

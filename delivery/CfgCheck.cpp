@@ -3,8 +3,14 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <span>
 
+#include "ConfigSignature.h"
+#include "Deployment.h"
 #include "DownloadEngine.h"
+#include "FileSystem.h"
 #include "Logger.h"
 #include "Resources.h"
 #include "StringTable.h"
@@ -120,53 +126,139 @@ bool readDownloadConfig(const std::string& body, DownloadConfig& config, std::st
 }
 
 bool CfgCheck(DownloadConfig& config) {
-  return CfgCheck(config, ToAnsi(LoadResourceText(IDS_CONFIG_URL)), DownloadEngine::instance().sharedHandle);
+  return CfgCheck(config, ToAnsi(LoadResourceText(IDS_CONFIG_URL)), DownloadEngine::instance().sharedHandle,
+                  kConfigFetchLimits, ConfigTrust{KVR_CONFIG_PUBLIC_KEY});
 }
 
 namespace {
 
+// What one fetch collects: the body, unchanged, up to its own bound.
+struct Collected {
+  std::string body;
+  size_t maxBytes;
+};
+
 // The fetch's write callback: appends the `size` x `count` bytes at `data` to the
-// std::string at `stream`, unchanged, and takes them all; takes none when the text
-// would grow past kConfigMaxBytes, which ends the transfer.
+// Collected at `stream`, unchanged, and takes them all; takes none when the text would
+// grow past its bound, which ends the transfer.
 size_t AppendChunkToStream(char* data, size_t size, size_t count, void* stream) {
   // No separator: a chunk border may fall anywhere, inside a string or a number too.
-  std::string& body = *static_cast<std::string*>(stream);
-  if (size * count > kConfigMaxBytes - body.size()) return 0;
-  body.append(data, size * count);
+  Collected& collected = *static_cast<Collected*>(stream);
+  if (size * count > collected.maxBytes - collected.body.size()) return 0;
+  collected.body.append(data, size * count);
   return size * count;
 }
 
-// Fetches the document at `url` and reads it into `config`; what went wrong otherwise.
-std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits,
-                        ProxyChoice& proxy) {
-  std::string body;
+// Fetches `url` into `collected` on `handle`: libcurl's result, and in `status` the
+// answer's HTTP status.
+CURLcode fetchText(const std::string& url, CURL* handle, const ConfigFetchLimits& limits, const ConfigTrust& trust,
+                   Collected& collected, ProxyChoice& proxy, long& status) {
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
   proxy = useSystemProxy(handle, url);
+  if (!trust.caBundle.empty()) curl_easy_setopt(handle, CURLOPT_CAINFO, trust.caBundle.c_str());
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendChunkToStream);
-  curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
+  curl_easy_setopt(handle, CURLOPT_WRITEDATA, &collected);
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
   curl_easy_setopt(handle, CURLOPT_TIMEOUT, limits.timeoutSeconds);
-  curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kConfigMaxBytes));
+  curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(collected.maxBytes));
   // The handle is the configuration fetch's alone (the package transfer and the reports
   // make their own), and each fetch sets all it uses: nothing to reset afterwards.
   const CURLcode result = curl_easy_perform(handle);
+  status = 0;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  return result;
+}
+
+// What a failed fetch of `what` reads as.
+std::string fetchProblem(CURLcode result, const std::string& what, size_t maxBytes) {
   if (result == CURLE_WRITE_ERROR || result == CURLE_FILESIZE_EXCEEDED)
-    return "the configuration is larger than " + std::to_string(kConfigMaxBytes) + " bytes";
-  if (result != CURLE_OK) return curl_easy_strerror(result);
+    return what + " is larger than " + std::to_string(maxBytes) + " bytes";
+  return curl_easy_strerror(result);
+}
+
+// The newest timestamp accepted before; 0 when none is kept (or the file is not one).
+std::int64_t keptTimestamp(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string digits;
+  if (!in || !std::getline(in, digits) || digits.empty() || digits.size() > 18 ||
+      digits.find_first_not_of("0123456789") != std::string::npos)
+    return 0;
+  return std::stoll(digits);
+}
+
+// Checks the document `body` against `signatureText` and the trust's key, then its
+// trusted comment's times against the kept timestamp and the clock; what is wrong
+// otherwise.
+std::string checkSignature(const std::string& body, const std::string& signatureText, const ConfigTrust& trust,
+                           TrustedTimes& times) {
+  SignerKey key;
+  DocumentSignature signature;
   std::string problem;
-  readDownloadConfig(body, config, problem);
-  return problem;
+  if (!readSignerKey(trust.publicKey, key, problem)) return "the launcher's key is not usable: " + problem;
+  if (!readDocumentSignature(signatureText, signature, problem) || !verifyDocument(key, signature, body, problem) ||
+      !readTrustedTimes(signature.trustedComment, times, problem))
+    return problem;
+  if (times.timestamp < 0) return "the signature's trusted comment has no timestamp";
+  const std::int64_t kept = keptTimestamp(trust.timestampFile);
+  if (times.timestamp < kept)
+    return "the signed configuration of " + std::to_string(times.timestamp) +
+           " is older than the one accepted before, of " + std::to_string(kept);
+  const std::int64_t now = trust.now >= 0 ? trust.now : static_cast<std::int64_t>(std::time(nullptr));
+  if (times.expires >= 0 && now >= times.expires)
+    return "the signed configuration expired at " + std::to_string(times.expires);
+  return {};
+}
+
+// Fetches the document at `url` (and with a key its signature) and reads it into
+// `config`; what went wrong otherwise.
+std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits,
+                        const ConfigTrust& trust, ProxyChoice& proxy) {
+  Collected document{{}, kConfigMaxBytes};
+  long status = 0;
+  CURLcode result = fetchText(url, handle, limits, trust, document, proxy, status);
+  if (result != CURLE_OK) return fetchProblem(result, "the configuration", kConfigMaxBytes);
+  std::string problem;
+  TrustedTimes times;
+  if (!trust.publicKey.empty()) {
+    const std::string signatureUrl = url + ".minisig";
+    Collected signature{{}, kSignatureMaxBytes};
+    ProxyChoice signatureProxy;
+    result = fetchText(signatureUrl, handle, limits, trust, signature, signatureProxy, status);
+    if (result != CURLE_OK)
+      return "the configuration's signature could not be fetched: " +
+             fetchProblem(result, "the signature", kSignatureMaxBytes);
+    if (status != 200)
+      return "the configuration's signature is missing: " + signatureUrl + " answered " + std::to_string(status);
+    problem = checkSignature(document.body, signature.body, trust, times);
+    if (!problem.empty()) return problem;
+  }
+  DownloadConfig read;
+  if (!readDownloadConfig(document.body, read, problem)) return problem;
+  if (!trust.publicKey.empty()) {
+    if (read.m_nPackageSize < 0 || read.m_strPackageSha256.empty())
+      return "the signed configuration does not pin the package: \"packageSize\" and \"packageSha256\" are required";
+    const std::string text = std::to_string(times.timestamp) + "\n";
+    const std::string folder = trust.timestampFile.substr(0, trust.timestampFile.find_last_of("/\\") + 1);
+    if (times.timestamp > keptTimestamp(trust.timestampFile) &&
+        (!makeFolderChain(folder) ||
+         !writeWholeFile(trust.timestampFile,
+                         std::span(reinterpret_cast<const unsigned char*>(text.data()), text.size()))))
+      return "the accepted timestamp could not be kept in " + trust.timestampFile;
+  }
+  config = std::move(read);
+  return {};
 }
 
 }  // namespace
 
-bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits) {
+bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits,
+              const ConfigTrust& trust) {
   logLine(LOG_INFO, "cfg check start");
   if (!handle) return fail(curl_easy_strerror(CURLE_FAILED_INIT));
   ProxyChoice proxy;
-  const std::string problem = fetchConfig(config, url, handle, limits, proxy);
+  const std::string problem = fetchConfig(config, url, handle, limits, trust, proxy);
   if (problem.empty()) {
     logLine(LOG_INFO, "check path:", config.m_strPath);
     logLine(LOG_INFO, "check gamePath:", config.m_strGamePath);

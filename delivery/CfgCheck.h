@@ -8,10 +8,15 @@
 #include <cstdint>
 #include <string>
 
+#include "Deployment.h"
 #include "InstallLayout.h"
 
 // The folder below the install folder that holds the downloaded package.
 inline constexpr char kPackageFolder[] = "./" KVR_DATA_FOLDER "/";
+// The newest signed configuration's timestamp the launcher has accepted, kept so that an
+// older signed document (a rollback) is refused.
+inline constexpr char kConfigTimestampName[] = "PCDownloadCfg.timestamp";
+inline constexpr char kConfigTimestampFile[] = "./" KVR_DATA_FOLDER "/PCDownloadCfg.timestamp";
 
 struct DownloadConfig {
   std::string m_strPath;             // "path": the folder that holds the game executable
@@ -33,15 +38,29 @@ inline constexpr ConfigFetchLimits kConfigFetchLimits{};
 // An answer beyond this size ends the fetch too (a configuration is a few hundred bytes).
 inline constexpr size_t kConfigMaxBytes = 256 * 1024;
 
-// Fetches the document at string 155 on the telemetry engine's shared handle, logs the
-// three values and stores them in `config`. On failure logs one "cfg check err:" line,
+// What the launcher trusts the configuration by. With a public key, the document must come
+// with a valid detached signature at its address + ".minisig", pin the package (size and
+// SHA-256), carry a timestamp not older than the one kept in `timestampFile` and not be
+// expired at `now`; the accepted timestamp is then kept there.
+struct ConfigTrust {
+  std::string publicKey;  // as `minisign -G` prints it; empty: the document is not signed
+  std::string timestampFile = kConfigTimestampFile;
+  std::int64_t now = -1;  // seconds since 1970; -1: the system's clock
+  // The authorities an https address is verified with: the profile's (empty: the
+  // system's store, or what the handle was given before). Certificates are always verified.
+  std::string caBundle = KVR_CA_BUNDLE;
+};
+
+// Fetches the document at string 155 on the telemetry engine's shared handle, checks it
+// against the deployment profile's key when it has one, logs the three values and stores
+// them in `config`. On failure logs one "cfg check err:" line,
 // leaves `config` untouched and returns false: the caller then ends the process with
 // code 1, after stopping the logger so that the line is written out.
 bool CfgCheck(DownloadConfig& config);
 
 // The same from `url` on `handle` (none: "Failed initialization").
 bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle,
-              const ConfigFetchLimits& limits = kConfigFetchLimits);
+              const ConfigFetchLimits& limits = kConfigFetchLimits, const ConfigTrust& trust = {});
 
 // Reads the document `body` into `config`: the three members, "./kvr/" before the
 // package name, the optional package checks and version. On failure `problem` says why, in

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "CfgCheck.h"
 #include "FileSystem.h"
 #include "InstallLayout.h"
 #include "GameUpdate.h"
@@ -35,10 +36,10 @@ bool endsInName(const std::string& name, const std::string& suffix) {
 bool isLauncherFileName(const std::string& name, const std::string& gamePath) {
   const std::string codecPath = kCodecLibraryFile;
   const std::string library = codecPath.substr(codecPath.find_last_of("/\\") + 1);
-  // "logs" is the logger's folder ("./kvr/logs/"); the library's copy in writing too.
-  // The install record and the update journal, each also in writing.
-  for (const std::string& kept :
-       {library, std::string(KVR_LOG_FOLDER), std::string(kInstallRecordFile), std::string(kUpdateJournalFile)})
+  // "logs" is the logger's folder ("./kvr/logs/"). The install record, the update journal
+  // and the newest accepted configuration timestamp, each also in writing.
+  for (const std::string& kept : {library, std::string(KVR_LOG_FOLDER), std::string(kInstallRecordFile),
+                                  std::string(kUpdateJournalFile), std::string(kConfigTimestampName)})
     if (sameFileName(name, kept) || sameFileName(name, kept + kWritingSuffix)) return true;
   // The folders beside the game folder that an update stages in ("game.staging").
   if (endsInName(name, kStagingSuffix) || endsInName(name, kReplacedSuffix)) return true;

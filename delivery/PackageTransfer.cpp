@@ -345,11 +345,13 @@ class Transfer {
 
 }  // namespace
 
-CURLcode transferPackage(const std::string& url, const std::string& path, const TransferOptions& options) {
+CURLcode transferPackage(const std::string& url, const std::string& path, const TransferOptions& options,
+                         const std::string& caBundle) {
   // A handle of its own: nothing set for another transfer, on another thread, reaches it.
   const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
   if (!handle) return CURLE_FAILED_INIT;
   curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
+  if (!caBundle.empty()) curl_easy_setopt(handle.get(), CURLOPT_CAINFO, caBundle.c_str());
   Transfer transfer(handle.get(), url, path, options);
   const RetryPauses& pauses = options.pauses;
   CURLcode code = CURLE_OK;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "Deployment.h"
+
 // What the configuration says the package must be; what is not given is not checked.
 struct PackageCheck {
   std::int64_t size = -1;  // bytes; -1: not given
@@ -65,4 +67,7 @@ struct TransferOptions {
 //   hash is computed while the bytes are written (a resumed file's kept part is read
 //   once).
 // A file that cannot be opened is a write error; no handle, CURLE_FAILED_INIT.
-CURLcode transferPackage(const std::string& url, const std::string& path, const TransferOptions& options = {});
+// An https address is verified with the authorities in `caBundle`, the profile's (empty:
+// the system's store); certificates are always verified.
+CURLcode transferPackage(const std::string& url, const std::string& path, const TransferOptions& options = {},
+                         const std::string& caBundle = KVR_CA_BUNDLE);

@@ -18,7 +18,7 @@ log() { printf '[deps] %s\n' "$*"; }
 native_packages=(
   build-essential cmake ninja-build pkg-config git
   googletest libgtest-dev libbenchmark-dev libspdlog-dev
-  libcurl4-openssl-dev libssl-dev nlohmann-json3-dev nginx-light
+  libcurl4-openssl-dev libssl-dev libsodium-dev minisign nlohmann-json3-dev nginx-light
   libgtk-3-dev libwebkit2gtk-4.1-dev libx11-dev
   p7zip-full 7zip libarchive-tools curl openssl python3 time xvfb xauth x11-utils tzdata
   python3-pil fonts-dejavu-core fonts-wqy-microhei libxtst-dev xdotool imagemagick x11-apps
@@ -26,7 +26,9 @@ native_packages=(
 )
 # The product is always i686; the Windows tests run either as i686 under 32-bit Wine
 # or, where this machine cannot run 32-bit programs, as x86_64 under 64-bit Wine.
-windows_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev)
+# autoconf, automake and libtool: libsodium's Debian source carries no generated configure.
+windows_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  autoconf automake libtool)
 wine_i686_packages=(wine wine32:i386)
 wine_x86_64_packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev wine wine64)
@@ -115,6 +117,21 @@ build_curl() { # arch
   rm -rf "$b"
 }
 
+build_libsodium() { # arch
+  local arch=$1 ver; ver=$(source_version libsodium)
+  local prefix="$CACHE/$arch/libsodium-$ver"
+  if [ -f "$prefix/lib/libsodium.a" ]; then log "libsodium $ver ($arch): cached"; return; fi
+  log "libsodium $ver: building for $arch (static, minimal: signatures and hashes)"
+  local src; src=$(fetch_source libsodium "$ver")
+  local b="$CACHE/build-libsodium-$arch"
+  rm -rf "$b"; cp -a "$src" "$b"
+  (cd "$b" && autoreconf -fi >/dev/null 2>&1 \
+    && ./configure -q --host=$arch-w64-mingw32 CC=$arch-w64-mingw32-gcc-posix --prefix="$prefix" \
+      --disable-shared --enable-static --enable-minimal --disable-pie >/dev/null 2>&1 \
+    && make -s -j "$JOBS" >/dev/null 2>&1 && make -s install >/dev/null)
+  rm -rf "$b"
+}
+
 build_7z_dll() { # arch
   local arch=$1 ver; ver=$(source_version 7zip)
   local out="$CACHE/$arch/7zip-$ver"
@@ -152,6 +169,7 @@ write_deps_file() { # arch
   local arch=$1
   {
     echo "set(KVR_CURL_ROOT \"$CACHE/$arch/curl-$(source_version curl)\" CACHE PATH \"\")"
+    echo "set(KVR_SODIUM_ROOT \"$CACHE/$arch/libsodium-$(source_version libsodium)\" CACHE PATH \"\")"
     echo "set(KVR_7Z_DLL \"$CACHE/$arch/7zip-$(source_version 7zip)/7z.dll\" CACHE FILEPATH \"\")"
     echo "set(GTest_ROOT \"$CACHE/$arch/googletest-$(dpkg-query -W -f='${Version}' googletest)\" CACHE PATH \"\")"
   } > "$CACHE/$arch-deps.cmake"
@@ -161,6 +179,7 @@ write_deps_file() { # arch
 for arch in $(printf '%s\n' i686 "$test_arch" | sort -u); do
   build_gtest "$arch"
   build_curl "$arch"
+  build_libsodium "$arch"
   build_7z_dll "$arch"
   write_deps_file "$arch"
 done

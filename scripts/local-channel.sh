@@ -29,15 +29,17 @@ channel_write_config() {
   printf '{"path": "%s", "gamePath": "%s", "packageName": "kvr.7z"%s}\n' "$2" "$channel_package_url" "$checks" >"$1"
 }
 
-# channel_start STATE CONFIG CA_DIR EVENTS [PACKAGE]: the package host serving CONFIG (and
-# PACKAGE when given) on port 18480 and the collector on 18443 (certificates in CA_DIR,
-# every body recorded in EVENTS), in the background; their state in the folder STATE.
+# channel_start STATE CONFIG CA_DIR KEY_DIR EVENTS [PACKAGE]: the package host serving CONFIG
+# (and PACKAGE when given) on port 18480, signed with the channel's key pair in KEY_DIR (the
+# build folder's channel-key, whose public key the default profile trusts) and pinning
+# the package as the channel's operator does, and the collector on 18443 (certificates in
+# CA_DIR, every body recorded in EVENTS), in the background; their state in the folder STATE.
 channel_start() {
-  local state=$1 config=$2 ca_dir=$3 events=$4
+  local state=$1 config=$2 ca_dir=$3 key_dir=$4 events=$5
   local -a package=()
-  [ $# -ge 5 ] && package=(--package "$5")
+  [ $# -ge 6 ] && package=(--package "$6")
   python3 "$channel_fixtures/background.py" start package_host "$state" python3 "$channel_fixtures/package_host.py" \
-    --port 18480 --config "$config" "${package[@]}" >&2
+    --port 18480 --config "$config" "${package[@]}" --sign-key "$key_dir/channel.key" --pin-package >&2
   python3 "$channel_fixtures/background.py" start collector "$state" python3 "$channel_fixtures/collector.py" \
     --port 18443 --ca-dir "$ca_dir" --record "$events" >&2
 }

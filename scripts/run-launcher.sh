@@ -33,11 +33,13 @@ stop_channel() {
 }
 trap 'stop_channel; rm -rf "$state"' EXIT
 
-# The game package holds the stand-in game; the configuration names its size and SHA-256.
+# The game package holds the stand-in game; the configuration names its size and SHA-256
+# and the package host signs it with the channel's key, which the default profile trusts.
 mkdir -p "$state/home"
 channel_make_package "$build/tests/standins/kvr.exe" "$state/kvr.7z"
 channel_write_config "$state/PCDownloadCfg.json" ./kvr/game "$state/kvr.7z"
-channel_start "$state" "$state/PCDownloadCfg.json" "$build/local-ca" "$state/events.txt" "$state/kvr.7z"
+channel_start "$state" "$state/PCDownloadCfg.json" "$build/local-ca" "$build/channel-key" "$state/events.txt" \
+  "$state/kvr.7z"
 
 echo "== running the launcher (HOME=$state/home, DISPLAY=$DISPLAY)"
 status=0

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@ struct Fetched {
   bool ok;
   DownloadConfig config;
   std::vector<std::string> lines;  // the launcher's own log lines
+  std::string keptTimestamp{};     // the newest accepted timestamp's file afterwards
 };
 
 // Each fetch runs with the process's logger writing into a fresh folder and the engine's
@@ -43,7 +46,7 @@ struct CfgCheckRun : testing::Test {
   }
 
   Fetched fetch(const std::string& address, CURL* handle = DownloadEngine::instance().sharedHandle,
-                const ConfigFetchLimits& limits = kConfigFetchLimits) {
+                const ConfigFetchLimits& limits = kConfigFetchLimits, const ConfigTrust& trust = {}) {
     ILogManager& logger = ILogManager::instance();
     logger.configFromText("[Main] \npath = ./kvr/logs/ \nname=log \nfileline = 0 \ndisplay = 0 \n");
     mainLoggerId = logger.findLogger("Main");
@@ -51,9 +54,10 @@ struct CfgCheckRun : testing::Test {
     EXPECT_TRUE(logger.start());
     // Values a failed fetch must leave alone.
     Fetched fetched{false, {"old path", "old gamePath", "old packageName"}, {}};
-    fetched.ok = CfgCheck(fetched.config, address, handle, limits);
+    fetched.ok = CfgCheck(fetched.config, address, handle, limits, trust);
     EXPECT_TRUE(logger.stop());
     fetched.lines = withoutProxyLine(infoLinesBelow(folder.path() / "kvr" / "logs"));
+    if (fs::exists(kConfigTimestampFile)) fetched.keptTimestamp = readFile(kConfigTimestampFile);
     fs::remove_all(folder.path() / "kvr");
     return fetched;
   }
@@ -174,6 +178,112 @@ TEST(DownloadConfigReading, KeepsATextVersionOnly) {
     std::string problem;
     EXPECT_TRUE(readDownloadConfig(c.document, config, problem)) << problem;
     EXPECT_EQ(config.m_strVersion, c.version) << c.document;
+  }
+}
+
+// With a key, the document counts only with a valid signature by that key, pins the package
+// and is neither older than the one accepted before nor expired; the package host signs
+// with the local channel's key as each case asks.
+TEST_F(CfgCheckRun, SignedDocumentsAreVerifiedPinnedAndNeverRolledBack) {
+  const std::string pins = R"(,"packageSize":3,"packageSha256":")" + std::string(64, 'a') + "\"";
+  const std::string pinned = R"({"path":"p","gamePath":"g","packageName":"n")" + pins + "}";
+  char* escaped = curl_easy_escape(nullptr, pinned.data(), static_cast<int>(pinned.size()));
+  const std::string escapedPinned = escaped;
+  curl_free(escaped);
+  const std::string rewritten = R"({"path":"p","gamePath":"http://elsewhere/x.7z","packageName":"n")" + pins + "}";
+  std::string oneByte = pinned;
+  oneByte[oneByte.find("\"p\"") + 1] = 'q';
+  const std::string mismatch = "cfg check err:the signature does not match the document";
+  const std::string older =
+      "cfg check err:the signed configuration of 499 is older than the one accepted before, of 500";
+  const std::string unpinned =
+      "cfg check err:the signed configuration does not pin the package: "
+      "\"packageSize\" and \"packageSha256\" are required";
+  const struct {
+    const char* what;
+    std::string address;
+    std::int64_t kept;      // the timestamp accepted before; 0: none
+    std::int64_t now;       // -1: the clock
+    std::string error;      // empty: accepted; else the line, or its beginning when it ends in " "
+    const char* keptAfter;  // the timestamp file afterwards; nullptr: a time of signing
+    std::string key = KVR_CHANNEL_PUBLIC_KEY;
+  } cases[] = {
+      {"pre-hashed, minisign's own comment", url("whole", pinned), 0, -1, "", nullptr},
+      {"legacy", url("whole", pinned, "&sig=legacy"), 0, -1, "", nullptr},
+      {"the bytes as sent, one a chunk", url("chunked", pinned, "&chunk=1"), 0, -1, "", nullptr},
+      {"as old as the one accepted", url("whole", pinned, "&comment=timestamp:500"), 500, -1, "", "500\n"},
+      {"newer than the one accepted", url("whole", pinned, "&comment=timestamp:600"), 500, -1, "", "600\n"},
+      {"not yet expired", url("whole", pinned, "&comment=timestamp:600%20expires:2000"), 0, 1999, "", "600\n"},
+      {"older than the one accepted", url("whole", pinned, "&comment=timestamp:499"), 500, -1, older, "500\n"},
+      {"expired", url("whole", pinned, "&comment=timestamp:600%20expires:2000"), 0, 2000,
+       "cfg check err:the signed configuration expired at 2000", ""},
+      {"no timestamp", url("whole", pinned, "&comment=file:x"), 0, -1,
+       "cfg check err:the signature's trusted comment has no timestamp", ""},
+      {"the document rewritten", url("whole", rewritten, "&signed=" + escapedPinned), 0, -1, mismatch, ""},
+      {"one byte changed", url("whole", oneByte, "&signed=" + escapedPinned), 0, -1, mismatch, ""},
+      {"the signature removed", url("whole", pinned, "&sig=none"), 0, -1,
+       "cfg check err:the configuration's signature is missing: " + url("whole", pinned, "&sig=none") +
+           ".minisig answered 404",
+       ""},
+      {"not a signature", url("whole", pinned, "&sig=garbage"), 0, -1,
+       "cfg check err:the signature is not four lines but 2", ""},
+      {"another key", url("whole", pinned, "&sig=other"), 0, -1, "cfg check err:the signature is made with key ", ""},
+      {"no package hash", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","packageSize":3})"), 0, -1,
+       unpinned, ""},
+      {"no package size",
+       url("whole", R"({"path":"p","gamePath":"g","packageName":"n","packageSha256":")" + std::string(64, 'a') + "\"}"),
+       0, -1, unpinned, ""},
+      {"the launcher's key malformed", url("whole", pinned), 0, -1,
+       "cfg check err:the launcher's key is not usable: the public key is not 42 bytes in Base64", "", "RWQ="},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.kept > 0) {
+      fs::create_directories(folder.path() / "kvr");
+      writeFile(kConfigTimestampFile, std::to_string(c.kept) + "\n");
+    }
+    const Fetched fetched = fetch(c.address, DownloadEngine::instance().sharedHandle, kConfigFetchLimits,
+                                  ConfigTrust{c.key, kConfigTimestampFile, c.now});
+    EXPECT_EQ(fetched.ok, c.error.empty());
+    if (c.error.empty()) {
+      EXPECT_EQ(fetched.config.m_strGamePath, "g");
+      EXPECT_EQ(fetched.config.m_nPackageSize, 3);
+    } else {
+      EXPECT_EQ(fetched.config.m_strGamePath, "old gamePath");
+      ASSERT_EQ(fetched.lines.size(), 2u);
+      EXPECT_EQ(fetched.lines[1].substr(0, c.error.size()), c.error);
+      if (c.error.back() != ' ') {
+        EXPECT_EQ(fetched.lines[1], c.error);
+      }
+    }
+    if (c.keptAfter) {
+      EXPECT_EQ(fetched.keptTimestamp, c.keptAfter);
+    } else {
+      EXPECT_GT(std::stoll(fetched.keptTimestamp), 1'700'000'000);
+    }
+  }
+}
+
+// An https address is verified with the profile's authorities: the local authority that
+// made the host's certificate is taken, an unrelated one refused; the signature comes the
+// same way.
+TEST_F(CfgCheckRun, HttpsAddressesAreVerifiedWithTheGivenAuthorities) {
+  const std::string document = R"({"path":"p","gamePath":"g","packageName":"n","packageSize":3,"packageSha256":")" +
+                               std::string(64, 'a') + "\"}";
+  char* escaped = curl_easy_escape(nullptr, document.data(), static_cast<int>(document.size()));
+  const std::string address =
+      "https://localhost:" + std::to_string(fixturePort("tls_package_host")) + kConfigPath + "?body=" + escaped;
+  curl_free(escaped);
+  const std::string authorities = KVR_LOCAL_CA_DIR;
+  for (const auto& [bundle, taken] :
+       {std::pair{authorities + "/foreign-ca.pem", false}, {authorities + "/ca.pem", true}}) {
+    SCOPED_TRACE(bundle);
+    // A handle of each case's own: a handle keeps the authorities it was given.
+    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
+    const Fetched fetched = fetch(address, handle.get(), kConfigFetchLimits,
+                                  ConfigTrust{KVR_CHANNEL_PUBLIC_KEY, kConfigTimestampFile, -1, bundle});
+    EXPECT_EQ(fetched.ok, taken);
+    EXPECT_EQ(fetched.config.m_strGamePath, taken ? "g" : "old gamePath");
   }
 }
 

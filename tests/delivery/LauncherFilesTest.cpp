@@ -26,6 +26,11 @@ TEST(LauncherFiles, NamesWhatTheLauncherKeepsInItsDataFolder) {
       {library + ". .", "./kvr/game", foldsCase},
       {"LOGS", "./kvr/game", foldsCase},
       {"kvr.7z", "./kvr/game", false},
+      // The newest accepted configuration timestamp and its copy in writing.
+      {"PCDownloadCfg.timestamp", "./kvr/game", true},
+      {"PCDownloadCfg.timestamp.part", "./kvr/game", true},
+      {"pcdownloadcfg.TIMESTAMP", "./kvr/game", foldsCase},
+      {"PCDownloadCfg.timestamp.7z", "./kvr/game", false},
       // A package's resume record and the record in writing.
       {"kvr.7z.resume", "./kvr/game", true},
       {"x.resume", "./kvr/game", true},

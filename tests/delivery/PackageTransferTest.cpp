@@ -125,6 +125,28 @@ TEST_F(TransferRun, ACutPackageResumesWhereItStopped) {
   EXPECT_TRUE(record.complete);
 }
 
+// An https package host is verified with the profile's authorities: the local authority
+// that made its certificate is taken, an unrelated one refused before any byte is kept.
+TEST_F(TransferRun, HttpsHostsAreVerifiedWithTheGivenAuthorities) {
+  writeFile(fs::u8path(fixtureFile("tls-package.7z")), served);
+  const std::string url =
+      "https://localhost:" + std::to_string(fixturePort("tls_package_host")) + "/package/velmora/kvr.7z";
+  const std::string authorities = KVR_LOCAL_CA_DIR;
+  for (const auto& [bundle, taken] :
+       {std::pair{authorities + "/ca.pem", true}, {authorities + "/foreign-ca.pem", false}}) {
+    SCOPED_TRACE(bundle);
+    fs::remove(kPackage);
+    const PackageCheck check{static_cast<std::int64_t>(served.size()), sha256Of(served)};
+    EXPECT_EQ(transferPackage(url, kPackage, transferOptions(check), bundle) == CURLE_OK, taken);
+    const std::string package = kept();
+    if (taken) {
+      EXPECT_EQ(package, served);
+    } else {
+      EXPECT_TRUE(package.empty() || package == "<none>") << package.size() << " bytes kept";
+    }
+  }
+}
+
 // What the second start finds decides how much it asks for.
 TEST_F(TransferRun, WhatDoesNotFitStartsOver) {
   const struct {

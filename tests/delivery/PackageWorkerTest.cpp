@@ -129,6 +129,8 @@ TEST_F(WorkerRun, FailuresEndWithTheErrorBox) {
   };
   const std::vector<std::string> transferEvents = {"download_start", "download_end"};
   const std::vector<std::string> decodeEvents = {"download_start", "download_end", "decode_start"};
+  const std::string nested = sha256Of(readFile(fs::u8path(KVR_ARCHIVE_FIXTURES) / "nested.7z"));
+  const std::string tampering = "http://127.0.0.1:" + std::to_string(fixturePort("channel_tampering_proxy"));
   const Case cases[] = {
       {"cut off mid-body", "nested.7z", kHost + "/cut/package/velmora/kvr.7z", "kvr.7z", false, transferEvents,
        "download end"},
@@ -143,6 +145,8 @@ TEST_F(WorkerRun, FailuresEndWithTheErrorBox) {
       {"flipped byte, hash given", "damaged-late.7z", kHost + "/package/velmora/kvr.7z", "kvr.7z", false,
        transferEvents,
        "download sha256 mismatch, expected:" + std::string(64, 'e') + ", actual:", std::string(64, 'e')},
+      {"changed on the way, the right hash given", "nested.7z", tampering + "/package/velmora/kvr.7z?tamper=100",
+       "kvr.7z", false, transferEvents, "download sha256 mismatch, expected:" + nested + ", actual:", nested},
       {"no codec library", "nested.7z", kHost + "/package/velmora/kvr.7z", "kvr.7z", true, decodeEvents,
        "Cannot load 7-zip library (error "},
       {"encrypted", "encrypted.7z", kHost + "/package/velmora/kvr.7z", "kvr.7z", false, decodeEvents,

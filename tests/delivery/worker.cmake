@@ -2,6 +2,8 @@
 kvr_add_gtest(package_worker_tests LOCAL_CHANNEL ${CMAKE_CURRENT_LIST_DIR}/PackageWorkerTest.cpp)
 target_link_libraries(package_worker_tests PRIVATE kvr_delivery kvr_app_base kvr_fixture_servers)
 kvr_use_archive_fixtures(package_worker_tests CODEC)
+# A party on the way that changes the package's bytes.
+kvr_require_servers(package_worker_tests channel_tampering_proxy)
 
 # The same program with the game folder on a volume too small for the game (native,
 # as root: the volume is a tmpfs in a mount namespace of the test's own), in the test
