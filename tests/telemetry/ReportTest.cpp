@@ -4,6 +4,7 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Deployment.h"
@@ -21,24 +22,38 @@ struct Collector : testing::Test {
 
   void SetUp() override {
     ASSERT_NE(fixturePort("collector"), 0) << "the collector fixture is not running";
-    m_recorded = lines().size();
+    m_recorded = lines("collector.bodies").size();
+    m_connected = lines("collector.connections").size();
   }
 
   // The lines recorded since the test began.
-  std::vector<std::string> received() {
-    std::vector<std::string> all = lines();
-    return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(m_recorded), all.end());
-  }
+  std::vector<std::string> received() { return since(lines("collector.bodies"), m_recorded); }
+
+  // For each body received since the test began: "CLIENT_PORT RESUMED", its connection.
+  std::vector<std::string> connections() { return since(lines("collector.connections"), m_connected); }
 
  private:
-  static std::vector<std::string> lines() {
-    std::ifstream file(fixtureFile("collector.bodies"), std::ios::binary);
+  static std::vector<std::string> lines(const char* name) {
+    std::ifstream file(fixtureFile(name), std::ios::binary);
     std::vector<std::string> all;
     for (std::string line; std::getline(file, line);) all.push_back(line);
     return all;
   }
+  static std::vector<std::string> since(const std::vector<std::string>& all, size_t first) {
+    return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(first), all.end());
+  }
   size_t m_recorded = 0;
+  size_t m_connected = 0;
 };
+
+std::string typeOf(const std::string& line) {
+  const size_t start = line.find("type=") + 5, end = line.find('&');
+  return line.substr(start, end - start);
+}
+
+std::string portOf(const std::string& connection) { return connection.substr(0, connection.find(' ')); }
+
+using Clock = std::chrono::steady_clock;
 
 std::string sign(const std::string& udid) {
   Md5 md5;
@@ -106,6 +121,96 @@ TEST_F(Collector, AfterATimedOutReportTheNextOnesAreBoundedShortly) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(engine.post("x=stalled again"), CURLE_OPERATION_TIMEDOUT);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(kReportTimeoutSeconds - 1));
+}
+
+// Reports queued and waited for go out in the order they were made, over one
+// connection; the caller of a queued one does not wait for the collector.
+TEST_F(Collector, ReportsGoInOrderOverOneConnection) {
+  {
+    DownloadEngine engine(url(), localCaFile("ca.pem"));
+    engine.reportLater("launch_start");
+    engine.reportLater("web_load");
+    engine.report("game_start");
+    engine.reportLater("close launch");
+    EXPECT_EQ(engine.post("x=last"), CURLE_OK);
+    EXPECT_EQ(engine.connectionsOpened(), 1);
+  }
+  const std::vector<std::string> bodies = received();
+  ASSERT_EQ(bodies.size(), 5u);
+  const std::vector<std::string> types{typeOf(bodies[0]), typeOf(bodies[1]), typeOf(bodies[2]), typeOf(bodies[3])};
+  EXPECT_EQ(types, (std::vector<std::string>{"launch_start", "web_load", "game_start", "close launch"}));
+  EXPECT_EQ(bodies[4], "/log/log x=last");
+  const std::vector<std::string> seen = connections();
+  ASSERT_EQ(seen.size(), 5u);
+  for (const std::string& connection : seen) EXPECT_EQ(portOf(connection), portOf(seen[0])) << connection;
+}
+
+// A connection the collector closed is opened again, resuming the TLS session.
+TEST_F(Collector, ANewConnectionResumesTheTlsSession) {
+  DownloadEngine engine(url("/close/log/log"), localCaFile("ca.pem"));
+  EXPECT_EQ(engine.post("x=closed after"), CURLE_OK);
+  engine.reportUrl = url();
+  EXPECT_EQ(engine.post("x=next"), CURLE_OK);
+  EXPECT_EQ(engine.connectionsOpened(), 2);
+  const std::vector<std::string> seen = connections();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_NE(portOf(seen[0]), portOf(seen[1]));
+  EXPECT_EQ(seen[0].substr(seen[0].find(' ')), " 0");
+  EXPECT_EQ(seen[1].substr(seen[1].find(' ')), " 1");
+}
+
+// A prepared report connects at once but sends nothing before it is made; then it is
+// one exchange on that connection. Another first report drops it unsent, and so does
+// an engine that ends first.
+TEST_F(Collector, APreparedReportWaitsOnItsOpenConnection) {
+  {
+    DownloadEngine engine(url(), localCaFile("ca.pem"));
+    engine.prepare("launch_start");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(received().empty());
+    EXPECT_EQ(engine.connectionsOpened(), 0);  // counted once its transfer has ended
+    engine.report("launch_start");
+    engine.report("web_load");
+    EXPECT_EQ(engine.connectionsOpened(), 1);
+  }
+  {
+    DownloadEngine engine(url(), localCaFile("ca.pem"));
+    engine.prepare("launch_start");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    engine.report("close launch");
+  }
+  const auto start = Clock::now();
+  {
+    DownloadEngine engine(url(), localCaFile("ca.pem"));
+    engine.prepare("launch_start");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
+  const std::vector<std::string> bodies = received();
+  ASSERT_EQ(bodies.size(), 3u);
+  EXPECT_EQ(typeOf(bodies[0]), "launch_start");
+  EXPECT_EQ(typeOf(bodies[1]), "web_load");
+  EXPECT_EQ(typeOf(bodies[2]), "close launch");
+}
+
+// A stalled collector: queued reports cost their callers nothing; a report opened
+// ahead is bounded from the moment it is made, not from its connection, and the ones
+// after it by the short bound; the report waited for comes within those bounds.
+TEST_F(Collector, AStalledCollectorHoldsNoQueuedReport) {
+  DownloadEngine engine(url("/stall/log/log"), localCaFile("ca.pem"));
+  engine.prepare("launch_start");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  auto start = Clock::now();
+  engine.report("launch_start");
+  const auto first = Clock::now() - start;
+  EXPECT_GE(first, std::chrono::seconds(kReportTimeoutSeconds) - std::chrono::milliseconds(500));
+  EXPECT_LT(first, std::chrono::seconds(kReportTimeoutSeconds) + std::chrono::milliseconds(1500));
+  start = Clock::now();
+  engine.reportLater("web_load");
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(50));
+  engine.report("game_start");
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2 * kReportAfterFailureTimeoutMs + 1500));
+  EXPECT_TRUE(received().empty());
 }
 
 TEST(DownloadEngineInstance, PostsToTheDeploymentEndpoint) {
