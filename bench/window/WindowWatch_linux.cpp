@@ -1,15 +1,20 @@
 // Starts a program and measures the time until its window titled TITLE is on the screen
 // and painted: the pixel at (X, Y) of the window is bright (the picture's sun). Prints the
 // milliseconds and the program's resident memory at that moment, then ends the program.
-//   window_watch TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]
+// With --stalls MS it first watches the window's main loop for MS milliseconds more and
+// prints, third, the longest it took to answer a ping (_NET_WM_PING, which the toolkit
+// answers from its main loop), one ping every 2 ms.
+//   window_watch [--stalls MS] TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -43,11 +48,59 @@ long residentKiB(pid_t pid) {
   return -1;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// The longest answer to a ping over `span`, in milliseconds; -1 when one never came.
+double longestStall(Display* display, Window window, std::chrono::milliseconds span) {
+  const Window root = DefaultRootWindow(display);
+  const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+  const Atom ping = XInternAtom(display, "_NET_WM_PING", False);
+  // The answer goes to the root window.
+  XSelectInput(display, root, SubstructureNotifyMask);
+  const auto end = Clock::now() + span;
+  double longest = 0;
+  for (long sequence = 1; Clock::now() < end; ++sequence) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = protocols;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(ping);
+    event.xclient.data.l[1] = sequence;
+    event.xclient.data.l[2] = static_cast<long>(window);
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    const auto sent = Clock::now();
+    bool answered = false;
+    while (!answered) {
+      if (Clock::now() - sent > std::chrono::seconds(10)) return -1;
+      if (XPending(display) == 0) {
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, 1);
+        continue;
+      }
+      XEvent reply;
+      XNextEvent(display, &reply);
+      answered = reply.type == ClientMessage && reply.xclient.message_type == protocols &&
+                 reply.xclient.data.l[0] == static_cast<long>(ping) && reply.xclient.data.l[1] == sequence;
+    }
+    longest = std::max(longest, std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return longest;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::chrono::milliseconds stallSpan{0};
+  if (argc > 2 && std::string(argv[1]) == "--stalls") {
+    stallSpan = std::chrono::milliseconds(std::atol(argv[2]));
+    argc -= 2;
+    argv += 2;
+  }
   if (argc < 6) {
-    std::fprintf(stderr, "usage: window_watch TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]\n");
+    std::fprintf(stderr, "usage: window_watch [--stalls MS] TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]\n");
     return 2;
   }
   const std::string title = argv[1];
@@ -71,7 +124,11 @@ int main(int argc, char** argv) {
     const Window window = findShownWindow(display, title);
     if (window != 0 && painted(display, window, x, y)) {
       const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-      std::printf("%.1f %ld\n", ms, residentKiB(pid));
+      const long resident = residentKiB(pid);
+      if (stallSpan.count() > 0)
+        std::printf("%.1f %ld %.1f\n", ms, resident, longestStall(display, window, stallSpan));
+      else
+        std::printf("%.1f %ld\n", ms, resident);
       result = 0;
       break;
     }
