@@ -31,7 +31,7 @@ int main() {
     return 1;
   }
   std::printf("configuration %.1f\n", msSince(start));
-  const char* const kFirstStart[] = {"launch_start", "web_load",    "web_load",  "download_start", "download_end",
+  const char* const kFirstStart[] = {"launch_start", "web_load",   "web_load",   "download_start", "download_end",
                                      "decode_start", "decode_end", "game_start", "close launch"};
   double total = 0;
   for (const char* type : kFirstStart) {

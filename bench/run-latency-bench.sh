@@ -10,7 +10,9 @@
 #  3. the reports of a first start one by one (kvr_reports_bench).
 #   bench/run-latency-bench.sh            ROUNDS=5 RTT_MS=100 STALL_MS=3000
 # Needs kvr_velmora, window_watch, kvr_applogin_bench and kvr_reports_bench built in
-# build/native. Runs in a private network namespace (root, unshare) on its own display.
+# build/native; LAUNCHER_BUILD=FOLDER measures the launcher and the AppLogin bench of
+# another build (an older tree: its reports are left out when it has no reports bench).
+# Runs in a private network namespace (root, unshare) on its own display.
 set -euo pipefail
 rounds=${ROUNDS:-5}
 rtt_ms=${RTT_MS:-100}
@@ -19,7 +21,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 if [ -z "${KVR_BENCH_NETNS:-}" ]; then
   exec env KVR_BENCH_NETNS=1 unshare -n sh -c 'ip link set lo up && exec "$0" "$@"' "$0" "$@"
 fi
-build=$root/build/native
+build=${LAUNCHER_BUILD:-$root/build/native}
+tools=$root/build/native
 source "$root/scripts/local-channel.sh"
 export CHANNEL_PACKAGE_PORT=28480 CHANNEL_COLLECTOR_PORT=28443
 
@@ -56,7 +59,7 @@ field() { awk -v f="$1" '{print $f}' | median; }
 declare -A result
 for rtt in 0 "$rtt_ms"; do
   proxy "$rtt"
-  watch=("$build/bench/window/window_watch" --stalls "$stall_ms" Kavran 300 440 30000 "$build/app/kvr_velmora")
+  watch=("$tools/bench/window/window_watch" --stalls "$stall_ms" Kavran 300 440 30000 "$build/app/kvr_velmora")
   HOME=$state/home "${watch[@]}" >/dev/null  # warm-up: install folder, caches
   : > "$state/window-$rtt.txt"
   for _ in $(seq 1 "$rounds"); do HOME=$state/home "${watch[@]}" >> "$state/window-$rtt.txt"; done
@@ -66,7 +69,10 @@ for rtt in 0 "$rtt_ms"; do
   login=$(cd "$state/run" && "$build/bench/kvr_applogin_bench" "$state/game" "$rounds" | tail -n 1)
   result[running-$rtt]=$(sed -n 's/.*game running \([0-9.]*\) ms.*/\1/p' <<<"$login")
   result[returned-$rtt]=$(sed -n 's/.*AppLogin returned \([0-9.]*\) ms.*/\1/p' <<<"$login")
-  (cd "$state/run" && "$build/bench/kvr_reports_bench") > "$state/reports-$rtt.txt"
+  : > "$state/reports-$rtt.txt"
+  if [ -x "$build/bench/kvr_reports_bench" ]; then
+    (cd "$state/run" && "$build/bench/kvr_reports_bench") > "$state/reports-$rtt.txt"
+  fi
   result[config-$rtt]=$(awk '$1 == "configuration" {print $2}' "$state/reports-$rtt.txt")
   result[first-$rtt]=$(awk '$1 == "report" && $2 == "launch_start" {print $3}' "$state/reports-$rtt.txt")
   result[later-$rtt]=$(awk '$1 == "report" && $2 != "launch_start" {print $NF}' "$state/reports-$rtt.txt" | sort -n | tail -n 1)
@@ -76,6 +82,7 @@ done
 
 r=$rtt_ms
 row() {  # LABEL KEY GOAL
+  [ -n "${result[$2-0]}" ] || return 0
   awk -v l="$1" -v a="${result[$2-0]}" -v b="${result[$2-$r]}" -v r="$r" -v g="$3" \
     'BEGIN {printf "  %-44s %8.1f %8.1f   +%6.1f ms = %4.2f RTT   %s\n", l, a, b, b - a, (b - a) / r, g}'
 }

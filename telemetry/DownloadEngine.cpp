@@ -52,8 +52,11 @@ std::string eventBody(const std::string& type, const std::string& osName, const 
 }
 
 DownloadEngine& DownloadEngine::instance() {
-  static DownloadEngine engine(ToAnsi(LoadResourceText(IDS_REPORT_URL)), KVR_CA_BUNDLE);
-  return engine;
+  // Never destroyed: the package worker, which the process does not wait for, may still
+  // report while it ends, and the end does not wait for its reports ("close launch" has
+  // been waited for by then).
+  static DownloadEngine* const engine = new DownloadEngine(ToAnsi(LoadResourceText(IDS_REPORT_URL)), KVR_CA_BUNDLE);
+  return *engine;
 }
 
 // libcurl's global set-up happens here, in the first easy handle, before any reporter

@@ -32,7 +32,7 @@ std::string eventBody(const std::string& type, const std::string& osName, const 
 class DownloadEngine {
  public:
   // The engine of the process, posting to string 154 and trusting the deployment's
-  // certificate authorities; made on first use from any thread.
+  // certificate authorities; made on first use from any thread and kept to the end.
   static DownloadEngine& instance();
 
   // An engine posting to `url`, trusting the certificate authorities in the file
