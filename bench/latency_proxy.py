@@ -5,7 +5,9 @@ and every byte reaches the other side half a round trip after it was sent, in or
 
   latency_proxy.py --rtt-ms 100 [--port-file FILE] LISTEN_PORT:TARGET_PORT...
 
-Listens on 127.0.0.1 at each LISTEN_PORT and connects to 127.0.0.1:TARGET_PORT.
+Listens on 127.0.0.1 at each LISTEN_PORT and connects to 127.0.0.1:TARGET_PORT. The
+target "dead" stands for a server whose packets are lost: what arrives is read and
+nothing ever answers.
 """
 import argparse
 import asyncio
@@ -54,11 +56,16 @@ async def carry(reader, writer, delay):
 
 
 def serve(target, rtt):
+    async def dead(client_reader, client_writer):
+        while await client_reader.read(65536):
+            pass
+        client_writer.close()
+
     async def connection(client_reader, client_writer):
         no_delay(client_writer)
         await asyncio.sleep(rtt)
         try:
-            server_reader, server_writer = await asyncio.open_connection("127.0.0.1", target)
+            server_reader, server_writer = await asyncio.open_connection("127.0.0.1", int(target))
         except OSError:
             client_writer.close()
             return
@@ -68,7 +75,7 @@ def serve(target, rtt):
         for writer in (client_writer, server_writer):
             writer.close()
 
-    return connection
+    return dead if target == "dead" else connection
 
 
 async def main():
@@ -80,8 +87,8 @@ async def main():
     rtt = args.rtt_ms / 1000
     servers = []
     for pair in args.pairs:
-        listen, target = (int(port) for port in pair.split(":"))
-        servers.append(await asyncio.start_server(serve(target, rtt), "127.0.0.1", listen, reuse_address=True))
+        listen, target = pair.split(":")
+        servers.append(await asyncio.start_server(serve(target, rtt), "127.0.0.1", int(listen), reuse_address=True))
     if args.port_file:
         with open(args.port_file + ".tmp", "w") as f:
             f.write(" ".join(args.pairs) + "\n")

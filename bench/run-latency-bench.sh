@@ -7,7 +7,10 @@
 #     it, while the login page loads (window_watch --stalls);
 #  2. AppLogin to the game running and to its return (kvr_applogin_bench, the report
 #     connection already open as it is by the time a player clicks);
-#  3. the reports of a first start one by one (kvr_reports_bench).
+#  3. the reports of a first start one by one (kvr_reports_bench);
+#  4. at 0 ms, with the collector live and dead (it reads and never answers): the window,
+#     its stalls, and the time from closing it, STALL_MS after it is up, until the
+#     launcher has ended ("close launch" waited for).
 #   bench/run-latency-bench.sh            ROUNDS=5 RTT_MS=100 STALL_MS=3000
 # Needs kvr_velmora, window_watch, kvr_applogin_bench and kvr_reports_bench built in
 # build/native; LAUNCHER_BUILD=FOLDER measures the launcher and the AppLogin bench of
@@ -48,10 +51,10 @@ xvfb=$!
 export DISPLAY=$display
 sleep 1
 
-proxy() {  # RTT_MS
+proxy() {  # RTT_MS [COLLECTOR_TARGET]
   python3 "$channel_fixtures/background.py" stop proxy "$state" >/dev/null 2>&1 || true
   python3 "$channel_fixtures/background.py" start proxy "$state" python3 "$root/bench/latency_proxy.py" \
-    --rtt-ms "$1" 18480:28480 18443:28443 >/dev/null
+    --rtt-ms "$1" 18480:28480 "18443:${2:-28443}" >/dev/null
 }
 median() { sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
 field() { awk -v f="$1" '{print $f}' | median; }
@@ -80,6 +83,14 @@ for rtt in 0 "$rtt_ms"; do
   result[connections-$rtt]=$(sed -n 's/.*connections \([0-9]*\)$/\1/p' "$state/reports-$rtt.txt")
 done
 
+# The launcher closed once the page has loaded, with a live collector and a dead one.
+closing=("$tools/bench/window/window_watch" --stalls "$stall_ms" --close Kavran 300 440 30000 "$build/app/kvr_velmora")
+for collector in 28443 dead; do
+  proxy 0 "$collector"
+  : > "$state/close-$collector.txt"
+  for _ in $(seq 1 "$rounds"); do HOME=$state/home "${closing[@]}" >> "$state/close-$collector.txt"; done
+done
+
 r=$rtt_ms
 row() {  # LABEL KEY GOAL
   [ -n "${result[$2-0]}" ] || return 0
@@ -97,3 +108,9 @@ row "largest later report" later "(goal: at most 1 RTT + 5 ms)"
 row "all nine reports of a first start" total ""
 echo "  longest main-loop answer of any round: ${result[stallmax-0]} / ${result[stallmax-$r]} ms;" \
   "report connections opened: ${result[connections-0]} / ${result[connections-$r]}"
+for collector in 28443 dead; do
+  f=$state/close-$collector.txt
+  awk -v c="$collector" -v window="$(field 1 < "$f")" -v stall="$(field 3 < "$f")" -v close="$(field 4 < "$f")" \
+    'BEGIN {printf "  at 0 ms, collector %-5s: window %7.1f ms, longest main-loop answer %6.1f ms, closed to ended %7.1f ms, start to end %7.1f ms\n",
+            (c == "dead" ? "dead" : "live"), window, stall, close, window + '"$stall_ms"' + close}'
+done

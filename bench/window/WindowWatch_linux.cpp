@@ -3,8 +3,10 @@
 // milliseconds and the program's resident memory at that moment, then ends the program.
 // With --stalls MS it first watches the window's main loop for MS milliseconds more and
 // prints, third, the longest it took to answer a ping (_NET_WM_PING, which the toolkit
-// answers from its main loop), one ping every 2 ms.
-//   window_watch [--stalls MS] TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]
+// answers from its main loop), one ping every 2 ms. With --close it then asks the window
+// to close (WM_DELETE_WINDOW, as the title bar's button does) and prints, last, the
+// milliseconds until the program has ended (-1: not within 30 s).
+//   window_watch [--stalls MS] [--close] TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -90,6 +92,27 @@ double longestStall(Display* display, Window window, std::chrono::milliseconds s
   return longest;
 }
 
+// Milliseconds from asking `window` to close until the process `pid` has ended; -1
+// when it has not within 30 s.
+double closeAndWait(Display* display, Window window, pid_t pid) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XFlush(display);
+  const auto sent = Clock::now();
+  while (Clock::now() - sent < std::chrono::seconds(30)) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid)
+      return std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,8 +122,13 @@ int main(int argc, char** argv) {
     argc -= 2;
     argv += 2;
   }
+  const bool close = argc > 1 && std::string(argv[1]) == "--close";
+  if (close) {
+    --argc;
+    ++argv;
+  }
   if (argc < 6) {
-    std::fprintf(stderr, "usage: window_watch [--stalls MS] TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]\n");
+    std::fprintf(stderr, "usage: window_watch [--stalls MS] [--close] TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]\n");
     return 2;
   }
   const std::string title = argv[1];
@@ -120,22 +148,29 @@ int main(int argc, char** argv) {
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return 1;
   int result = 1;
+  bool ended = false;  // reaped already
   while (std::chrono::steady_clock::now() - start < timeout) {
     const Window window = findShownWindow(display, title);
     if (window != 0 && painted(display, window, x, y)) {
       const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
       const long resident = residentKiB(pid);
-      if (stallSpan.count() > 0)
-        std::printf("%.1f %ld %.1f\n", ms, resident, longestStall(display, window, stallSpan));
-      else
-        std::printf("%.1f %ld\n", ms, resident);
+      std::printf("%.1f %ld", ms, resident);
+      if (stallSpan.count() > 0) std::printf(" %.1f", longestStall(display, window, stallSpan));
+      if (close) {
+        const double closing = closeAndWait(display, window, pid);
+        ended = closing >= 0;
+        std::printf(" %.1f", closing);
+      }
+      std::printf("\n");
       result = 0;
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
   XCloseDisplay(display);
   return result;
 }
