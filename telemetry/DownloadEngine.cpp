@@ -1,6 +1,8 @@
 #include "DownloadEngine.h"
 
+#include <algorithm>
 #include <chrono>
+#include <optional>
 
 #include "DeviceInfo.h"
 #include "Md5.h"
@@ -29,6 +31,7 @@ struct DownloadEngine::Job {
   bool ahead = false;  // opened by `prepare`, its state in `hold`
   HoldState hold = HoldState::None;
   Clock::time_point releasedAt;
+  std::optional<Clock::time_point> sentAt;  // its exchange began: picked, or released when held
   bool done = false;
   CURLcode result = CURLE_OK;
 };
@@ -99,6 +102,7 @@ std::shared_ptr<DownloadEngine::Job> DownloadEngine::settlePrepared(const std::s
   }
   prepared->hold = HoldState::Released;
   prepared->releasedAt = Clock::now();
+  prepared->sentAt = prepared->releasedAt;
   return prepared;
 }
 
@@ -122,6 +126,28 @@ void DownloadEngine::waitUntilDone(const std::shared_ptr<Job>& job) {
   m_changed.wait(lock, [&] { return job->done; });
 }
 
+// A collector that has failed, or has left the exchange in flight unanswered for the
+// short bound, holds the caller that short bound and no more: the report stays queued.
+void DownloadEngine::waitUntilDoneOrTroubled(const std::shared_ptr<Job>& job) {
+  const auto shortBound = std::chrono::milliseconds(kReportAfterFailureTimeoutMs);
+  const Clock::time_point call = Clock::now();
+  std::unique_lock<std::mutex> lock(m_mutex);
+  while (!job->done) {
+    std::optional<Clock::time_point> troubledFrom;
+    if (m_collectorFailed)
+      troubledFrom = call;
+    else if (!m_queue.empty() && m_queue.front()->sentAt)
+      troubledFrom = *m_queue.front()->sentAt + shortBound;
+    if (!troubledFrom) {
+      m_changed.wait(lock);
+      continue;
+    }
+    const Clock::time_point giveUp = std::max(call + shortBound, *troubledFrom);
+    if (Clock::now() >= giveUp) return;
+    m_changed.wait_until(lock, giveUp);
+  }
+}
+
 void DownloadEngine::reportLater(std::string type) {
   auto job = std::make_shared<Job>();
   job->url = reportUrl;
@@ -133,7 +159,7 @@ void DownloadEngine::report(std::string type) {
   auto job = std::make_shared<Job>();
   job->url = reportUrl;
   job->type = std::move(type);
-  if (const std::shared_ptr<Job> queued = enqueue(std::move(job))) waitUntilDone(queued);
+  if (const std::shared_ptr<Job> queued = enqueue(std::move(job))) waitUntilDoneOrTroubled(queued);
 }
 
 CURLcode DownloadEngine::post(const std::string& body) {
@@ -155,6 +181,10 @@ void DownloadEngine::runReporter() {
     m_changed.wait(lock, [&] { return !m_queue.empty() || m_stopping; });
     if (m_queue.empty()) break;
     const std::shared_ptr<Job> job = m_queue.front();
+    if (!job->ahead) {
+      job->sentAt = Clock::now();
+      m_changed.notify_all();
+    }
     lock.unlock();
     const CURLcode result = handle ? send(handle, *job) : CURLE_FAILED_INIT;
     lock.lock();

@@ -52,10 +52,13 @@ class DownloadEngine {
   void reportLater(std::string type);
 
   // Sends one event after those queued before it and returns when its exchange has
-  // ended or failed; failures are silent.
+  // ended or failed; failures are silent. A collector that has failed, or has not
+  // answered the exchange in flight within the short bound, holds the caller for that
+  // bound (1 s) only: the event stays queued, sent while the process lives.
   void report(std::string type);
 
-  // Posts `body` to `reportUrl` after the queued reports, as a report does; libcurl's result.
+  // Posts `body` to `reportUrl` after the queued reports, as a report does, and waits for
+  // its exchange whatever the collector does; libcurl's result.
   CURLcode post(const std::string& body);
 
   // New connections the reporter has opened so far (a kept one is reused).
@@ -73,6 +76,7 @@ class DownloadEngine {
   // Under the lock: the prepared report is released when `type` is its type, else dropped.
   std::shared_ptr<Job> settlePrepared(const std::string& type);
   void waitUntilDone(const std::shared_ptr<Job>& job);
+  void waitUntilDoneOrTroubled(const std::shared_ptr<Job>& job);
   void runReporter();
   CURLcode send(CURL* handle, Job& job);
   CURLcode exchange(CURL* handle, Job& job, Hold* hold);

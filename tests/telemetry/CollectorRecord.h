@@ -44,4 +44,3 @@ struct Collector : testing::Test {
 
 // The client port of a connection line.
 inline std::string portOf(const std::string& connection) { return connection.substr(0, connection.find(' ')); }
-
