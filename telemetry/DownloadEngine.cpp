@@ -30,7 +30,6 @@ struct DownloadEngine::Job {
   std::string body;    // or a body given whole
   bool ahead = false;  // opened by `prepare`, its state in `hold`
   HoldState hold = HoldState::None;
-  Clock::time_point releasedAt;
   std::optional<Clock::time_point> sentAt;  // its exchange began: picked, or released when held
   bool done = false;
   CURLcode result = CURLE_OK;
@@ -101,8 +100,7 @@ std::shared_ptr<DownloadEngine::Job> DownloadEngine::settlePrepared(const std::s
     return nullptr;
   }
   prepared->hold = HoldState::Released;
-  prepared->releasedAt = Clock::now();
-  prepared->sentAt = prepared->releasedAt;
+  prepared->sentAt = Clock::now();
   return prepared;
 }
 
@@ -276,7 +274,7 @@ int DownloadEngine::onProgress(void* data, curl_off_t, curl_off_t, curl_off_t, c
   const std::lock_guard<std::mutex> lock(hold.engine->m_mutex);
   if (hold.job->hold == HoldState::Dropped) return 1;
   if (hold.job->hold == HoldState::Released &&
-      Clock::now() - hold.job->releasedAt > std::chrono::seconds(kReportTimeoutSeconds)) {
+      Clock::now() - *hold.job->sentAt > std::chrono::seconds(kReportTimeoutSeconds)) {
     hold.timedOut = true;
     return 1;
   }
