@@ -54,7 +54,8 @@ class WebViewSystem {
   // again), not inherited handles, the launcher's environment and current folder, no
   // shell; does not wait.
   virtual ProcessStartResult StartProcess(const std::string& program, const std::string& cmdline);
-  // An event report, sent when the collector has answered (or failed within its bounds).
+  // An event report, waited for until the collector has answered it (at most 1 s of a
+  // collector that does not answer).
   virtual void Report(const std::string& type);
   // An event report queued behind the earlier ones; returns at once.
   virtual void ReportLater(const std::string& type);
