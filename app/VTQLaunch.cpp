@@ -64,6 +64,9 @@ bool CVTQLaunchApp::InitInstance() {
   if (selfCopy.result == SelfCopyResult::NameTooLong)
     logLine(LOG_INFO, "self copy skipped, the target name is too long:", selfCopy.fileName);
 
+  // The report connection's handshake runs while the configuration is fetched; nothing
+  // reaches the collector unless the start gets as far as its first report.
+  DownloadEngine::instance().prepare("launch_start");
   if (!CfgCheck(*this)) {
     ILogManager::instance().stop();  // writes the "cfg check err:" line out first
     endProcess(1);
@@ -76,7 +79,7 @@ bool CVTQLaunchApp::InitInstance() {
   CWinApp::InitInstance();
   installOleMessageFilter();
 
-  DownloadEngine::instance().report("launch_start");
+  DownloadEngine::instance().reportLater("launch_start");
   SetRegistryKey(kRegistryKey);
   m_gdiplusToken = startGraphics();
   runMainDialog(*this, *this);

@@ -32,10 +32,11 @@ mkdir -p "$state/home" "$state/game"
 echo "installed game" > "$state/game/kvr.exe"
 game=$state/game
 [ "$target" = win32 ] && game="Z:$state/game"
-printf '{"path": "%s", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z", "packageName": "kvr.7z"}\n' \
-  "$game" > "$state/PCDownloadCfg.json"
+# Signed as the channel signs it; the package it pins is never fetched (the game is there).
+printf '{"path": "%s", "gamePath": "http://127.0.0.1:18480/package/velmora/kvr.7z", "packageName": "kvr.7z", "packageSize": 0, "packageSha256": "%s"}\n' \
+  "$game" "$(sha256sum </dev/null | cut -d ' ' -f 1)" > "$state/PCDownloadCfg.json"
 python3 "$fixtures/background.py" start package_host "$state" python3 "$fixtures/package_host.py" \
-  --port 18480 --config "$state/PCDownloadCfg.json" >/dev/null
+  --port 18480 --config "$state/PCDownloadCfg.json" --sign-key "$native/channel-key/channel.key" >/dev/null
 python3 "$fixtures/background.py" start collector "$state" python3 "$fixtures/collector.py" \
   --port 18443 --ca-dir "$native/local-ca" --record "$state/events.txt" >/dev/null
 

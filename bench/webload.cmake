@@ -10,3 +10,7 @@ add_executable(kvr_applogin_bench ${CMAKE_CURRENT_LIST_DIR}/AppLoginBench.cpp)
 target_link_libraries(kvr_applogin_bench PRIVATE kvr_ui)
 target_sources(kvr_applogin_bench PRIVATE $<TARGET_OBJECTS:kvr_window_resources>)
 kvr_warnings(kvr_applogin_bench)
+
+add_executable(kvr_reports_bench ${CMAKE_CURRENT_LIST_DIR}/ReportsBench.cpp)
+target_link_libraries(kvr_reports_bench PRIVATE kvr_delivery)
+kvr_warnings(kvr_reports_bench)

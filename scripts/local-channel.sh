@@ -34,14 +34,17 @@ channel_write_config() {
 # build folder's channel-key, whose public key the default profile trusts) and pinning
 # the package as the channel's operator does, and the collector on 18443 (certificates in
 # CA_DIR, every body recorded in EVENTS), in the background; their state in the folder STATE.
+# CHANNEL_PACKAGE_PORT and CHANNEL_COLLECTOR_PORT move them elsewhere, behind something
+# of the caller's own on the fixed ports (the latency benchmark's proxy).
 channel_start() {
   local state=$1 config=$2 ca_dir=$3 key_dir=$4 events=$5
   local -a package=()
   [ $# -ge 6 ] && package=(--package "$6")
   python3 "$channel_fixtures/background.py" start package_host "$state" python3 "$channel_fixtures/package_host.py" \
-    --port 18480 --config "$config" "${package[@]}" --sign-key "$key_dir/channel.key" --pin-package >&2
+    --port "${CHANNEL_PACKAGE_PORT:-18480}" --config "$config" "${package[@]}" --sign-key "$key_dir/channel.key" \
+    --pin-package >&2
   python3 "$channel_fixtures/background.py" start collector "$state" python3 "$channel_fixtures/collector.py" \
-    --port 18443 --ca-dir "$ca_dir" --record "$events" >&2
+    --port "${CHANNEL_COLLECTOR_PORT:-18443}" --ca-dir "$ca_dir" --record "$events" >&2
 }
 
 # channel_stop STATE: stops both servers; nothing to stop is fine.

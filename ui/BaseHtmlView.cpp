@@ -84,7 +84,8 @@ void CBaseHtmlView::OnDocumentComplete(const std::wstring&) {
     m_pOwner->SetWindowPos(ZOrder::NoTopMost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
     m_pOwner->SetForegroundWindow();
   }
-  m_system.Report("web_load");
+  // The window's thread never waits for the collector here.
+  m_system.ReportLater("web_load");
 }
 
 bool CBaseHtmlView::AppLogin(const std::wstring& strToken) {

@@ -35,6 +35,8 @@ std::wstring WebViewSystem::AnsiToWide(std::string_view text) { return FromAnsi(
 
 void WebViewSystem::Report(const std::string& type) { DownloadEngine::instance().report(type); }
 
+void WebViewSystem::ReportLater(const std::string& type) { DownloadEngine::instance().reportLater(type); }
+
 void WebViewSystem::ShowWarningBox(const std::wstring& text, const std::wstring& caption) {
   AfxWarningBox(text, caption);
 }

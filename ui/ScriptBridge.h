@@ -54,7 +54,11 @@ class WebViewSystem {
   // again), not inherited handles, the launcher's environment and current folder, no
   // shell; does not wait.
   virtual ProcessStartResult StartProcess(const std::string& program, const std::string& cmdline);
+  // An event report, waited for until the collector has answered it (at most 1 s of a
+  // collector that does not answer).
   virtual void Report(const std::string& type);
+  // An event report queued behind the earlier ones; returns at once.
+  virtual void ReportLater(const std::string& type);
   // An ownerless warning box with an OK button; returns when it has been dismissed.
   virtual void ShowWarningBox(const std::wstring& text, const std::wstring& caption);
   // Shows `url` in the user's default browser; the outcome is not examined.

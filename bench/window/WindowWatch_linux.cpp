@@ -1,15 +1,22 @@
 // Starts a program and measures the time until its window titled TITLE is on the screen
 // and painted: the pixel at (X, Y) of the window is bright (the picture's sun). Prints the
 // milliseconds and the program's resident memory at that moment, then ends the program.
-//   window_watch TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]
+// With --stalls MS it first watches the window's main loop for MS milliseconds more and
+// prints, third, the longest it took to answer a ping (_NET_WM_PING, which the toolkit
+// answers from its main loop), one ping every 2 ms. With --close it then asks the window
+// to close (WM_DELETE_WINDOW, as the title bar's button does) and prints, last, the
+// milliseconds until the program has ended (-1: not within 30 s).
+//   window_watch [--stalls MS] [--close] TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -43,11 +50,85 @@ long residentKiB(pid_t pid) {
   return -1;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// The longest answer to a ping over `span`, in milliseconds; -1 when one never came.
+double longestStall(Display* display, Window window, std::chrono::milliseconds span) {
+  const Window root = DefaultRootWindow(display);
+  const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+  const Atom ping = XInternAtom(display, "_NET_WM_PING", False);
+  // The answer goes to the root window.
+  XSelectInput(display, root, SubstructureNotifyMask);
+  const auto end = Clock::now() + span;
+  double longest = 0;
+  for (long sequence = 1; Clock::now() < end; ++sequence) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = protocols;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(ping);
+    event.xclient.data.l[1] = sequence;
+    event.xclient.data.l[2] = static_cast<long>(window);
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    const auto sent = Clock::now();
+    bool answered = false;
+    while (!answered) {
+      if (Clock::now() - sent > std::chrono::seconds(10)) return -1;
+      if (XPending(display) == 0) {
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, 1);
+        continue;
+      }
+      XEvent reply;
+      XNextEvent(display, &reply);
+      answered = reply.type == ClientMessage && reply.xclient.message_type == protocols &&
+                 reply.xclient.data.l[0] == static_cast<long>(ping) && reply.xclient.data.l[1] == sequence;
+    }
+    longest = std::max(longest, std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return longest;
+}
+
+// Milliseconds from asking `window` to close until the process `pid` has ended; -1
+// when it has not within 30 s.
+double closeAndWait(Display* display, Window window, pid_t pid) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XFlush(display);
+  const auto sent = Clock::now();
+  while (Clock::now() - sent < std::chrono::seconds(30)) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid)
+      return std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::chrono::milliseconds stallSpan{0};
+  if (argc > 2 && std::string(argv[1]) == "--stalls") {
+    stallSpan = std::chrono::milliseconds(std::atol(argv[2]));
+    argc -= 2;
+    argv += 2;
+  }
+  const bool close = argc > 1 && std::string(argv[1]) == "--close";
+  if (close) {
+    --argc;
+    ++argv;
+  }
   if (argc < 6) {
-    std::fprintf(stderr, "usage: window_watch TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]\n");
+    std::fprintf(stderr, "usage: window_watch [--stalls MS] [--close] TITLE X Y TIMEOUT_MS PROGRAM [ARGUMENTS...]\n");
     return 2;
   }
   const std::string title = argv[1];
@@ -67,18 +148,29 @@ int main(int argc, char** argv) {
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return 1;
   int result = 1;
+  bool ended = false;  // reaped already
   while (std::chrono::steady_clock::now() - start < timeout) {
     const Window window = findShownWindow(display, title);
     if (window != 0 && painted(display, window, x, y)) {
       const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-      std::printf("%.1f %ld\n", ms, residentKiB(pid));
+      const long resident = residentKiB(pid);
+      std::printf("%.1f %ld", ms, resident);
+      if (stallSpan.count() > 0) std::printf(" %.1f", longestStall(display, window, stallSpan));
+      if (close) {
+        const double closing = closeAndWait(display, window, pid);
+        ended = closing >= 0;
+        std::printf(" %.1f", closing);
+      }
+      std::printf("\n");
       result = 0;
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
   XCloseDisplay(display);
   return result;
 }

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "CollectorRecord.h"
 #include "Deployment.h"
 #include "DownloadEngine.h"
 #include "FixtureServers.h"
@@ -13,32 +14,12 @@
 
 namespace {
 
-// The collector's record: one line "PATH BODY" per report received.
-struct Collector : testing::Test {
-  std::string url(const std::string& path = "/log/log") {
-    return "https://localhost:" + std::to_string(fixturePort("collector")) + path;
-  }
+std::string typeOf(const std::string& line) {
+  const size_t start = line.find("type=") + 5, end = line.find('&');
+  return line.substr(start, end - start);
+}
 
-  void SetUp() override {
-    ASSERT_NE(fixturePort("collector"), 0) << "the collector fixture is not running";
-    m_recorded = lines().size();
-  }
-
-  // The lines recorded since the test began.
-  std::vector<std::string> received() {
-    std::vector<std::string> all = lines();
-    return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(m_recorded), all.end());
-  }
-
- private:
-  static std::vector<std::string> lines() {
-    std::ifstream file(fixtureFile("collector.bodies"), std::ios::binary);
-    std::vector<std::string> all;
-    for (std::string line; std::getline(file, line);) all.push_back(line);
-    return all;
-  }
-  size_t m_recorded = 0;
-};
+using Clock = std::chrono::steady_clock;
 
 std::string sign(const std::string& udid) {
   Md5 md5;
@@ -106,6 +87,103 @@ TEST_F(Collector, AfterATimedOutReportTheNextOnesAreBoundedShortly) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(engine.post("x=stalled again"), CURLE_OPERATION_TIMEDOUT);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(kReportTimeoutSeconds - 1));
+}
+
+// Reports queued and waited for go out in the order they were made, over one
+// connection; the caller of a queued one does not wait for the collector.
+TEST_F(Collector, ReportsGoInOrderOverOneConnection) {
+  {
+    DownloadEngine engine(url(), localCaFile("ca.pem"));
+    engine.reportLater("launch_start");
+    engine.reportLater("web_load");
+    engine.report("game_start");
+    engine.reportLater("close launch");
+    EXPECT_EQ(engine.post("x=last"), CURLE_OK);
+    EXPECT_EQ(engine.connectionsOpened(), 1);
+  }
+  const std::vector<std::string> bodies = received();
+  ASSERT_EQ(bodies.size(), 5u);
+  const std::vector<std::string> types{typeOf(bodies[0]), typeOf(bodies[1]), typeOf(bodies[2]), typeOf(bodies[3])};
+  EXPECT_EQ(types, (std::vector<std::string>{"launch_start", "web_load", "game_start", "close launch"}));
+  EXPECT_EQ(bodies[4], "/log/log x=last");
+  const std::vector<std::string> seen = connections();
+  ASSERT_EQ(seen.size(), 5u);
+  for (const std::string& connection : seen) EXPECT_EQ(portOf(connection), portOf(seen[0])) << connection;
+}
+
+// A connection the collector closed is opened again for the next report.
+TEST_F(Collector, AClosedConnectionIsOpenedAgain) {
+  DownloadEngine engine(url("/close/log/log"), localCaFile("ca.pem"));
+  EXPECT_EQ(engine.post("x=closed after"), CURLE_OK);
+  engine.reportUrl = url();
+  EXPECT_EQ(engine.post("x=next"), CURLE_OK);
+  EXPECT_EQ(engine.connectionsOpened(), 2);
+  const std::vector<std::string> seen = connections();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_NE(portOf(seen[0]), portOf(seen[1]));
+}
+
+// A prepared report connects at once but sends nothing before it is made; then it is
+// one exchange on that connection. Another first report drops it unsent, and so does
+// an engine that ends first.
+TEST_F(Collector, APreparedReportWaitsOnItsOpenConnection) {
+  {
+    DownloadEngine engine(url(), localCaFile("ca.pem"));
+    engine.prepare("launch_start");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(received().empty());
+    EXPECT_EQ(engine.connectionsOpened(), 0);  // counted once its transfer has ended
+    engine.report("launch_start");
+    engine.report("web_load");
+    EXPECT_EQ(engine.connectionsOpened(), 1);
+  }
+  {
+    DownloadEngine engine(url(), localCaFile("ca.pem"));
+    engine.prepare("launch_start");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    engine.report("close launch");
+  }
+  const auto start = Clock::now();
+  {
+    DownloadEngine engine(url(), localCaFile("ca.pem"));
+    engine.prepare("launch_start");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
+  const std::vector<std::string> bodies = received();
+  ASSERT_EQ(bodies.size(), 3u);
+  EXPECT_EQ(typeOf(bodies[0]), "launch_start");
+  EXPECT_EQ(typeOf(bodies[1]), "web_load");
+  EXPECT_EQ(typeOf(bodies[2]), "close launch");
+}
+
+// A stalled collector: a queued report costs its caller nothing and a waited one the
+// short bound, each staying queued. The report opened ahead is bounded from the moment
+// it is made, not from its connection; the ones after it by the short bound.
+TEST_F(Collector, AStalledCollectorHoldsNoCallerLongerThanTheShortBound) {
+  const auto shortBound = std::chrono::milliseconds(kReportAfterFailureTimeoutMs);
+  DownloadEngine engine(url("/stall/log/log"), localCaFile("ca.pem"));
+  engine.prepare("launch_start");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  const auto start = Clock::now();
+  engine.report("launch_start");
+  auto held = Clock::now() - start;
+  EXPECT_GE(held, shortBound - std::chrono::milliseconds(100));
+  EXPECT_LT(held, shortBound + std::chrono::milliseconds(500));
+  auto call = Clock::now();
+  engine.reportLater("web_load");
+  EXPECT_LT(Clock::now() - call, std::chrono::milliseconds(50));
+  call = Clock::now();
+  engine.report("game_start");
+  held = Clock::now() - call;
+  EXPECT_GE(held, shortBound - std::chrono::milliseconds(100));
+  EXPECT_LT(held, shortBound + std::chrono::milliseconds(500));
+  // Waits for every exchange: the first ends 5 s after it was made, then three at 1 s.
+  EXPECT_EQ(engine.post("x=last"), CURLE_OPERATION_TIMEDOUT);
+  const auto all = Clock::now() - start;
+  EXPECT_GE(all, std::chrono::seconds(kReportTimeoutSeconds) + 3 * shortBound - std::chrono::milliseconds(500));
+  EXPECT_LT(all, std::chrono::seconds(kReportTimeoutSeconds) + 3 * shortBound + std::chrono::milliseconds(2500));
+  EXPECT_TRUE(received().empty());
 }
 
 TEST(DownloadEngineInstance, PostsToTheDeploymentEndpoint) {

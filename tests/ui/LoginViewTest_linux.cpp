@@ -41,7 +41,7 @@ TEST_F(LoginViewPage, PageFramesLinksAndLogIn) {
   const CBaseHtmlView* firstPopup = nullptr;
   runWithDriver(dialog, [&](ViewDialog& d) {
     // The page and its frame each complete once, frame first, and each raises the owner.
-    ASSERT_TRUE(waitOnUi(d, [&] { return system.count("report web_load") >= 2; })) << "the page did not load";
+    ASSERT_TRUE(waitOnUi(d, [&] { return system.count("queue web_load") >= 2; })) << "the page did not load";
     onUi(d, [&] {
       EXPECT_TRUE(d.m_bCreated);
       ASSERT_FALSE(d.m_view.navigations.empty());

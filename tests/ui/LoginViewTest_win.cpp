@@ -158,7 +158,7 @@ TEST_F(LoginViewControl, HooksAndScriptObject) {
       // The page and a frame complete: each raises the owner and reports.
       fireDocumentComplete(d.m_view, L"http://127.0.0.1:18480/kvr/login/notice.html");
       fireDocumentComplete(d.m_view, loginUrl.c_str());
-      EXPECT_EQ(system.count("report web_load"), 2u);
+      EXPECT_EQ(system.count("queue web_load"), 2u);
       EXPECT_TRUE(IsWindowVisible(GetNativeWindow(d)));
       EXPECT_EQ(GetWindowLongW(GetNativeWindow(d), GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "topmost on and off again";
 

@@ -29,6 +29,7 @@ struct RecordingSystem : WebViewSystem {
     return result;
   }
   void Report(const std::string& type) override { calls.push_back("report " + type); }
+  void ReportLater(const std::string& type) override { calls.push_back("queue " + type); }
   void ShowWarningBox(const std::wstring& text, const std::wstring& caption) override {
     calls.push_back("box " + toUtf8(text) + " | " + toUtf8(caption));
   }
