@@ -1,7 +1,6 @@
 #include "GameUpdate.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <unordered_set>
 
@@ -164,16 +163,12 @@ std::optional<UpdateJournal> parseUpdateJournal(std::string_view text) {
 }
 
 std::optional<UpdateJournal> readUpdateJournal() {
-  std::ifstream file(journalPath(), std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream text;
-  text << file.rdbuf();
-  return parseUpdateJournal(text.str());
+  const std::optional<std::string> text = readWholeFile(journalPath());
+  return text ? parseUpdateJournal(*text) : std::nullopt;
 }
 
 bool writeUpdateJournal(const UpdateJournal& journal) {
-  const std::string text = updateJournalText(journal);
-  return writeWholeFile(journalPath(), {reinterpret_cast<const unsigned char*>(text.data()), text.size()});
+  return writeWholeFile(journalPath(), updateJournalText(journal));
 }
 
 std::vector<std::string> filesDropped(const InstallRecord& old, const InstallRecord& next) {

@@ -118,16 +118,12 @@ std::optional<InstallRecord> parseInstallRecord(std::string_view text) {
 }
 
 std::optional<InstallRecord> readInstallRecord() {
-  std::ifstream file(installRecordPath(), std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream text;
-  text << file.rdbuf();
-  return parseInstallRecord(text.str());
+  const std::optional<std::string> text = readWholeFile(installRecordPath());
+  return text ? parseInstallRecord(*text) : std::nullopt;
 }
 
 bool writeInstallRecord(const InstallRecord& record) {
-  const std::string text = installRecordText(record);
-  return writeWholeFile(installRecordPath(), {reinterpret_cast<const unsigned char*>(text.data()), text.size()});
+  return writeWholeFile(installRecordPath(), installRecordText(record));
 }
 
 std::wstring pathBelow(const std::wstring& folder, const std::string& path) {

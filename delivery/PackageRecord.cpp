@@ -3,8 +3,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "FileSystem.h"
 #include "ResponseHead.h"
@@ -47,18 +45,14 @@ std::string packageRecordText(const PackageRecord& record) {
 }
 
 bool readPackageRecord(const std::string& package, PackageRecord& record) {
-  std::ifstream file(packageRecordPath(package), std::ios::binary);
-  if (!file) return false;
-  std::stringstream text;
-  text << file.rdbuf();
-  return parsePackageRecord(text.str(), record);
+  const std::optional<std::string> text = readWholeFile(packageRecordPath(package));
+  return text && parsePackageRecord(*text, record);
 }
 
 bool writePackageRecord(const std::string& package, const PackageRecord& record) {
   const std::string text = packageRecordText(record);
   // A record is replaced whole: one cut off half-way would describe no file.
-  return writeWholeFile(packageRecordPath(package), {reinterpret_cast<const unsigned char*>(text.data()), text.size()},
-                        false, kPackageRecordAsideSuffix);
+  return writeWholeFile(packageRecordPath(package), std::string_view(text), kPackageRecordAsideSuffix);
 }
 
 void removePackageRecord(const std::string& package) { std::remove(packageRecordPath(package).c_str()); }

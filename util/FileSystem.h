@@ -48,6 +48,12 @@ inline constexpr char kWritingSuffix[] = ".part";
 bool writeWholeFile(const std::string& file, std::span<const unsigned char> bytes, bool executable = false,
                     std::string_view writingSuffix = kWritingSuffix);
 
+// The same for text (a record, a journal), never executable.
+bool writeWholeFile(const std::string& file, std::string_view text, std::string_view writingSuffix = kWritingSuffix);
+
+// The whole content of `file`; nothing when it cannot be opened or read.
+std::optional<std::string> readWholeFile(const std::string& file);
+
 // The running executable's full path; empty when it cannot be read.
 std::filesystem::path executableFile();
 
