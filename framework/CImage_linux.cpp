@@ -3,6 +3,35 @@
 #include "framework/CImage.h"
 #include "framework/FrameworkImpl_linux.h"
 
+namespace {
+
+// The decoded picture of `encoded` (a new reference), or null. The window decodes its
+// background twice, for painting and for the region (the same resource bytes), and
+// decoding it is a tenth of the window's start: the last picture is kept and given again
+// for the same bytes. Pictures are never changed once decoded.
+GdkPixbuf* decodePicture(std::span<const unsigned char> encoded) {
+  static const unsigned char* s_lastBytes = nullptr;
+  static size_t s_lastSize = 0;
+  static GdkPixbuf* s_last = nullptr;
+  if (s_last != nullptr && encoded.data() == s_lastBytes && encoded.size() == s_lastSize)
+    return GDK_PIXBUF(g_object_ref(s_last));
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  const bool written = gdk_pixbuf_loader_write(loader, encoded.data(), encoded.size(), nullptr);
+  const bool closed = gdk_pixbuf_loader_close(loader, nullptr);
+  GdkPixbuf* pixbuf = written && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+  if (pixbuf != nullptr) {
+    if (s_last != nullptr) g_object_unref(s_last);
+    s_last = GDK_PIXBUF(g_object_ref(pixbuf));
+    s_lastBytes = encoded.data();
+    s_lastSize = encoded.size();
+    g_object_ref(pixbuf);
+  }
+  g_object_unref(loader);
+  return pixbuf;
+}
+
+}  // namespace
+
 CImage::CImage() : m_impl(std::make_unique<Impl>()) {}
 CImage::~CImage() = default;
 
@@ -19,10 +48,7 @@ bool CImage::Create(int nWidth, int nHeight, int nBPP, bool bAlpha) {
 
 bool CImage::Load(std::span<const unsigned char> encoded) {
   Destroy();
-  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-  const bool written = gdk_pixbuf_loader_write(loader, encoded.data(), encoded.size(), nullptr);
-  const bool closed = gdk_pixbuf_loader_close(loader, nullptr);
-  GdkPixbuf* pixbuf = written && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+  GdkPixbuf* pixbuf = decodePicture(encoded);
   bool loaded = false;
   if (pixbuf != nullptr && gdk_pixbuf_get_bits_per_sample(pixbuf) == 8) {
     const bool alpha = gdk_pixbuf_get_has_alpha(pixbuf);
@@ -44,7 +70,7 @@ bool CImage::Load(std::span<const unsigned char> encoded) {
       }
     }
   }
-  g_object_unref(loader);
+  if (pixbuf != nullptr) g_object_unref(pixbuf);
   return loaded;
 }
 
@@ -61,15 +87,9 @@ CPicture::~CPicture() {
 
 std::unique_ptr<CPicture> CPicture::FromBytes(std::span<const unsigned char> encoded) {
   if (encoded.empty()) return nullptr;
-  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-  const bool written = gdk_pixbuf_loader_write(loader, encoded.data(), encoded.size(), nullptr);
-  const bool closed = gdk_pixbuf_loader_close(loader, nullptr);
-  GdkPixbuf* pixbuf = written && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
-  std::unique_ptr<CPicture> picture;
-  if (pixbuf != nullptr) {
-    picture = std::make_unique<CPicture>();
-    picture->m_impl->pixbuf = GDK_PIXBUF(g_object_ref(pixbuf));
-  }
-  g_object_unref(loader);
+  GdkPixbuf* pixbuf = decodePicture(encoded);
+  if (pixbuf == nullptr) return nullptr;
+  auto picture = std::make_unique<CPicture>();
+  picture->m_impl->pixbuf = pixbuf;
   return picture;
 }

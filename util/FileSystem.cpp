@@ -13,6 +13,5 @@ std::optional<std::string> readWholeFile(const std::string& file) {
 }
 
 bool writeWholeFile(const std::string& file, std::string_view text, std::string_view writingSuffix) {
-  return writeWholeFile(file, {reinterpret_cast<const unsigned char*>(text.data()), text.size()}, false,
-                        writingSuffix);
+  return writeWholeFile(file, {reinterpret_cast<const unsigned char*>(text.data()), text.size()}, false, writingSuffix);
 }
