@@ -11,6 +11,7 @@
 
 #include "framework/DialogTemplate_linux.h"
 #include "framework/FrameworkAccess.h"
+#include "framework/Toolkit_linux.h"
 
 struct CWnd::Impl {
   GtkWidget* widget = nullptr;
@@ -68,8 +69,6 @@ class CairoDC : public CDC {
   explicit CairoDC(cairo_t* cr);
 };
 
-// GTK on its X11 back end, started once on the UI thread; false without a display.
-bool ensureToolkit();
 // AfxWarningBox, with `*shown` pointing at the box while it is open (when not null).
 void runWarningBox(const std::wstring& text, const std::wstring& caption, GtkWidget** shown);
 
