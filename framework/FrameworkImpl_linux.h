@@ -69,6 +69,10 @@ class CairoDC : public CDC {
   explicit CairoDC(cairo_t* cr);
 };
 
+// A web view's widget is marked as a page's: keys typed in it are the page's, never the
+// dialog's Enter or Escape.
+void markPageWidget(GtkWidget* widget);
+bool withinPage(GtkWidget* widget);
 // AfxWarningBox, with `*shown` pointing at the box while it is open (when not null).
 void runWarningBox(const std::wstring& text, const std::wstring& caption, GtkWidget** shown);
 

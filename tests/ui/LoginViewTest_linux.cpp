@@ -108,3 +108,38 @@ TEST_F(LoginViewPage, PageFramesLinksAndLogIn) {
   const std::vector<std::string> lines = stopAndReadLines();
   EXPECT_NE(std::find(lines.begin(), lines.end(), "popup url refused:file:///etc/passwd"), lines.end());
 }
+
+// Keys the page itself leaves alone (real key input) are still the page's: they never end
+// the dialog. Escape with the focus outside the page is the dialog's again.
+TEST_F(LoginViewPage, KeysThePageLeavesAloneStayThePages) {
+  struct Case {
+    const char* name;
+    const char* focus;  // page script that puts the page's focus somewhere
+    Key key;
+  };
+  const Case cases[] = {
+      {"Escape in the form's field", "document.getElementById('account').focus();", Key::Escape},
+      {"Escape on the page", "document.activeElement.blur();", Key::Escape},
+      {"Enter on the page, outside the form", "document.activeElement.blur();", Key::Enter},
+  };
+  ViewDialog dialog(options, config, system);
+  runWithDriver(dialog, [&](ViewDialog& d) {
+    ASSERT_TRUE(waitOnUi(d, [&] { return system.count("report web_load") >= 2; })) << "the page did not load";
+    g_downloadFinished = true;  // installed: the dialog's own keys would close it
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      runScript(d, c.focus);
+      onUi(d, [&] { gtk_widget_grab_focus(GetNativeWidget(d.m_view)); });
+      std::this_thread::sleep_for(200ms);
+      pressKey(d, c.key);
+      std::this_thread::sleep_for(500ms);
+      ASSERT_TRUE(d.GetUiThreadChannel()->isOpen()) << "the key ended the dialog";
+    }
+    onUi(d, [&] { gtk_window_set_focus(GTK_WINDOW(GetNativeWidget(d)), nullptr); });
+    pressKey(d, Key::Escape);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (d.GetUiThreadChannel()->isOpen() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(d.GetUiThreadChannel()->isOpen()) << "Escape outside the page is the dialog's";
+  });
+}
