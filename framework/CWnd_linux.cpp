@@ -4,6 +4,7 @@
 #include "framework/Controls.h"
 #include "framework/FrameworkImpl_linux.h"
 #include "framework/WndNative_linux.h"
+#include "util/LauncherTraces_linux.h"
 #include "util/Resources.h"
 #include "util/Utf8.h"
 
@@ -33,6 +34,8 @@ bool ensureToolkit() {
   static const bool started = [] {
     // The channel client and the single-instance check speak X11.
     gdk_set_allowed_backends("x11");
+    // A renamed copy keeps the web engine's folders, which the uninstaller knows by this name.
+    g_set_prgname(kProgramName);
     return gtk_init_check(nullptr, nullptr) != FALSE;
   }();
   return started;
