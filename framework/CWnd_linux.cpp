@@ -131,6 +131,16 @@ bool CWnd::SetWindowPos(ZOrder insertAfter, int x, int y, int cx, int cy, unsign
 
 bool CWnd::SetForegroundWindow() {
   if (m_impl->widget == nullptr || !m_impl->topLevel) return false;
+  // A box that is up keeps the keyboard, over the window: Enter meant for it must not reach
+  // the window.
+  if (GtkWidget* box = newestWarningBox()) {
+    if (GdkWindow* window = gtk_widget_get_window(m_impl->widget)) gdk_window_raise(window);
+    // The server's time, not the last input's: a focus change since then would refuse it.
+    GdkWindow* boxWindow = gtk_widget_get_window(box);
+    gtk_window_present_with_time(GTK_WINDOW(box),
+                                 boxWindow != nullptr ? gdk_x11_get_server_time(boxWindow) : GDK_CURRENT_TIME);
+    return true;
+  }
   gtk_window_present(GTK_WINDOW(m_impl->widget));
   return true;
 }

@@ -75,6 +75,8 @@ void markPageWidget(GtkWidget* widget);
 bool withinPage(GtkWidget* widget);
 // AfxWarningBox, with `*shown` pointing at the box while it is open (when not null).
 void runWarningBox(const std::wstring& text, const std::wstring& caption, GtkWidget** shown);
+// The box shown last of those still up; null when none is.
+GtkWidget* newestWarningBox();
 
 // Wide text as GTK takes it (UTF-8).
 std::string utf8(const std::wstring& text);
