@@ -119,7 +119,16 @@ bool CWnd::SetWindowPos(ZOrder insertAfter, int x, int y, int cx, int cy, unsign
   if (m_impl->topLevel) {
     if (insertAfter != ZOrder::Keep) gtk_window_set_keep_above(GTK_WINDOW(widget), insertAfter == ZOrder::TopMost);
     if ((nFlags & kSwpNoMove) == 0) gtk_window_move(GTK_WINDOW(widget), rect.left, rect.top);
-    if ((nFlags & kSwpNoSize) == 0) gtk_window_resize(GTK_WINDOW(widget), rect.Width(), rect.Height());
+    if ((nFlags & kSwpNoSize) == 0) {
+      // The size is the layout's: fixed hints, so that no window manager scales the window
+      // to a smaller screen (the picture would stretch under controls that stay).
+      GdkGeometry hints{};
+      hints.min_width = hints.max_width = rect.Width();
+      hints.min_height = hints.max_height = rect.Height();
+      gtk_window_set_geometry_hints(GTK_WINDOW(widget), nullptr, &hints,
+                                    static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
+      gtk_window_resize(GTK_WINDOW(widget), rect.Width(), rect.Height());
+    }
   } else if (m_impl->parent != nullptr && m_impl->parent->m_impl->fixed != nullptr) {
     if ((nFlags & kSwpNoMove) == 0)
       gtk_fixed_move(GTK_FIXED(m_impl->parent->m_impl->fixed), widget, rect.left, rect.top);

@@ -216,3 +216,33 @@ TEST_F(LoginViewPage, BoxUpIsWholeSingleAndKeepsTheKeyboard) {
     EXPECT_EQ(first.wait_for(5s), std::future_status::ready);
   });
 }
+
+// A top-level window's size is fixed for the window manager: minimum and maximum are the
+// size itself (WM_NORMAL_HINTS as the server holds it), so a smaller screen never gets the
+// window scaled.
+TEST_F(LoginViewPage, WindowSizeIsFixedForTheWindowManager) {
+  ViewDialog dialog(options, config, system);
+  runWithDriver(dialog, [&](ViewDialog& d) {
+    onUi(d, [&] { d.MoveWindow(0, 0, 1280, 725, true); });
+    std::vector<long> hints;
+    const auto fixed = [&] {
+      hints.clear();
+      GdkWindow* window = gtk_widget_get_window(GetNativeWidget(d));
+      GdkAtom type = nullptr;
+      gint format = 0, length = 0;
+      guchar* data = nullptr;
+      if (window != nullptr &&
+          gdk_property_get(window, gdk_atom_intern("WM_NORMAL_HINTS", FALSE), gdk_atom_intern("WM_SIZE_HINTS", FALSE),
+                           0, 18 * 4, FALSE, &type, &format, &length, &data)) {
+        const auto* values = reinterpret_cast<const long*>(data);
+        hints.assign(values, values + static_cast<size_t>(length) / sizeof(long));
+        g_free(data);
+      }
+      // flags, x, y, width, height, then the minimum and the maximum size
+      constexpr long kMinSize = 1 << 4, kMaxSize = 1 << 5;
+      return hints.size() >= 9 && (hints[0] & kMinSize) != 0 && (hints[0] & kMaxSize) != 0 &&
+             std::vector<long>(hints.begin() + 5, hints.begin() + 9) == std::vector<long>{1280, 725, 1280, 725};
+    };
+    EXPECT_TRUE(waitOnUi(d, fixed, 2s)) << "hints: " << ::testing::PrintToString(hints);
+  });
+}
