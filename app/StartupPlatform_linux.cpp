@@ -15,6 +15,7 @@
 
 #include "FileSystem.h"
 #include "InstallLayout.h"
+#include "LauncherTraces_linux.h"
 #include "StartupPlatform.h"
 #include "TextConvert.h"
 
@@ -70,19 +71,6 @@ Window findTitled(Display* display, Window parent, const std::string& title, int
   }
   if (children != nullptr) XFree(children);
   return found;
-}
-
-// One lock file per user and install folder, in the runtime folder (or /tmp): it
-// exists before any folder of the launcher's own.
-std::string instanceLockFile() {
-  uint64_t hash = 14695981039346656037ull;  // FNV-1a of the install folder
-  for (const char c : installFolder()) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-  const char* runtime = getenv("XDG_RUNTIME_DIR");
-  const std::string folder = runtime != nullptr && runtime[0] == '/' ? runtime : "/tmp";
-  char name[64];
-  snprintf(name, sizeof name, "/kvr_velmora-%u-%016llx.lock", static_cast<unsigned>(getuid()),
-           static_cast<unsigned long long>(hash));
-  return folder + name;
 }
 
 }  // namespace

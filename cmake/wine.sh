@@ -51,6 +51,12 @@ case "$action" in
     "$loader" wineboot.exe -i >/dev/null 2>&1
     # Without a window manager every hide or destroy of a managed window costs ~2 s.
     "$loader" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # Wine's dialog fonts have no Chinese glyphs, and other metrics than a player's: linked
+    # to Debian's WenQuanYi Micro Hei, the launcher's texts show as they do on a Chinese system.
+    for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+      "$loader" reg.exe add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null 2>&1
+    done
     "$server" -w
     # One server for the whole run: a server that ends between two tests races with the
     # next program's start ("recvmsg: Connection reset by peer").

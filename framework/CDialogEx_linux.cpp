@@ -141,8 +141,10 @@ gboolean onDialogKey(GtkWidget* widget, GdkEventKey* event, gpointer) {
   if (dialog == nullptr) return FALSE;
   // The focused child has the key first, as the browser control has it inside a Windows
   // dialog: Enter in the login page's form logs in instead of ending the dialog. A key the
-  // page leaves alone comes back here from the web view, and then it is the dialog's.
+  // page leaves alone (Escape in a field, Enter outside a form) comes back here from the
+  // web view and is still the page's: only keys outside a page are the dialog's.
   if (gtk_window_propagate_key_event(GTK_WINDOW(widget), event)) return TRUE;
+  if (withinPage(gtk_window_get_focus(GTK_WINDOW(widget)))) return FALSE;
   switch (event->keyval) {
     case GDK_KEY_Escape: DialogAccess::cancel(*dialog); return TRUE;
     case GDK_KEY_Return:

@@ -44,7 +44,17 @@ std::wstring jsText(JSCValue* value) {
   return wide;
 }
 
+constexpr char kPageKey[] = "kvr-page";
+
 }  // namespace
+
+void markPageWidget(GtkWidget* widget) { g_object_set_data(G_OBJECT(widget), kPageKey, widget); }
+
+bool withinPage(GtkWidget* widget) {
+  for (; widget != nullptr; widget = gtk_widget_get_parent(widget))
+    if (g_object_get_data(G_OBJECT(widget), kPageKey) != nullptr) return true;
+  return false;
+}
 
 struct CHtmlView::Impl {
   CHtmlView& view;
@@ -170,6 +180,7 @@ bool CHtmlView::Create(CWnd* pParent, const CRect& rect, int nID, bool bVisible)
 
   GtkWidget* widget = webKit->webViewNewWithUserContentManager(impl.manager);
   impl.web = reinterpret_cast<WebKitWebView*>(g_object_ref_sink(widget));
+  markPageWidget(widget);
   g_signal_connect(impl.web, "decide-policy", G_CALLBACK(Impl::onDecidePolicy), &impl);
   g_signal_connect(impl.web, "create", G_CALLBACK(Impl::onCreate), &impl);
   g_signal_connect(impl.web, "script-dialog", G_CALLBACK(Impl::onScriptDialog), &impl);

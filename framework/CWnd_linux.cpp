@@ -4,6 +4,7 @@
 #include "framework/Controls.h"
 #include "framework/FrameworkImpl_linux.h"
 #include "framework/WndNative_linux.h"
+#include "util/LauncherTraces_linux.h"
 #include "util/Resources.h"
 #include "util/Utf8.h"
 
@@ -33,6 +34,8 @@ bool ensureToolkit() {
   static const bool started = [] {
     // The channel client and the single-instance check speak X11.
     gdk_set_allowed_backends("x11");
+    // A renamed copy keeps the web engine's folders, which the uninstaller knows by this name.
+    g_set_prgname(kProgramName);
     return gtk_init_check(nullptr, nullptr) != FALSE;
   }();
   return started;
@@ -116,7 +119,16 @@ bool CWnd::SetWindowPos(ZOrder insertAfter, int x, int y, int cx, int cy, unsign
   if (m_impl->topLevel) {
     if (insertAfter != ZOrder::Keep) gtk_window_set_keep_above(GTK_WINDOW(widget), insertAfter == ZOrder::TopMost);
     if ((nFlags & kSwpNoMove) == 0) gtk_window_move(GTK_WINDOW(widget), rect.left, rect.top);
-    if ((nFlags & kSwpNoSize) == 0) gtk_window_resize(GTK_WINDOW(widget), rect.Width(), rect.Height());
+    if ((nFlags & kSwpNoSize) == 0) {
+      // The size is the layout's: fixed hints, so that no window manager scales the window
+      // to a smaller screen (the picture would stretch under controls that stay).
+      GdkGeometry hints{};
+      hints.min_width = hints.max_width = rect.Width();
+      hints.min_height = hints.max_height = rect.Height();
+      gtk_window_set_geometry_hints(GTK_WINDOW(widget), nullptr, &hints,
+                                    static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
+      gtk_window_resize(GTK_WINDOW(widget), rect.Width(), rect.Height());
+    }
   } else if (m_impl->parent != nullptr && m_impl->parent->m_impl->fixed != nullptr) {
     if ((nFlags & kSwpNoMove) == 0)
       gtk_fixed_move(GTK_FIXED(m_impl->parent->m_impl->fixed), widget, rect.left, rect.top);
@@ -128,6 +140,16 @@ bool CWnd::SetWindowPos(ZOrder insertAfter, int x, int y, int cx, int cy, unsign
 
 bool CWnd::SetForegroundWindow() {
   if (m_impl->widget == nullptr || !m_impl->topLevel) return false;
+  // A box that is up keeps the keyboard, over the window: Enter meant for it must not reach
+  // the window.
+  if (GtkWidget* box = newestWarningBox()) {
+    if (GdkWindow* window = gtk_widget_get_window(m_impl->widget)) gdk_window_raise(window);
+    // The server's time, not the last input's: a focus change since then would refuse it.
+    GdkWindow* boxWindow = gtk_widget_get_window(box);
+    gtk_window_present_with_time(GTK_WINDOW(box),
+                                 boxWindow != nullptr ? gdk_x11_get_server_time(boxWindow) : GDK_CURRENT_TIME);
+    return true;
+  }
   gtk_window_present(GTK_WINDOW(m_impl->widget));
   return true;
 }

@@ -11,6 +11,7 @@
 
 #include "framework/DialogTemplate_linux.h"
 #include "framework/FrameworkAccess.h"
+#include "framework/Toolkit_linux.h"
 
 struct CWnd::Impl {
   GtkWidget* widget = nullptr;
@@ -68,10 +69,14 @@ class CairoDC : public CDC {
   explicit CairoDC(cairo_t* cr);
 };
 
-// GTK on its X11 back end, started once on the UI thread; false without a display.
-bool ensureToolkit();
+// A web view's widget is marked as a page's: keys typed in it are the page's, never the
+// dialog's Enter or Escape.
+void markPageWidget(GtkWidget* widget);
+bool withinPage(GtkWidget* widget);
 // AfxWarningBox, with `*shown` pointing at the box while it is open (when not null).
 void runWarningBox(const std::wstring& text, const std::wstring& caption, GtkWidget** shown);
+// The box shown last of those still up; null when none is.
+GtkWidget* newestWarningBox();
 
 // Wide text as GTK takes it (UTF-8).
 std::string utf8(const std::wstring& text);

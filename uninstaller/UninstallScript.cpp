@@ -63,6 +63,7 @@ std::string ShellScript(const UninstallPaths& paths, long pid) {
   line("find " + QuoteForSh(folder) + " -type f \\( -name '*.exe' -o -perm -u=x \\) -exec rm -f -- {} +");
   line("rm -f -- " + QuoteForSh(folder + "uninst"));
   if (!paths.desktop.empty()) line("rm -f -- " + QuoteForSh(paths.desktop + "/Kavran.desktop"));
+  for (const std::string& path : paths.outside) line("rm -rf -- " + QuoteForSh(path));
   line("rm -f -- " + QuoteForSh(paths.script));
   return text;
 }

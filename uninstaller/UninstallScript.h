@@ -10,11 +10,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct UninstallPaths {
   std::string folder;   // the uninstaller's own folder: the install folder to empty
   std::string script;   // the script's full path: it removes itself last
   std::string desktop;  // the desktop folder; empty when it is not known
+  // Folders and files the launcher made outside its install folder (Linux: the web
+  // engine's folders, the lock file), removed whole.
+  std::vector<std::string> outside = {};
 };
 
 // `path` as one double-quoted argument of a batch file, percent signs doubled (a
@@ -35,5 +39,6 @@ std::optional<std::string> BatchScript(const UninstallPaths& paths);
 // The sh script: waits for process `pid` (the uninstaller) to end, at most five
 // seconds, and removes, in the uninstaller's folder, the data folder "kvr", every
 // executable there and below ("*.exe" or a file marked executable), "uninst", then
-// the desktop entry "Kavran.desktop" (when the desktop is known) and itself.
+// the desktop entry "Kavran.desktop" (when the desktop is known), what `outside` names,
+// and itself.
 std::string ShellScript(const UninstallPaths& paths, long pid);

@@ -1,6 +1,7 @@
 // The uninstaller: hands the removal of the launcher's files to "DeleteBat.sh" in its
 // own folder, started on its own, and ends at once. It acts only from the launcher's
-// install folder. Linux keeps no registry traces of the launcher and needs no shell
+// install folder, and takes what the launcher made outside it (the web engine's folders,
+// the lock file) too. Linux keeps no registry traces of the launcher and needs no shell
 // notification: desktops watch their folder.
 #include <fcntl.h>
 #include <spawn.h>
@@ -13,6 +14,7 @@
 
 #include "FileSystem.h"
 #include "InstallLayout.h"
+#include "LauncherTraces_linux.h"
 #include "UninstallScript.h"
 
 extern char** environ;
@@ -68,8 +70,9 @@ int main() {
     return kNothingDoneExitCode;
   }
   const std::optional<std::filesystem::path> desktop = desktopFolder();
-  const UninstallPaths paths{folder, folder + (folder == "/" ? "" : "/") + kScriptName,
-                             desktop ? desktop->native() : std::string()};
+  UninstallPaths paths{folder, folder + (folder == "/" ? "" : "/") + kScriptName,
+                       desktop ? desktop->native() : std::string(), webEngineFolders()};
+  paths.outside.push_back(instanceLockFile());
   // A script that was not written completely is never started: an older file of
   // that name could be anything. No priority is raised: the script waits for this
   // process to end instead of racing it.

@@ -125,3 +125,40 @@ TEST_F(HostileRun, WindowTitledInOtherLetterCaseCountsAsAnotherInstance) {
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_FALSE(fs::exists(install)) << "nothing is written before the check";
 }
+
+TEST_F(HostileRun, WithoutADisplayEndsWithCodeOneBeforeTouchingAnything) {
+  struct Case {
+    const char* name;
+    const char* display;  // null: not set at all
+  };
+  const Case cases[] = {
+      {"DISPLAY not set", nullptr},
+      {"DISPLAY names no server", ":97"},
+  };
+  const char* saved = getenv("DISPLAY");
+  const std::string previous = saved != nullptr ? saved : "";
+  // The lock file would be the first thing written: keep it where the test can see it.
+  const fs::path runtime = home.path() / "runtime";
+  fs::create_directories(runtime);
+  setEnvironment("XDG_RUNTIME_DIR", runtime.string());
+  unsetenv("WAYLAND_DISPLAY");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.display != nullptr)
+      setEnvironment("DISPLAY", c.display);
+    else
+      unsetenv("DISPLAY");
+    const fs::path errors = home.path() / "stderr.txt";
+    const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const ProcessResult result = runProgram(launcher.string(), {}, StandardStreams{-1, err}, 10000);
+    close(err);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(readFile(errors).find("cannot open the X display"), std::string::npos) << readFile(errors);
+    EXPECT_FALSE(fs::exists(install.parent_path())) << "nothing is installed";
+    EXPECT_TRUE(fs::is_empty(runtime)) << "no lock file";
+  }
+  setEnvironment("DISPLAY", previous);
+  unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_TRUE(newEvents().empty()) << "neither launch_start nor close launch";
+}

@@ -243,18 +243,22 @@ TEST_F(LoginViewControl, HooksAndScriptObject) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "popup url refused:ms-settings:privacy"), lines.end());
 }
 
-// Enter typed into the page is the page's: the dialog manager never makes it the dialog's OK.
+// Enter and Escape typed into the page are the page's: the dialog manager never makes them
+// the dialog's OK or Cancel.
 TEST_F(LoginViewControl, KeysInThePageAreThePages) {
   ViewDialog dialog(options, config, system);
   runWithDriver(dialog, [&](ViewDialog& d) {
-    onUi(d, [&] {
-      const HWND page = GetWindow(GetNativeWindow(d.m_view), GW_CHILD);
-      ASSERT_NE(page, nullptr) << "the control's own window";
-      SetFocus(page);
-      PostMessageW(page, WM_KEYDOWN, VK_RETURN, 1);
-      PostMessageW(page, WM_KEYUP, VK_RETURN, 0xC0000001);
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_TRUE(d.GetUiThreadChannel()->isOpen()) << "Enter in the page ended the dialog";
+    for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+      SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Escape");
+      onUi(d, [&] {
+        const HWND page = GetWindow(GetNativeWindow(d.m_view), GW_CHILD);
+        ASSERT_NE(page, nullptr) << "the control's own window";
+        SetFocus(page);
+        PostMessageW(page, WM_KEYDOWN, key, 1);
+        PostMessageW(page, WM_KEYUP, key, 0xC0000001);
+      });
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      ASSERT_TRUE(d.GetUiThreadChannel()->isOpen()) << "the key in the page ended the dialog";
+    }
   });
 }
