@@ -50,6 +50,8 @@ struct TransferOptions {
   TransferLimits limits{};
   // When given: the complete file's SHA-256 (hex) once the transfer succeeds.
   std::string* sha256 = nullptr;
+  // When given: set when the transfer ended for want of disk space.
+  bool* noSpace = nullptr;
 };
 
 // Brings the package at `url` into the file `path` on an easy handle of its own, with
@@ -62,6 +64,10 @@ struct TransferOptions {
 //   ended as CURLE_OPERATION_TIMEDOUT), cut-off body or 408/429/5xx status is tried again
 //   after the next pause, resuming; other HTTP statuses (CURLE_HTTP_RETURNED_ERROR) and
 //   write errors (a full disk) end it at once. Error pages are never stored.
+// - When the package's size is known (`check`, the kept file's record, or the server's
+//   length) and its volume has no room for the rest of it, no byte is written: a
+//   CURLE_WRITE_ERROR, as is a write that fails for want of space; both set `noSpace`
+//   and keep the partial file and its record for the next start.
 // - A complete file that fails `check` is deleted: CURLE_PARTIAL_FILE for the size,
 //   CURLE_ABORTED_BY_CALLBACK for the SHA-256, with a log line naming both values. The
 //   hash is computed while the bytes are written (a resumed file's kept part is read
