@@ -402,9 +402,11 @@ CURLcode transferPackage(const std::string& url, const std::string& path, const 
   CURLcode code = CURLE_OK;
   std::size_t retries = 0;
   bool restarted = false;
+  std::optional<std::chrono::steady_clock::time_point> firstFailure;
   for (;;) {
     const Transfer::Next next = transfer.attempt(code);
     if (next == Transfer::Next::Done || next == Transfer::Next::Fail) return code;
+    if (!firstFailure) firstFailure = std::chrono::steady_clock::now();
     // A kept file that does not fit is dropped and fetched anew at once, once per
     // transfer; after that a misfit counts as any other failure.
     if (next == Transfer::Next::RetryNow && !restarted) {
@@ -412,6 +414,11 @@ CURLcode transferPackage(const std::string& url, const std::string& path, const 
       continue;
     }
     if (retries >= pauses.size()) return code;
+    const std::chrono::milliseconds retryFor = options.limits.retryFor;
+    if (retryFor.count() > 0 && std::chrono::steady_clock::now() - *firstFailure >= retryFor) {
+      logLine(LOG_INFO, "download retries end after ", retryFor.count(), " ms");
+      return code;
+    }
     logLine(LOG_INFO, "download retry in ", pauses[retries].count(), " ms");
     std::this_thread::sleep_for(pauses[retries++]);
   }

@@ -266,6 +266,30 @@ TEST_F(TransferRun, TransientFailuresAreRetriedOthersEndAtOnce) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
+// Retries end by time as well as by their number: a host that keeps failing is given up
+// once `retryFor` has passed, however many pauses are left; each retry still resumes.
+TEST_F(TransferRun, RetriesEndOnceTheirTimeIsUp) {
+  const RetryPauses many(500, std::chrono::milliseconds(20));
+  TransferOptions options = transferOptions({}, many);
+  options.limits.retryFor = std::chrono::milliseconds(300);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(transferPackage(address("&fail=503:1000"), kPackage, options), CURLE_HTTP_RETURNED_ERROR);
+  const auto spent = std::chrono::steady_clock::now() - started;
+  EXPECT_GE(spent, options.limits.retryFor);
+  EXPECT_LT(spent, std::chrono::seconds(5)) << "500 pauses of 20 ms would take 10 s";
+
+  // Within its time, an outage longer than the old four retries is ridden out, resuming.
+  options.limits.retryFor = std::chrono::seconds(20);
+  const std::string url = address("&cut=" + std::to_string(kHalf) + "&fail=503:8:1");
+  EXPECT_EQ(transferPackage(url, kPackage, options), CURLE_OK);
+  EXPECT_EQ(kept(), served);
+  // The host records a response after its last byte, which may be after the client is done.
+  const Request resumed{206, kHalf, kSize - kHalf};
+  for (int wait = 0; wait < 100 && !(requests().back() == resumed); ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(requests().back(), resumed);
+}
+
 TEST_F(TransferRun, AnErrorStatusLeavesTheKeptPartAlone) {
   const std::string url = address("&cut=" + std::to_string(kHalf) + "&fail=404:1:1");
   EXPECT_EQ(transfer(url), CURLE_PARTIAL_FILE);
