@@ -144,7 +144,8 @@ class Transfer {
   // `bytes` free; a size not known (negative) or free space not learnt passes.
   bool roomFor(std::int64_t bytes) {
     if (bytes <= 0) return true;
-    const std::optional<std::uint64_t> free = freeSpace(FromAnsi(m_path));
+    // The package's folder: Windows tells the free space of folders only.
+    const std::optional<std::uint64_t> free = freeSpace(FromAnsi(m_path.substr(0, m_path.find_last_of("/\\") + 1)));
     if (!free || *free >= static_cast<std::uint64_t>(bytes)) return true;
     logLine(LOG_INFO, "download needs ", bytes, " bytes, ", *free, " free for ", m_path);
     if (m_noSpace != nullptr) *m_noSpace = true;
