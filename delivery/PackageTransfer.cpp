@@ -1,11 +1,14 @@
 #include "PackageTransfer.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <thread>
 
+#include "ExtractFiles.h"
 #include "Logger.h"
 #include "LowSpeedFloor.h"
 #include "PackageRecord.h"
@@ -74,7 +77,8 @@ class Transfer {
         m_check(options.check),
         m_limits(options.limits),
         m_report(options.progress),
-        m_digest(options.sha256) {
+        m_digest(options.sha256),
+        m_noSpace(options.noSpace) {
     if (!m_check.sha256.empty() || m_digest != nullptr) m_hash = std::make_unique<Sha256>();
     m_progress.report = &m_report;
     m_progress.floor = &m_floor;
@@ -101,6 +105,11 @@ class Transfer {
   // One request; `code` is libcurl's result or the failure's own code.
   Next attempt(CURLcode& code) {
     prepare();
+    const std::int64_t size = m_check.size >= 0 ? m_check.size : m_record.size;
+    if (!roomFor(size - m_from)) {
+      code = CURLE_WRITE_ERROR;
+      return Next::Fail;
+    }
     m_file = std::fopen(m_path.c_str(), m_from > 0 ? "ab" : "wb");
     if (m_file == nullptr) {
       logLine(LOG_INFO, "download cannot open package file:", m_path);
@@ -123,16 +132,30 @@ class Transfer {
     curl_easy_setopt(m_handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
     curl_slist_free_all(headers);
     const bool closed = m_file == nullptr || std::fclose(m_file) == 0;
+    if (!closed && errno == ENOSPC) m_spaceShort = true;
     m_file = nullptr;
     return evaluate(code, closed);
   }
 
  private:
-  enum class Sink { Discard, File, Mismatch, Broken };
+  enum class Sink { Discard, File, Mismatch, Broken, NoRoom };
+
+  // False, with a log line and `noSpace` set, when the package's volume has less than
+  // `bytes` free; a size not known (negative) or free space not learnt passes.
+  bool roomFor(std::int64_t bytes) {
+    if (bytes <= 0) return true;
+    // The package's folder: Windows tells the free space of folders only.
+    const std::optional<std::uint64_t> free = freeSpace(FromAnsi(m_path.substr(0, m_path.find_last_of("/\\") + 1)));
+    if (!free || *free >= static_cast<std::uint64_t>(bytes)) return true;
+    logLine(LOG_INFO, "download needs ", bytes, " bytes, ", *free, " free for ", m_path);
+    if (m_noSpace != nullptr) *m_noSpace = true;
+    return false;
+  }
 
   // Keeps what the file and its record allow, or starts over.
   void prepare() {
     m_decided = false;
+    m_spaceShort = false;
     m_sink = Sink::Discard;
     m_response = ResponseHead();
     m_from = 0;
@@ -163,6 +186,10 @@ class Transfer {
         m_sink = Sink::Mismatch;
         return;
       }
+      if (m_response.rangeTotal >= 0 && !roomFor(m_response.rangeTotal - m_from)) {
+        m_sink = Sink::NoRoom;
+        return;
+      }
       if (m_record.size < 0 && m_response.rangeTotal >= 0) {
         m_record.size = m_response.rangeTotal;
         writePackageRecord(m_path, m_record);
@@ -170,6 +197,11 @@ class Transfer {
       hashKeptPart();
       m_sink = Sink::File;
     } else if (status == 200) {
+      // The kept part, dropped below, makes room too.
+      if (m_response.length >= 0 && !roomFor(m_response.length - m_from)) {
+        m_sink = Sink::NoRoom;
+        return;
+      }
       if (m_from > 0) {
         logLine(LOG_INFO, "download starts over: the server sent the whole package");
         std::fclose(m_file);
@@ -220,10 +252,12 @@ class Transfer {
     switch (self.m_sink) {
       case Sink::Discard: return size * count;
       case Sink::Mismatch:
-      case Sink::Broken: return 0;
+      case Sink::Broken:
+      case Sink::NoRoom: return 0;
       case Sink::File: break;
     }
     const size_t written = std::fwrite(data, size, count, self.m_file);
+    if (written < count && errno == ENOSPC) self.m_spaceShort = true;
     if (self.m_hash) {
       self.m_hash->update(data, written * size);
       self.m_hashed += static_cast<std::int64_t>(written * size);
@@ -237,6 +271,16 @@ class Transfer {
       startOver();
       code = CURLE_RANGE_ERROR;
       return Next::RetryNow;
+    }
+    if (m_sink == Sink::NoRoom) {
+      code = CURLE_WRITE_ERROR;
+      return Next::Fail;
+    }
+    if (m_spaceShort) {
+      logLine(LOG_INFO, "download cannot write package file, the disk is full:", m_path);
+      if (m_noSpace != nullptr) *m_noSpace = true;
+      code = CURLE_WRITE_ERROR;
+      return Next::Fail;
     }
     if (m_sink == Sink::Broken || (!closed && code == CURLE_OK)) {
       logLine(LOG_INFO, "download cannot write package file:", m_path);
@@ -331,6 +375,8 @@ class Transfer {
   const TransferLimits& m_limits;
   const TransferProgress& m_report;
   std::string* m_digest;
+  bool* m_noSpace;
+  bool m_spaceShort = false;  // a write of this attempt failed for want of space
   std::unique_ptr<Sha256> m_hash;
   std::int64_t m_hashed = 0;  // bytes of the file the hash has taken, from the start
   PackageRecord m_record;
@@ -357,9 +403,11 @@ CURLcode transferPackage(const std::string& url, const std::string& path, const 
   CURLcode code = CURLE_OK;
   std::size_t retries = 0;
   bool restarted = false;
+  std::optional<std::chrono::steady_clock::time_point> firstFailure;
   for (;;) {
     const Transfer::Next next = transfer.attempt(code);
     if (next == Transfer::Next::Done || next == Transfer::Next::Fail) return code;
+    if (!firstFailure) firstFailure = std::chrono::steady_clock::now();
     // A kept file that does not fit is dropped and fetched anew at once, once per
     // transfer; after that a misfit counts as any other failure.
     if (next == Transfer::Next::RetryNow && !restarted) {
@@ -367,6 +415,11 @@ CURLcode transferPackage(const std::string& url, const std::string& path, const 
       continue;
     }
     if (retries >= pauses.size()) return code;
+    const std::chrono::milliseconds retryFor = options.limits.retryFor;
+    if (retryFor.count() > 0 && std::chrono::steady_clock::now() - *firstFailure >= retryFor) {
+      logLine(LOG_INFO, "download retries end after ", retryFor.count(), " ms");
+      return code;
+    }
     logLine(LOG_INFO, "download retry in ", pauses[retries].count(), " ms");
     std::this_thread::sleep_for(pauses[retries++]);
   }

@@ -22,21 +22,32 @@ struct PackageCheck {
 
 // The pauses before the second, third, ... attempt; one attempt more than pauses.
 using RetryPauses = std::vector<std::chrono::milliseconds>;
-inline const RetryPauses kPackageRetryPauses = {std::chrono::seconds(1), std::chrono::seconds(2),
-                                                std::chrono::seconds(4), std::chrono::seconds(8)};
+// Growing, then every 5 s: refused connections are ridden out for two minutes (7 s and
+// 23 pauses of 5 s), and a link that comes back is used within 5 s.
+inline const RetryPauses kPackageRetryPauses = [] {
+  RetryPauses pauses = {std::chrono::seconds(1), std::chrono::seconds(2), std::chrono::seconds(4)};
+  pauses.resize(pauses.size() + 23, std::chrono::seconds(5));
+  return pauses;
+}();
 
 // Time limits of each attempt: a dead or stalled host ends it as a failure.
 struct TransferLimits {
   long connectTimeoutSeconds = 10;
   // A response slower than this on average over `lowSpeedSeconds` (less than 20 KiB in
-  // 20 s) ends that attempt as a stall, which is retried: a host that trickles at every
-  // attempt ends the transfer after the attempts and pauses of kPackageRetryPauses,
-  // 5 x 20 s + 15 s, about 2 minutes.
+  // 20 s) ends that attempt as a stall, which is retried.
   std::int64_t lowSpeedBytesPerSecond = 1024;
   long lowSpeedSeconds = 20;
   long bufferBytes = 100 * 1024;
+  // No retry starts once this long has passed since the transfer's first failure (0: the
+  // pauses alone bound the retries): attempts that each end by a time limit (a dropped
+  // link, a host that trickles) give up after about as long as refused ones.
+  std::chrono::milliseconds retryFor{0};
 };
-inline constexpr TransferLimits kPackageTransferLimits{};
+inline const TransferLimits kPackageTransferLimits = [] {
+  TransferLimits limits;
+  limits.retryFor = std::chrono::minutes(2);
+  return limits;
+}();
 
 // Where the whole package stands: its bytes so far and its size (0 while the server
 // has not said). Called on the transfer's thread; responses that carry no package bytes
@@ -50,6 +61,8 @@ struct TransferOptions {
   TransferLimits limits{};
   // When given: the complete file's SHA-256 (hex) once the transfer succeeds.
   std::string* sha256 = nullptr;
+  // When given: set when the transfer ended for want of disk space.
+  bool* noSpace = nullptr;
 };
 
 // Brings the package at `url` into the file `path` on an easy handle of its own, with
@@ -60,8 +73,12 @@ struct TransferOptions {
 //   that keeps happening).
 // - A failed connection, time-out, stall (also a response below the low-speed floor,
 //   ended as CURLE_OPERATION_TIMEDOUT), cut-off body or 408/429/5xx status is tried again
-//   after the next pause, resuming; other HTTP statuses (CURLE_HTTP_RETURNED_ERROR) and
+//   after the next pause, resuming, while `limits.retryFor` allows; other HTTP statuses (CURLE_HTTP_RETURNED_ERROR) and
 //   write errors (a full disk) end it at once. Error pages are never stored.
+// - When the package's size is known (`check`, the kept file's record, or the server's
+//   length) and its volume has no room for the rest of it, no byte is written: a
+//   CURLE_WRITE_ERROR, as is a write that fails for want of space; both set `noSpace`
+//   and keep the partial file and its record for the next start.
 // - A complete file that fails `check` is deleted: CURLE_PARTIAL_FILE for the size,
 //   CURLE_ABORTED_BY_CALLBACK for the SHA-256, with a log line naming both values. The
 //   hash is computed while the bytes are written (a resumed file's kept part is read

@@ -67,10 +67,14 @@ class PackageWork {
     options.pauses = m_pauses;
     options.limits = m_limits;
     options.sha256 = &m_sha256;
+    options.noSpace = &m_noSpace;
     const CURLcode code = transferPackage(m_config.m_strGamePath, package, options);
     printf("download CURLcode:%d\n", static_cast<int>(code));
     return code;
   }
+
+  // True when the transfer ended for want of disk space.
+  bool noSpace() const { return m_noSpace; }
 
   // Throws BitException.
   void extract(const BitExtractor& extractor) {
@@ -151,7 +155,8 @@ class PackageWork {
   GamePlan m_plan;
   const RetryPauses& m_pauses;
   const TransferLimits& m_limits;
-  std::string m_sha256;  // of the package, once it is here
+  std::string m_sha256;    // of the package, once it is here
+  bool m_noSpace = false;  // the package did not fit on its volume
 };
 
 }  // namespace
@@ -175,7 +180,10 @@ unsigned runPackageWorker(const DownloadConfig& config, GamePlan plan, IPackageW
   logLine(LOG_INFO, "download end");
   engine.report("download_end");
 
-  if (code != CURLE_OK) {
+  if (code != CURLE_OK && work.noSpace()) {
+    // What to do is free space, not just start again; the partial package waits for that.
+    ui.showWarningBox(kDiskSpaceText, kDownloadErrorCaption);
+  } else if (code != CURLE_OK) {
     // A failed download is shown like a failed installation, so the player knows to start again.
     ui.showWarningBox(kDownloadErrorText, kDownloadErrorCaption);
   } else {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -265,6 +266,30 @@ TEST_F(TransferRun, TransientFailuresAreRetriedOthersEndAtOnce) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
+// Retries end by time as well as by their number: a host that keeps failing is given up
+// once `retryFor` has passed, however many pauses are left; each retry still resumes.
+TEST_F(TransferRun, RetriesEndOnceTheirTimeIsUp) {
+  const RetryPauses many(500, std::chrono::milliseconds(20));
+  TransferOptions options = transferOptions({}, many);
+  options.limits.retryFor = std::chrono::milliseconds(300);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(transferPackage(address("&fail=503:1000"), kPackage, options), CURLE_HTTP_RETURNED_ERROR);
+  const auto spent = std::chrono::steady_clock::now() - started;
+  EXPECT_GE(spent, options.limits.retryFor);
+  EXPECT_LT(spent, std::chrono::seconds(5)) << "500 pauses of 20 ms would take 10 s";
+
+  // Within its time, an outage longer than the old four retries is ridden out, resuming.
+  options.limits.retryFor = std::chrono::seconds(20);
+  const std::string url = address("&cut=" + std::to_string(kHalf) + "&fail=503:8:1");
+  EXPECT_EQ(transferPackage(url, kPackage, options), CURLE_OK);
+  EXPECT_EQ(kept(), served);
+  // The host records a response after its last byte, which may be after the client is done.
+  const Request resumed{206, kHalf, kSize - kHalf};
+  for (int wait = 0; wait < 100 && !(requests().back() == resumed); ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(requests().back(), resumed);
+}
+
 TEST_F(TransferRun, AnErrorStatusLeavesTheKeptPartAlone) {
   const std::string url = address("&cut=" + std::to_string(kHalf) + "&fail=404:1:1");
   EXPECT_EQ(transfer(url), CURLE_PARTIAL_FILE);
@@ -318,4 +343,68 @@ TEST_F(TransferRun, AFullDiskEndsTheTransferAtOnce) {
   const std::string package = std::string(volume) + "/kvr.7z";
   EXPECT_EQ(transferPackage(address(""), package, transferOptions({}, kQuick)), CURLE_WRITE_ERROR);
   EXPECT_EQ(newRequests(1).size(), 1u);
+}
+
+// Needs a small volume too. Where the size is known no byte is stored when the rest
+// cannot fit; a write that fails half-way is told as a full disk all the same; either
+// way a kept part and its record wait for the space to come back.
+TEST_F(TransferRun, AFullDiskIsToldAndThePartKeptForLater) {
+  const char* volume = std::getenv("KVR_SMALL_VOLUME");
+  if (volume == nullptr) GTEST_SKIP() << "no small volume given (KVR_SMALL_VOLUME)";
+  const std::string package = std::string(volume) + "/kvr.7z";
+  const auto transferTo = [&](const std::string& url, const PackageCheck& check, bool& noSpace) {
+    TransferOptions options = transferOptions(check);
+    options.noSpace = &noSpace;
+    return transferPackage(url, package, options);
+  };
+  std::string endless = address("");
+  endless.replace(endless.find("/package/"), 9, "/endless/package/");
+  struct Case {
+    const char* name;
+    std::string url;
+    PackageCheck check;
+    std::size_t recorded;  // package responses the host records (not the endless one)
+  };
+  const Case cases[] = {
+      {"size given", address(""), PackageCheck{kSize, ""}, 0},
+      {"the server's length", address(""), PackageCheck{}, 1},
+      {"no length: the write fails", endless, PackageCheck{}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool noSpace = false;
+    EXPECT_EQ(transferTo(c.url, c.check, noSpace), CURLE_WRITE_ERROR);
+    EXPECT_TRUE(noSpace);
+    EXPECT_EQ(newRequests(c.recorded).size(), c.recorded);
+    if (c.url != endless) {
+      EXPECT_FALSE(fs::exists(package) && fs::file_size(package) > 0) << "no byte stored";
+    }
+    std::remove(package.c_str());
+  }
+
+  // A part that fits, then a volume filled up by someone else: the next start is told
+  // at once and keeps the part; once space is freed it resumes.
+  serve(randomBytes(20000, 2));
+  const std::string url = address("&cut=8000");
+  bool noSpace = false;
+  EXPECT_EQ(transferTo(url, {}, noSpace), CURLE_PARTIAL_FILE);
+  ASSERT_EQ(fs::file_size(package), 8000u);
+  const std::string filler = std::string(volume) + "/filler";
+  {
+    std::ofstream fill(filler, std::ios::binary);
+    const std::string block(4096, 'x');
+    for (int i = 0; i < 64 && fill.write(block.data(), block.size()); ++i) {
+    }
+  }
+  newRequests(1);
+  EXPECT_EQ(transferTo(url, {}, noSpace), CURLE_WRITE_ERROR);
+  EXPECT_TRUE(noSpace);
+  EXPECT_TRUE(newRequests(0).empty()) << "the record's size is known: nothing is asked";
+  EXPECT_EQ(fs::file_size(package), 8000u);
+  fs::remove(filler);
+  noSpace = false;
+  EXPECT_EQ(transferTo(url, {}, noSpace), CURLE_OK);
+  EXPECT_FALSE(noSpace);
+  EXPECT_EQ(newRequests(1), (std::vector<Request>{{206, 8000, 12000}}));
+  EXPECT_EQ(readFile(fs::u8path(package)), served);
 }

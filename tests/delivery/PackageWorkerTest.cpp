@@ -185,6 +185,23 @@ TEST_F(WorkerRun, FailuresEndWithTheErrorBox) {
   }
 }
 
+// A package no volume has room for: the disk box before the host is asked for a byte,
+// and nothing else is touched.
+TEST_F(WorkerRun, APackageTooBigForTheDiskGivesTheDiskBoxBeforeAnyTransfer) {
+  serve("nested.7z");
+  const std::size_t requestsBefore = channelRequests(0).size();
+  DownloadConfig huge = config("/package/velmora/kvr.7z");
+  huge.m_nPackageSize = std::int64_t{1} << 60;
+  runPackageWorker(huge, ui, kQuick);
+  EXPECT_TRUE(g_downloadFinished);
+  EXPECT_EQ(ui.boxes, (std::vector<std::wstring>{std::wstring(kDiskSpaceText) + L"|" + kDownloadErrorCaption}));
+  EXPECT_TRUE(ui.statusTexts.empty());
+  EXPECT_EQ(channelRequests(0).size(), requestsBefore);
+  EXPECT_FALSE(fs::exists("kvr/kvr.7z"));
+  EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
+  EXPECT_TRUE(contains(stopAndReadLines(), "download needs "));
+}
+
 // Retries stay inside the run: one pair of transfer events, no box.
 TEST_F(WorkerRun, TransientFailuresAreRetriedWithinTheRun) {
   serve("nested.7z");

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <numeric>
 #include <string>
 #include <vector>
 
 #include "LowSpeedFloor.h"
 #include "PackageRecord.h"
+#include "PackageTransfer.h"
 #include "ResponseHead.h"
 
 TEST(ResponseHead, ReadsWhatTheTransferNeeds) {
@@ -103,4 +106,17 @@ TEST(LowSpeedFloor, EndsAResponseOnlyWhenAWindowFallsShort) {
       EXPECT_EQ(floor.tooSlow(step.received, at), step.tooSlow) << "at " << step.seconds << " s";
     }
   }
+}
+
+// An outage is ridden out for at least two minutes of refused connections, no pause is so
+// long that a link that came back waits more than 5 s, and attempts that each run into a
+// time limit stop after about as long.
+TEST(PackageRetries, RideOutTwoMinutesAndUseAReturnedLinkWithinFiveSeconds) {
+  using std::chrono::milliseconds;
+  const milliseconds paused = std::accumulate(kPackageRetryPauses.begin(), kPackageRetryPauses.end(), milliseconds(0));
+  EXPECT_GE(paused, std::chrono::minutes(2));
+  EXPECT_LE(*std::max_element(kPackageRetryPauses.begin(), kPackageRetryPauses.end()), std::chrono::seconds(5));
+  EXPECT_TRUE(std::is_sorted(kPackageRetryPauses.begin(), kPackageRetryPauses.end()));
+  EXPECT_GE(kPackageTransferLimits.retryFor, std::chrono::minutes(2));
+  EXPECT_LE(kPackageTransferLimits.retryFor, paused + std::chrono::seconds(30));
 }

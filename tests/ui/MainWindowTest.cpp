@@ -315,10 +315,11 @@ TEST_F(MainWindow, GameMissingInstallsWithTheCloseGuarded) {
   });
 }
 
-// A failed transfer: the error box; while it is open the work is not over, so Escape and
+// A failed transfer (a status that is not retried: refused connections are ridden out
+// for two minutes): the error box; while it is open the work is not over, so Escape and
 // Enter take the close button's way and are refused too.
 TEST_F(MainWindow, FailedTransferShowsTheErrorBoxAndKeysAreGuarded) {
-  config.m_strGamePath = "http://127.0.0.1:1/package/velmora/kvr.7z";
+  config.m_strGamePath = kHost + "/404/package/velmora/kvr.7z";
   run([&](TestDlg& dialog) {
     ASSERT_TRUE(waitForBox(dialog, kCaption, kFailed, 30s));
     EXPECT_FALSE(g_downloadFinished) << "the flag goes up once the box is dismissed";
@@ -344,7 +345,7 @@ TEST_F(MainWindow, FailedTransferShowsTheErrorBoxAndKeysAreGuarded) {
 // The window ends while the worker still runs (its error box open): the worker's later
 // calls find no window, and nothing crashes or waits for ever.
 TEST_F(MainWindow, WorkerOutlivesTheWindow) {
-  config.m_strGamePath = "http://127.0.0.1:1/package/velmora/kvr.7z";
+  config.m_strGamePath = kHost + "/404/package/velmora/kvr.7z";
   run([&](TestDlg& dialog) {
     ASSERT_TRUE(waitForBox(dialog, kCaption, kFailed, 30s));
     dialog.GetUiThreadChannel()->runOnUiThread([&] { dialog.DestroyWindow(); });
