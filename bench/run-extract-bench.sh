@@ -80,8 +80,17 @@ for ((round = 0; round < rounds; ++round)); do
   done
 done
 
-# Repair and update rounds in the extracted tree, with the journal in $work/kvr.
-last=$(7z l -ba -slt "$work/package.7z" | sed -n 's/^Path = //p' | tail -1)
+listing() { (cd "$1" && find . -mindepth 1 -printf '%P %y %s %m %TY-%Tm-%Td %TT\n' | sort); }
+if ! diff <(listing "$work/dst-7z") <(listing "$work/dst-ours") >/dev/null || ! diff -r "$work/dst-7z" "$work/dst-ours" >/dev/null; then
+  echo "FAILED: the extracted trees differ" >&2
+  diff <(listing "$work/dst-7z") <(listing "$work/dst-ours") | head -20 >&2 || true
+  exit 1
+fi
+echo "trees identical: $(find "$work/dst-ours" -type f | wc -l) files" >&2
+
+# Repair and update rounds in our extracted tree once it has been compared (moves change
+# its folders' times), with the journal in $work/kvr.
+last=$(7z l -ba -slt "$work/package.7z" | awk '/^Path = /{path = substr($0, 8)} /^Folder = -/{file = path} END {print file}')
 mkdir -p "$work/kvr"
 for ((round = 0; round < rounds; ++round)); do
   rm -f "$work/dst-ours/$last"
@@ -91,13 +100,6 @@ for ((round = 0; round < rounds; ++round)); do
   (cd "$work" && timed "update" "$bench" update package.7z dst-ours)
 done
 
-listing() { (cd "$1" && find . -mindepth 1 -printf '%P %y %s %m %TY-%Tm-%Td %TT\n' | sort); }
-if ! diff <(listing "$work/dst-7z") <(listing "$work/dst-ours") >/dev/null || ! diff -r "$work/dst-7z" "$work/dst-ours" >/dev/null; then
-  echo "FAILED: the extracted trees differ" >&2
-  diff <(listing "$work/dst-7z") <(listing "$work/dst-ours") | head -20 >&2 || true
-  exit 1
-fi
-echo "trees identical: $(find "$work/dst-ours" -type f | wc -l) files" >&2
 
 python3 - "$work/times.raw" <<'PY'
 import statistics, sys
