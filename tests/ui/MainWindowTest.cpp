@@ -320,8 +320,16 @@ TEST_F(MainWindow, GameMissingInstallsWithTheCloseGuarded) {
 // Enter take the close button's way and are refused too.
 TEST_F(MainWindow, FailedTransferShowsTheErrorBoxAndKeysAreGuarded) {
   config.m_strGamePath = kHost + "/404/package/velmora/kvr.7z";
+  const size_t eventsBefore = channelEventTypes().size();
   run([&](TestDlg& dialog) {
     ASSERT_TRUE(waitForBox(dialog, kCaption, kFailed, 30s));
+    // The page, made after the first paint, gives the open box the keyboard when it has
+    // loaded: the keys below go to the window once that has happened.
+    for (int i = 0; i < 1500; ++i) {
+      const std::vector<std::string> events = channelEventTypesSince(eventsBefore);
+      if (std::count(events.begin(), events.end(), "web_load") >= 2) break;
+      std::this_thread::sleep_for(20ms);
+    }
     EXPECT_FALSE(g_downloadFinished) << "the flag goes up once the box is dismissed";
     // Nothing was received: the bar shows its background colour only.
     const CRect window = windowFacts(dialog).rect;
