@@ -90,7 +90,7 @@ echo "trees identical: $(find "$work/dst-ours" -type f | wc -l) files" >&2
 
 # Repair and update rounds in our extracted tree once it has been compared (moves change
 # its folders' times), with the journal in $work/kvr.
-last=$(7z l -ba -slt "$work/package.7z" | awk '/^Path = /{path = substr($0, 8)} /^Folder = -/{file = path} END {print file}')
+last=$(7z l -ba -slt "$work/package.7z" | awk '/^Path = /{path = substr($0, 8)} /^Attributes = [^D]/{file = path} END {print file}')
 mkdir -p "$work/kvr"
 for ((round = 0; round < rounds; ++round)); do
   rm -f "$work/dst-ours/$last"
