@@ -9,6 +9,7 @@
 
 #include "ConfigSignature.h"
 #include "Deployment.h"
+#include "ControlCharacters.h"
 #include "DownloadEngine.h"
 #include "FileSystem.h"
 #include "Logger.h"
@@ -85,10 +86,7 @@ bool readVersion(const nlohmann::json& document, DownloadConfig& config, std::st
   const auto version = document.find("version");
   if (version == document.end() || !version->is_string()) return true;
   const std::string text = version->get<std::string>();
-  bool plain = !text.empty() && text.size() <= kMaxVersion;
-  for (const char c : text)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) plain = false;
-  if (!plain) {
+  if (text.empty() || text.size() > kMaxVersion || hasControlCharacter(text)) {
     problem = std::string("member \"version\" is not a line of 1 to 64 bytes but ") + quoted(*version);
     return false;
   }

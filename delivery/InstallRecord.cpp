@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ControlCharacters.h"
 #include "ExtractFiles.h"
 #include "FileSystem.h"
 #include "InstallLayout.h"
@@ -19,12 +20,6 @@ namespace {
 constexpr std::string_view kHeader = "kvr install record 1";
 // A record beyond this is no record of ours (10 000 files take about 1 MB).
 constexpr std::size_t kRecordMaxBytes = 64 * 1024 * 1024;
-
-bool hasControlCharacter(std::string_view text) {
-  for (const char c : text)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-  return false;
-}
 
 // The tab-separated fields of `line`.
 std::vector<std::string_view> fields(std::string_view line) {

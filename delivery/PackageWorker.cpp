@@ -2,9 +2,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string_view>
 #include <thread>
+#include <unordered_map>
 
 #include "Bit7z.h"
+#include "ControlCharacters.h"
 #include "DownloadEngine.h"
 #include "ExtractPackage.h"
 #include "ExtractFiles.h"
@@ -21,10 +24,8 @@ namespace {
 // True when `name` is a plain file name: not empty, no folder part, no drive, not "."
 // or "..", no control character (the name is kept in the install record's lines).
 bool isPlainFileName(const std::string& name) {
-  if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\:") != std::string::npos) return false;
-  for (const char c : name)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
-  return true;
+  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos &&
+         !hasControlCharacter(name);
 }
 
 // The counters the window's progress thread polls, in thousands of bytes.
@@ -116,10 +117,13 @@ class PackageWork {
   // Only the damaged files, each as the record knows it.
   void restore(const BitExtractor& extractor, const std::wstring& wszPackage, const std::wstring& wszPath) {
     const std::vector<ExtractedFile> written = extractor.extract(wszPackage, wszPath, kGameExecutable, &m_plan.damaged);
-    for (const ExtractedFile& file : written)
-      for (const InstalledFile& recorded : m_plan.record->files)
-        if (recorded.path == file.path && (recorded.size != file.size || recorded.crc != file.crc))
-          throw BitException("The package's '" + file.path + "' is not the recorded file");
+    std::unordered_map<std::string_view, const InstalledFile*> recorded;
+    for (const InstalledFile& file : m_plan.record->files) recorded.emplace(file.path, &file);
+    for (const ExtractedFile& file : written) {
+      const auto found = recorded.find(file.path);
+      if (found != recorded.end() && (found->second->size != file.size || found->second->crc != file.crc))
+        throw BitException("The package's '" + file.path + "' is not the recorded file");
+    }
     RequireGameExecutable(wszPath);
   }
 

@@ -1,5 +1,7 @@
 #include "ResponseHead.h"
 
+#include "ControlCharacters.h"
+
 namespace {
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -30,11 +32,7 @@ std::int64_t decimal(std::string_view text) {
 
 }  // namespace
 
-bool isUsableValidator(std::string_view validator) {
-  for (const char c : validator)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return false;
-  return true;
-}
+bool isUsableValidator(std::string_view validator) { return !hasControlCharacter(validator); }
 
 void ResponseHead::addLine(std::string_view line) {
   if (line.rfind("HTTP/", 0) == 0) {
