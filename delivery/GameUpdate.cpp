@@ -148,14 +148,11 @@ std::optional<UpdateJournal> parseUpdateJournal(std::string_view text) {
   if (lines.size() < 3 || lines[0] != kHeader || lines[1].empty() || hasLineBreak(lines[1])) return std::nullopt;
   journal.gameFolder = lines[1];
   journal.oldPackage = lines[2];
-  // The removed files obey the record's rules for paths: a record of just them checks that.
-  InstallRecord removed;
-  removed.packageSize = 0;
-  removed.packageSha256 = std::string(64, '0');
-  removed.package = "-";
-  for (std::size_t i = 3; i < lines.size(); ++i) removed.files.push_back({std::string(lines[i].substr(8)), 0, {}});
-  if (!parseInstallRecord(installRecordText(removed))) return std::nullopt;
-  for (InstalledFile& file : removed.files) journal.removed.push_back(std::move(file.path));
+  for (std::size_t i = 3; i < lines.size(); ++i) {
+    const std::string_view path = lines[i].substr(8);
+    if (!isRecordablePath(path)) return std::nullopt;
+    journal.removed.emplace_back(path);
+  }
   std::optional<InstallRecord> next = parseInstallRecord(text.substr(start));
   if (!next) return std::nullopt;
   journal.next = std::move(*next);

@@ -46,8 +46,8 @@ bool isHexDigest(std::string_view text) {
   return true;
 }
 
-// A recorded path must be one the extraction could have written: relative, no "..",
-// nothing a path rule refuses.
+}  // namespace
+
 bool isRecordablePath(std::string_view path) {
   if (path.empty() || hasControlCharacter(path)) return false;
   const std::wstring wide = fromUtf8(std::string(path));
@@ -57,8 +57,6 @@ bool isRecordablePath(std::string_view path) {
   for (const auto& part : *parts) joined += (joined.empty() ? L"" : L"/") + part;
   return joined == wide;
 }
-
-}  // namespace
 
 std::string installRecordPath() { return std::string("./" KVR_DATA_FOLDER "/") + kInstallRecordFile; }
 

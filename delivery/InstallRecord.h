@@ -27,6 +27,10 @@ struct InstallRecord {
 inline constexpr char kInstallRecordFile[] = "install.record";
 std::string installRecordPath();
 
+// True when `path` is one the extraction could have written and a record may hold:
+// relative, parts joined by '/', nothing the item path rules refuse.
+bool isRecordablePath(std::string_view path);
+
 // The record as its file holds it, and back; nothing when `text` is no record of ours
 // (any line out of place, a path that could leave the game folder, a control character).
 std::string installRecordText(const InstallRecord& record);
