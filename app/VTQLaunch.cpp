@@ -64,9 +64,12 @@ bool CVTQLaunchApp::InitInstance() {
   if (selfCopy.result == SelfCopyResult::NameTooLong)
     logLine(LOG_INFO, "self copy skipped, the target name is too long:", selfCopy.fileName);
 
-  // The report connection's handshake runs while the configuration is fetched; nothing
-  // reaches the collector unless the start gets as far as its first report.
+  // The report connection's handshake and the window's background run while the
+  // configuration is fetched; nothing reaches the collector unless the start gets as far
+  // as its first report.
   DownloadEngine::instance().prepare("launch_start");
+  m_gdiplusToken = startGraphics();
+  std::future<WindowArt> windowArt = decodeWindowArtAside();
   if (!CfgCheck(*this)) {
     ILogManager::instance().stop();  // writes the "cfg check err:" line out first
     endProcess(1);
@@ -81,8 +84,7 @@ bool CVTQLaunchApp::InitInstance() {
 
   DownloadEngine::instance().reportLater("launch_start");
   SetRegistryKey(kRegistryKey);
-  m_gdiplusToken = startGraphics();
-  runMainDialog(*this, *this);
+  runMainDialog(*this, *this, std::move(windowArt));
   return false;
 }
 

@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 725;
-constexpr uint8_t kShapeAlpha = 120;
 constexpr wchar_t kStatusDownloading[] = L"下载中";
 constexpr wchar_t kCloseRefusedText[] = L"游戏正在下载，请稍后关闭";
 constexpr wchar_t kCloseRefusedCaption[] = L"提示";
@@ -61,8 +60,12 @@ class MainDlgThreadUi final : public IPackageWorkerUi, public IProgressBarUi {
   CProgress& m_bar;
 };
 
-MainDlg::MainDlg(const LaunchOptions& options, const DownloadConfig& config)
-    : CDialogEx(IDD_MAIN_DIALOG), m_options(options), m_config(config), m_htmlView(options, config) {}
+MainDlg::MainDlg(const LaunchOptions& options, const DownloadConfig& config, std::future<WindowArt> art)
+    : CDialogEx(IDD_MAIN_DIALOG),
+      m_options(options),
+      m_config(config),
+      m_art(std::move(art)),
+      m_htmlView(options, config) {}
 
 MainDlg::~MainDlg() = default;
 
@@ -86,10 +89,10 @@ bool MainDlg::OnInitDialog() {
   m_btnClose.MoveWindow(1073, 95, 39, 39, false);
   m_progress.MoveWindow(523, 640, 556, 8, true);
 
-  m_bgBitmap = CPicture::FromBytes(LoadResourceBytes(IDB_PNG_BACKGROUND, "PNG"));
-  LoadPngResource(&m_bgImage, IDB_PNG_BACKGROUND);
+  WindowArt art = m_art.get();
+  m_bgBitmap = std::move(art.picture);
   CRgn region;
-  region.CreateFromRects(AlphaRowRuns(m_bgImage, kShapeAlpha));
+  region.CreateFromRects(art.outline);
 
   // Centred in the full-screen area on each axis where the window fits; else the edge stays.
   const CRect window = GetWindowRect();
@@ -170,7 +173,7 @@ bool MainDlg::OnCopyData(uint32_t, std::span<const uint8_t>) {
   return false;
 }
 
-void runMainDialog(const LaunchOptions& options, const DownloadConfig& config) {
-  MainDlg dialog(options, config);
+void runMainDialog(const LaunchOptions& options, const DownloadConfig& config, std::future<WindowArt> art) {
+  MainDlg dialog(options, config, std::move(art));
   dialog.DoModal();
 }

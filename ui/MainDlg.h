@@ -3,6 +3,7 @@
 // installs a missing game through the package worker.
 #pragma once
 
+#include <future>
 #include <memory>
 
 #include "app/LaunchOptions.h"
@@ -12,12 +13,15 @@
 #include "framework/CImage.h"
 #include "ui/BaseHtmlView.h"
 #include "ui/PicButton.h"
+#include "ui/WindowArt.h"
 
 class MainDlgThreadUi;
 
 class MainDlg : public CDialogEx {
  public:
-  MainDlg(const LaunchOptions& options, const DownloadConfig& config);
+  // The background comes decoded or on its way (decodeWindowArtAside).
+  MainDlg(const LaunchOptions& options, const DownloadConfig& config,
+          std::future<WindowArt> art = decodeWindowArtAside());
   ~MainDlg() override;
 
  protected:
@@ -40,7 +44,7 @@ class MainDlg : public CDialogEx {
 
   const LaunchOptions& m_options;
   const DownloadConfig& m_config;
-  CImage m_bgImage;
+  std::future<WindowArt> m_art;  // taken by OnInitDialog
   CBaseHtmlView m_htmlView;
   CPicButton m_btnClose;
   CPicButton m_btnMin;
@@ -50,4 +54,4 @@ class MainDlg : public CDialogEx {
 };
 
 // Runs the main dialog modally; returns when it has ended.
-void runMainDialog(const LaunchOptions& options, const DownloadConfig& config);
+void runMainDialog(const LaunchOptions& options, const DownloadConfig& config, std::future<WindowArt> art);
