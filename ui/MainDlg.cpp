@@ -94,11 +94,12 @@ bool MainDlg::OnInitDialog() {
   CRgn region;
   region.CreateFromRects(art.outline);
 
-  // Centred in the full-screen area on each axis where the window fits; else the edge stays.
-  const CRect window = GetWindowRect();
+  // Centred in the full-screen area on each axis where the window fits; else at the
+  // area's edge, so that on a small screen the title area stays reachable (the window's
+  // old edge could lie anywhere, even above the screen).
   const CSize screen = GetFullScreenSize();
-  const int left = screen.cx > kWindowWidth ? (screen.cx - kWindowWidth) / 2 : window.left;
-  const int top = screen.cy > kWindowHeight ? (screen.cy - kWindowHeight) / 2 : window.top;
+  const int left = screen.cx > kWindowWidth ? (screen.cx - kWindowWidth) / 2 : 0;
+  const int top = screen.cy > kWindowHeight ? (screen.cy - kWindowHeight) / 2 : 0;
   SetWindowPos(ZOrder::TopMost, 0, 0, 0, 0, kSwpNoSize | kSwpNoMove);
   MoveWindow(left, top, kWindowWidth, kWindowHeight, true);
   SetWindowRgn(std::move(region), true);

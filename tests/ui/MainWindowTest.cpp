@@ -200,6 +200,17 @@ TEST_F(MainWindow, GamePresentShapeAndLook) {
   EXPECT_TRUE(stopAndReadLines().empty()) << "no progress thread, no worker";
 }
 
+// Run on a screen smaller than the window (a test run of its own): the window keeps its
+// size and sits at the screen's edge, its title area on the screen.
+TEST_F(MainWindow, SmallScreenKeepsTheSizeAndTheTitleArea) {
+  if (GetFullScreenSize().cy > 725) GTEST_SKIP() << "the screen holds the whole window";
+  installGame();
+  run([&](TestDlg& dialog) {
+    EXPECT_EQ(windowFacts(dialog).rect, (CRect{0, 0, 1280, 725}));
+    dialog.GetUiThreadChannel()->runOnUiThread([&] { dialog.DestroyWindow(); });
+  });
+}
+
 TEST_F(MainWindow, DraggingThePictureMovesTheWindow) {
   installGame();
   run([&](TestDlg& dialog) {
