@@ -67,8 +67,12 @@ bool CVTQLaunchApp::InitInstance() {
   // The report connection's handshake runs while the configuration is fetched; nothing
   // reaches the collector unless the start gets as far as its first report.
   DownloadEngine::instance().prepare("launch_start");
-  if (!CfgCheck(*this)) {
+  const ConfigOutcome configOutcome = CfgCheck(*this);
+  if (configOutcome != ConfigOutcome::Ready) {
     ILogManager::instance().stop();  // writes the "cfg check err:" line out first
+    // Without a word the launcher would just vanish: the player learns whether to look at
+    // the network or to wait for the channel.
+    showStartupError(configOutcome == ConfigOutcome::Unreachable ? kConfigUnreachableText : kConfigUnusableText);
     endProcess(1);
   }
   ParseCmdLine();

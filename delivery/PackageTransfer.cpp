@@ -47,25 +47,6 @@ int onProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, 
   return 0;
 }
 
-bool transientCode(CURLcode code) {
-  switch (code) {
-    case CURLE_COULDNT_RESOLVE_PROXY:
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_CONNECT:
-    case CURLE_HTTP2:
-    case CURLE_PARTIAL_FILE:
-    case CURLE_OPERATION_TIMEDOUT:
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_GOT_NOTHING:
-    case CURLE_SEND_ERROR:
-    case CURLE_RECV_ERROR:
-    case CURLE_HTTP2_STREAM: return true;
-    default: return false;
-  }
-}
-
-bool transientStatus(long status) { return status == 408 || status == 429 || (status >= 500 && status <= 599); }
-
 class Transfer {
  public:
   enum class Next { Done, Retry, RetryNow, Fail };
@@ -298,7 +279,7 @@ class Transfer {
     }
     if (code != CURLE_OK) {
       logLine(LOG_INFO, "download failed:", curl_easy_strerror(code));
-      return transientCode(code) ? Next::Retry : Next::Fail;
+      return transientTransferCode(code) ? Next::Retry : Next::Fail;
     }
     const long status = m_response.status;
     if (status == 200 || status == 206) {
@@ -324,7 +305,7 @@ class Transfer {
     }
     logLine(LOG_INFO, "download http status:", status);
     code = CURLE_HTTP_RETURNED_ERROR;
-    return transientStatus(status) ? Next::Retry : Next::Fail;
+    return transientHttpStatus(status) ? Next::Retry : Next::Fail;
   }
 
   // The whole package is in the file: the checks the configuration gives, then the
@@ -390,6 +371,25 @@ class Transfer {
 };
 
 }  // namespace
+
+bool transientTransferCode(CURLcode code) {
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_HTTP2:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_HTTP2_STREAM: return true;
+    default: return false;
+  }
+}
+
+bool transientHttpStatus(long status) { return status == 408 || status == 429 || (status >= 500 && status <= 599); }
 
 CURLcode transferPackage(const std::string& url, const std::string& path, const TransferOptions& options,
                          const std::string& caBundle) {

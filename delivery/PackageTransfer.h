@@ -30,6 +30,11 @@ inline const RetryPauses kPackageRetryPauses = [] {
   return pauses;
 }();
 
+// Failures worth another attempt: the link or the host, not the request (a failed
+// connection, time-out, reset, cut-off body; 408, 429 and 5xx).
+bool transientTransferCode(CURLcode code);
+bool transientHttpStatus(long status);
+
 // Time limits of each attempt: a dead or stalled host ends it as a failure.
 struct TransferLimits {
   long connectTimeoutSeconds = 10;
