@@ -421,6 +421,7 @@ CURLcode transferPackage(const std::string& url, const std::string& path, const 
       return code;
     }
     logLine(LOG_INFO, "download retry in ", pauses[retries].count(), " ms");
+    if (options.retrying) options.retrying();
     std::this_thread::sleep_for(pauses[retries++]);
   }
 }

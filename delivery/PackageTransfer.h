@@ -59,9 +59,14 @@ inline const TransferLimits kPackageTransferLimits = [] {
 // (error pages) do not call it.
 using TransferProgress = std::function<void(std::int64_t now, std::int64_t total)>;
 
+// Told on the transfer's thread before each pause of a retry: the link or the host failed
+// and the transfer will try again.
+using TransferRetrying = std::function<void()>;
+
 struct TransferOptions {
   PackageCheck check{};
   TransferProgress progress{};
+  TransferRetrying retrying{};
   RetryPauses pauses{};
   TransferLimits limits{};
   // When given: the complete file's SHA-256 (hex) once the transfer succeeds.

@@ -17,7 +17,6 @@ namespace {
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 725;
 constexpr uint8_t kShapeAlpha = 120;
-constexpr wchar_t kStatusDownloading[] = L"下载中";
 constexpr wchar_t kCloseRefusedText[] = L"游戏正在下载，请稍后关闭";
 constexpr wchar_t kCloseRefusedCaption[] = L"提示";
 

@@ -315,6 +315,29 @@ TEST_F(MainWindow, GameMissingInstallsWithTheCloseGuarded) {
   });
 }
 
+// A host busy for the first two requests: the label says the network is down and the
+// launcher retrying, then downloading again once bytes come (the host holds the rest a
+// moment, so that the label can be seen), then as on any install.
+TEST_F(MainWindow, RetriesAreToldOnTheLabel) {
+  serve("nested.7z");
+  config.m_strGamePath = kHost + "/package/velmora/kvr.7z?fail=503:2&hold=1500&run=" +
+                         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+  run([&](TestDlg& dialog) {
+    std::vector<std::wstring> labels{dialog.initialLabel};
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      const std::wstring text = label(dialog);
+      if (labels.back() != text) labels.push_back(text);
+      if (g_downloadFinished && text == L"下载完成") break;
+      std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(labels, (std::vector<std::wstring>{L"下载中", L"网络重连中", L"下载中", L"正在安装...", L"下载完成"}));
+    const CRect rect = windowFacts(dialog).rect;
+    clickAt({rect.left + kClose.x, rect.top + kClose.y});
+    EXPECT_TRUE(waitClosed(dialog, 3s));
+  });
+}
+
 // A failed transfer (a status that is not retried: refused connections are ridden out
 // for two minutes): the error box; while it is open the work is not over, so Escape and
 // Enter take the close button's way and are refused too.
@@ -331,6 +354,7 @@ TEST_F(MainWindow, FailedTransferShowsTheErrorBoxAndKeysAreGuarded) {
       std::this_thread::sleep_for(20ms);
     }
     EXPECT_FALSE(g_downloadFinished) << "the flag goes up once the box is dismissed";
+    EXPECT_EQ(label(dialog), L"下载出错") << "the label tells what happened, not that it is downloading";
     // Nothing was received: the bar shows its background colour only.
     const CRect window = windowFacts(dialog).rect;
     for (const int x : {523 + 3, 523 + 552})
@@ -344,7 +368,7 @@ TEST_F(MainWindow, FailedTransferShowsTheErrorBoxAndKeysAreGuarded) {
     EXPECT_TRUE(dismissBox(dialog, kCaption, kFailed));
     for (int i = 0; i < 100 && !g_downloadFinished; ++i) std::this_thread::sleep_for(20ms);
     EXPECT_TRUE(g_downloadFinished);
-    EXPECT_EQ(label(dialog), L"下载中");
+    EXPECT_EQ(label(dialog), L"下载出错");
     pressKey(dialog, Key::Escape);
     EXPECT_TRUE(waitClosed(dialog, 3s)) << "after the work, Escape closes like the close button";
   });
