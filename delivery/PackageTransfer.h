@@ -63,10 +63,16 @@ using TransferProgress = std::function<void(std::int64_t now, std::int64_t total
 // and the transfer will try again.
 using TransferRetrying = std::function<void()>;
 
+// Asked on the transfer's thread while a request runs (at least once a second) and
+// during the pauses between attempts: true ends the transfer within about a second, as
+// CURLE_ABORTED_BY_CALLBACK, keeping the partial file and its record for a resume.
+using TransferStop = std::function<bool()>;
+
 struct TransferOptions {
   PackageCheck check{};
   TransferProgress progress{};
   TransferRetrying retrying{};
+  TransferStop stop{};
   RetryPauses pauses{};
   TransferLimits limits{};
   // When given: the complete file's SHA-256 (hex) once the transfer succeeds.

@@ -21,6 +21,11 @@ std::atomic<int32_t> m_ultotal{0};
 
 namespace {
 
+// Where the worker stands for a close: the window asks the transfer to stop only while it
+// runs, and the worker leaves the transfer only if no stop came first (one exchange each).
+enum class TransferPhase { Other, Transferring, Stopping };
+std::atomic<TransferPhase> s_transferPhase{TransferPhase::Other};
+
 // True when `name` is a plain file name: not empty, no folder part, no drive, not "."
 // or "..", no control character (the name is kept in the install record's lines).
 bool isPlainFileName(const std::string& name) {
@@ -67,14 +72,23 @@ class PackageWork {
     options.check = PackageCheck{m_config.m_nPackageSize, m_config.m_strPackageSha256};
     options.progress = [this](std::int64_t now, std::int64_t total) { onProgress(now, total); };
     options.retrying = [this] { onRetrying(); };
+    options.stop = [] { return s_transferPhase == TransferPhase::Stopping; };
     options.pauses = m_pauses;
     options.limits = m_limits;
     options.sha256 = &m_sha256;
     options.noSpace = &m_noSpace;
+    s_transferPhase = TransferPhase::Transferring;
     const CURLcode code = transferPackage(m_config.m_strGamePath, package, options);
+    TransferPhase transferring = TransferPhase::Transferring;
+    m_stopped = !s_transferPhase.compare_exchange_strong(transferring, TransferPhase::Other);
+    s_transferPhase = TransferPhase::Other;
     printf("download CURLcode:%d\n", static_cast<int>(code));
     return code;
   }
+
+  // True when the player stopped the transfer (closing the window): the package, whole
+  // or not, waits for the next start.
+  bool stopped() const { return m_stopped; }
 
   // True when the transfer ended for want of disk space.
   bool noSpace() const { return m_noSpace; }
@@ -181,6 +195,7 @@ class PackageWork {
   const TransferLimits& m_limits;
   std::string m_sha256;          // of the package, once it is here
   bool m_noSpace = false;        // the package did not fit on its volume
+  bool m_stopped = false;        // the player stopped the transfer
   bool m_retrying = false;       // the label says the transfer is retrying
   std::int64_t m_lastNow = 0;    // the package's bytes at the last progress
   std::int64_t m_retryFrom = 0;  // and when the retrying began
@@ -193,6 +208,13 @@ void tellFailure(IPackageWorkerUi& ui, const wchar_t* label, const wchar_t* box)
 }
 
 }  // namespace
+
+bool packageTransferUnderWay() { return s_transferPhase == TransferPhase::Transferring; }
+
+bool stopPackageTransfer() {
+  TransferPhase transferring = TransferPhase::Transferring;
+  return s_transferPhase.compare_exchange_strong(transferring, TransferPhase::Stopping);
+}
 
 unsigned DownloadThreadProc(const DownloadConfig& config, GamePlan plan, IPackageWorkerUi& ui) {
   return runPackageWorker(config, std::move(plan), ui, kPackageRetryPauses);
@@ -213,7 +235,9 @@ unsigned runPackageWorker(const DownloadConfig& config, GamePlan plan, IPackageW
   logLine(LOG_INFO, "download end");
   engine.report("download_end");
 
-  if (code != CURLE_OK && work.noSpace()) {
+  if (work.stopped()) {
+    // The player chose to leave: the window is going, nothing more to tell.
+  } else if (code != CURLE_OK && work.noSpace()) {
     // What to do is free space, not just start again; the partial package waits for that.
     tellFailure(ui, kStatusNoSpace, kDiskSpaceText);
   } else if (code != CURLE_OK) {

@@ -15,6 +15,14 @@
 
 // Raised once the package work has ended, on every path; never lowered.
 extern std::atomic<bool> g_downloadFinished;
+// For a player who closes the window while the game downloads: true when the worker is
+// transferring the package (the transfer may be stopped), false before and after it.
+bool packageTransferUnderWay();
+// Stops the transfer under way within about a second; the partial package and its record
+// stay for the next start to resume, nothing is extracted and no box is shown. False
+// when no transfer is under way any more (the work may be extracting: it must not stop).
+bool stopPackageTransfer();
+
 // Transfer counters in thousands of bytes, written by the worker's progress callback
 // and polled by the window's progress thread.
 extern std::atomic<int32_t> m_ulnow;
