@@ -70,8 +70,12 @@ bool CVTQLaunchApp::InitInstance() {
   DownloadEngine::instance().prepare("launch_start");
   m_gdiplusToken = startGraphics();
   std::future<WindowArt> windowArt = decodeWindowArtAside();
-  if (!CfgCheck(*this)) {
+  const ConfigOutcome configOutcome = CfgCheck(*this);
+  if (configOutcome != ConfigOutcome::Ready) {
     ILogManager::instance().stop();  // writes the "cfg check err:" line out first
+    // Without a word the launcher would just vanish: the player learns whether to look at
+    // the network or to wait for the channel.
+    showStartupError(configOutcome == ConfigOutcome::Unreachable ? kConfigUnreachableText : kConfigUnusableText);
     endProcess(1);
   }
   ParseCmdLine();

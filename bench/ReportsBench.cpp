@@ -26,7 +26,7 @@ int main() {
   auto start = Clock::now();
   engine.prepare("launch_start");
   DownloadConfig config;
-  if (!CfgCheck(config)) {
+  if (CfgCheck(config) != ConfigOutcome::Ready) {
     std::fprintf(stderr, "the configuration fetch failed\n");
     return 1;
   }

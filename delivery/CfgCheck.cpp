@@ -6,6 +6,7 @@
 #include <ctime>
 #include <fstream>
 #include <span>
+#include <thread>
 
 #include "ConfigSignature.h"
 #include "Deployment.h"
@@ -20,10 +21,7 @@
 
 namespace {
 
-bool fail(const std::string& problem) {
-  logLine(LOG_INFO, "cfg check err:", problem);
-  return false;
-}
+void fail(const std::string& problem) { logLine(LOG_INFO, "cfg check err:", problem); }
 
 // The member `key` of `document` as text; a message naming the problem when it is
 // missing or not a string.
@@ -123,7 +121,7 @@ bool readDownloadConfig(const std::string& body, DownloadConfig& config, std::st
   return true;
 }
 
-bool CfgCheck(DownloadConfig& config) {
+ConfigOutcome CfgCheck(DownloadConfig& config) {
   return CfgCheck(config, ToAnsi(LoadResourceText(IDS_CONFIG_URL)), DownloadEngine::instance().sharedHandle,
                   kConfigFetchLimits, ConfigTrust{KVR_CONFIG_PUBLIC_KEY});
 }
@@ -209,32 +207,36 @@ std::string checkSignature(const std::string& body, const std::string& signature
   return {};
 }
 
-// Fetches the document at `url` (and with a key its signature) and reads it into
-// `config`; what went wrong otherwise.
-std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits,
-                        const ConfigTrust& trust, ProxyChoice& proxy) {
-  Collected document{{}, kConfigMaxBytes};
-  long status = 0;
-  CURLcode result = fetchText(url, handle, limits, trust, document, proxy, status);
-  if (result != CURLE_OK) return fetchProblem(result, "the configuration", kConfigMaxBytes);
+// What went wrong with one attempt; no problem: nothing.
+struct Failure {
+  std::string problem;
+  ConfigOutcome outcome = ConfigOutcome::Ready;
+  bool transient = false;  // another attempt may succeed
+};
+
+Failure unreachable(std::string problem, bool transient) {
+  return {std::move(problem), ConfigOutcome::Unreachable, transient};
+}
+
+// A fetch that libcurl ended: too large is the document's fault, the rest the way's.
+Failure fetchFailure(CURLcode result, std::string problem) {
+  if (result == CURLE_WRITE_ERROR || result == CURLE_FILESIZE_EXCEEDED)
+    return {std::move(problem), ConfigOutcome::Unusable, false};
+  return unreachable(std::move(problem), transientTransferCode(result));
+}
+
+// Checks and reads what came into `config`; what is wrong otherwise.
+std::string readFetched(DownloadConfig& config, const std::string& body, const std::string* signatureText,
+                        const ConfigTrust& trust) {
   std::string problem;
   TrustedTimes times;
-  if (!trust.publicKey.empty()) {
-    const std::string signatureUrl = url + ".minisig";
-    Collected signature{{}, kSignatureMaxBytes};
-    ProxyChoice signatureProxy;
-    result = fetchText(signatureUrl, handle, limits, trust, signature, signatureProxy, status);
-    if (result != CURLE_OK)
-      return "the configuration's signature could not be fetched: " +
-             fetchProblem(result, "the signature", kSignatureMaxBytes);
-    if (status != 200)
-      return "the configuration's signature is missing: " + signatureUrl + " answered " + std::to_string(status);
-    problem = checkSignature(document.body, signature.body, trust, times);
+  if (signatureText != nullptr) {
+    problem = checkSignature(body, *signatureText, trust, times);
     if (!problem.empty()) return problem;
   }
   DownloadConfig read;
-  if (!readDownloadConfig(document.body, read, problem)) return problem;
-  if (!trust.publicKey.empty()) {
+  if (!readDownloadConfig(body, read, problem)) return problem;
+  if (signatureText != nullptr) {
     if (read.m_nPackageSize < 0 || read.m_strPackageSha256.empty())
       return "the signed configuration does not pin the package: \"packageSize\" and \"packageSha256\" are required";
     const std::string text = std::to_string(times.timestamp) + "\n";
@@ -249,23 +251,65 @@ std::string fetchConfig(DownloadConfig& config, const std::string& url, CURL* ha
   return {};
 }
 
+// Fetches the document at `url` (and with a key its signature) and reads it into
+// `config`; what went wrong otherwise.
+Failure fetchConfig(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits,
+                    const ConfigTrust& trust, ProxyChoice& proxy) {
+  Collected document{{}, kConfigMaxBytes};
+  long status = 0;
+  CURLcode result = fetchText(url, handle, limits, trust, document, proxy, status);
+  if (result != CURLE_OK) return fetchFailure(result, fetchProblem(result, "the configuration", kConfigMaxBytes));
+  // A host that answers "busy" or "broken" has not given the document: it is read all the
+  // same, so that the line logged stays what it has always been, but counts as not fetched.
+  const bool hostFailed = transientHttpStatus(status);
+  Collected signature{{}, kSignatureMaxBytes};
+  const bool signedDocument = !trust.publicKey.empty();
+  if (signedDocument) {
+    const std::string signatureUrl = url + ".minisig";
+    ProxyChoice signatureProxy;
+    result = fetchText(signatureUrl, handle, limits, trust, signature, signatureProxy, status);
+    if (result != CURLE_OK)
+      return fetchFailure(result, "the configuration's signature could not be fetched: " +
+                                      fetchProblem(result, "the signature", kSignatureMaxBytes));
+    if (status != 200) {
+      std::string problem =
+          "the configuration's signature is missing: " + signatureUrl + " answered " + std::to_string(status);
+      if (hostFailed || transientHttpStatus(status)) return unreachable(std::move(problem), true);
+      return {std::move(problem), ConfigOutcome::Unusable, false};
+    }
+  }
+  std::string problem = readFetched(config, document.body, signedDocument ? &signature.body : nullptr, trust);
+  if (problem.empty()) return {};
+  if (hostFailed) return unreachable(std::move(problem), true);
+  return {std::move(problem), ConfigOutcome::Unusable, false};
+}
+
 }  // namespace
 
-bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits,
-              const ConfigTrust& trust) {
+ConfigOutcome CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle, const ConfigFetchLimits& limits,
+                       const ConfigTrust& trust) {
   logLine(LOG_INFO, "cfg check start");
-  if (!handle) return fail(curl_easy_strerror(CURLE_FAILED_INIT));
+  if (!handle) {
+    fail(curl_easy_strerror(CURLE_FAILED_INIT));
+    return ConfigOutcome::Unreachable;
+  }
   ProxyChoice proxy;
-  const std::string problem = fetchConfig(config, url, handle, limits, trust, proxy);
-  if (problem.empty()) {
+  const auto start = std::chrono::steady_clock::now();
+  Failure failure = fetchConfig(config, url, handle, limits, trust, proxy);
+  for (const std::chrono::milliseconds pause : limits.retryPauses) {
+    if (!failure.transient || std::chrono::steady_clock::now() + pause - start > limits.retryWithin) break;
+    std::this_thread::sleep_for(pause);
+    failure = fetchConfig(config, url, handle, limits, trust, proxy);
+  }
+  if (failure.problem.empty()) {
     logLine(LOG_INFO, "check path:", config.m_strPath);
     logLine(LOG_INFO, "check gamePath:", config.m_strGamePath);
     logLine(LOG_INFO, "check packageName:", config.m_strPackageName);
     logLine(LOG_INFO, "cfg check end");
   } else {
-    fail(problem);
+    fail(failure.problem);
   }
   // After the configuration's own lines, so that they read as they always have.
   logProxyInUse(proxy);
-  return problem.empty();
+  return failure.problem.empty() ? ConfigOutcome::Ready : failure.outcome;
 }

@@ -4,12 +4,14 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "Deployment.h"
 #include "InstallLayout.h"
+#include "PackageTransfer.h"
 
 // The folder below the install folder that holds the downloaded package.
 inline constexpr char kPackageFolder[] = "./" KVR_DATA_FOLDER "/";
@@ -33,8 +35,20 @@ struct ConfigFetchLimits {
   long lowSpeedSeconds = 10;  // below 1 byte/s for this long ends it
   // A host that trickles or never ends its answer: the whole fetch ends after this long.
   long timeoutSeconds = 20;
+  // A transient failure (refused, reset, time-out, 408/429/5xx) is fetched again after
+  // each pause in turn, but no attempt starts later than `retryWithin` after the first:
+  // a player whose network blinks gets the game, one whose host is down hears of it soon.
+  RetryPauses retryPauses = {std::chrono::seconds(1), std::chrono::seconds(2), std::chrono::seconds(4)};
+  std::chrono::milliseconds retryWithin = std::chrono::seconds(10);
 };
-inline constexpr ConfigFetchLimits kConfigFetchLimits{};
+inline const ConfigFetchLimits kConfigFetchLimits{};
+
+// How the fetch ended: what the player is told when it failed.
+enum class ConfigOutcome {
+  Ready,        // `config` holds the document's values
+  Unreachable,  // the document could not be fetched (no connection, time-out, 5xx)
+  Unusable,     // it came, but cannot be used (not a configuration, refused signature)
+};
 // An answer beyond this size ends the fetch too (a configuration is a few hundred bytes).
 inline constexpr size_t kConfigMaxBytes = 256 * 1024;
 
@@ -53,14 +67,15 @@ struct ConfigTrust {
 
 // Fetches the document at string 155 on the telemetry engine's shared handle, checks it
 // against the deployment profile's key when it has one, logs the three values and stores
-// them in `config`. On failure logs one "cfg check err:" line,
-// leaves `config` untouched and returns false: the caller then ends the process with
-// code 1, after stopping the logger so that the line is written out.
-bool CfgCheck(DownloadConfig& config);
+// them in `config`. On failure, once transient ones have been retried, logs one
+// "cfg check err:" line and leaves `config` untouched: the caller then tells the player
+// and ends the process with code 1, after stopping the logger so that the line is
+// written out.
+ConfigOutcome CfgCheck(DownloadConfig& config);
 
 // The same from `url` on `handle` (none: "Failed initialization").
-bool CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle,
-              const ConfigFetchLimits& limits = kConfigFetchLimits, const ConfigTrust& trust = {});
+ConfigOutcome CfgCheck(DownloadConfig& config, const std::string& url, CURL* handle,
+                       const ConfigFetchLimits& limits = kConfigFetchLimits, const ConfigTrust& trust = {});
 
 // Reads the document `body` into `config`: the three members, "./kvr/" before the
 // package name, the optional package checks and version. On failure `problem` says why, in

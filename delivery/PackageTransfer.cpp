@@ -1,5 +1,6 @@
 #include "PackageTransfer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -31,40 +32,27 @@ std::int64_t fileSize(const std::string& path) {
 // context.
 struct ResponseProgress {
   const TransferProgress* report = nullptr;
+  const TransferStop* stop = nullptr;
+  bool stopped = false;  // the stop was asked for: the request was aborted for it
   std::int64_t offset = 0;
   bool counting = true;  // false: an error page, whose bytes are no package bytes
   LowSpeedFloor* floor = nullptr;
 };
 
 // libcurl's progress callback (its current form): the response's figures moved by the
-// kept bytes; 1 (ending the request as CURLE_ABORTED_BY_CALLBACK) once the response has
-// fallen below its low-speed floor.
+// kept bytes; 1 (ending the request as CURLE_ABORTED_BY_CALLBACK) when the stop is asked
+// for or once the response has fallen below its low-speed floor.
 int onProgress(void* context, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
-  const ResponseProgress& progress = *static_cast<const ResponseProgress*>(context);
+  ResponseProgress& progress = *static_cast<ResponseProgress*>(context);
+  if (*progress.stop && (*progress.stop)()) {
+    progress.stopped = true;
+    return 1;
+  }
   if (progress.floor->tooSlow(dlnow, std::chrono::steady_clock::now())) return 1;
   if (progress.counting && *progress.report)
     (*progress.report)(progress.offset + dlnow, dltotal > 0 ? progress.offset + dltotal : 0);
   return 0;
 }
-
-bool transientCode(CURLcode code) {
-  switch (code) {
-    case CURLE_COULDNT_RESOLVE_PROXY:
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_CONNECT:
-    case CURLE_HTTP2:
-    case CURLE_PARTIAL_FILE:
-    case CURLE_OPERATION_TIMEDOUT:
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_GOT_NOTHING:
-    case CURLE_SEND_ERROR:
-    case CURLE_RECV_ERROR:
-    case CURLE_HTTP2_STREAM: return true;
-    default: return false;
-  }
-}
-
-bool transientStatus(long status) { return status == 408 || status == 429 || (status >= 500 && status <= 599); }
 
 class Transfer {
  public:
@@ -77,10 +65,12 @@ class Transfer {
         m_check(options.check),
         m_limits(options.limits),
         m_report(options.progress),
+        m_stop(options.stop),
         m_digest(options.sha256),
         m_noSpace(options.noSpace) {
     if (!m_check.sha256.empty() || m_digest != nullptr) m_hash = std::make_unique<Sha256>();
     m_progress.report = &m_report;
+    m_progress.stop = &m_stop;
     m_progress.floor = &m_floor;
     // The handle is this transfer's own: what stays the same for every attempt is set once.
     curl_easy_setopt(m_handle, CURLOPT_URL, m_url.c_str());
@@ -172,6 +162,7 @@ class Transfer {
     }
     m_progress.offset = m_from;
     m_progress.counting = true;
+    m_progress.stopped = false;
     // Each attempt is held to the floor from its own start.
     m_floor = LowSpeedFloor(m_limits.lowSpeedBytesPerSecond, m_limits.lowSpeedSeconds);
   }
@@ -287,8 +278,13 @@ class Transfer {
       code = CURLE_WRITE_ERROR;
       return Next::Fail;
     }
+    if (code == CURLE_ABORTED_BY_CALLBACK && m_progress.stopped) {
+      // The player left: what came is kept, with its record, for the next start.
+      logLine(LOG_INFO, "download stopped");
+      return Next::Fail;
+    }
     if (code == CURLE_ABORTED_BY_CALLBACK) {
-      // Only the progress callback aborts a request: the response fell below the
+      // Otherwise only the progress callback aborts a request: the response fell below the
       // low-speed floor. That is a stall, as when libcurl's own check at the same floor
       // ends it first: the same code, and retried.
       logLine(LOG_INFO, "download below the low-speed floor of ", m_limits.lowSpeedBytesPerSecond, " B/s over ",
@@ -298,7 +294,7 @@ class Transfer {
     }
     if (code != CURLE_OK) {
       logLine(LOG_INFO, "download failed:", curl_easy_strerror(code));
-      return transientCode(code) ? Next::Retry : Next::Fail;
+      return transientTransferCode(code) ? Next::Retry : Next::Fail;
     }
     const long status = m_response.status;
     if (status == 200 || status == 206) {
@@ -324,7 +320,7 @@ class Transfer {
     }
     logLine(LOG_INFO, "download http status:", status);
     code = CURLE_HTTP_RETURNED_ERROR;
-    return transientStatus(status) ? Next::Retry : Next::Fail;
+    return transientHttpStatus(status) ? Next::Retry : Next::Fail;
   }
 
   // The whole package is in the file: the checks the configuration gives, then the
@@ -374,6 +370,7 @@ class Transfer {
   const PackageCheck& m_check;
   const TransferLimits& m_limits;
   const TransferProgress& m_report;
+  const TransferStop& m_stop;
   std::string* m_digest;
   bool* m_noSpace;
   bool m_spaceShort = false;  // a write of this attempt failed for want of space
@@ -388,6 +385,40 @@ class Transfer {
   bool m_decided = false;
   Sink m_sink = Sink::Discard;
 };
+
+}  // namespace
+
+bool transientTransferCode(CURLcode code) {
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_HTTP2:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_HTTP2_STREAM: return true;
+    default: return false;
+  }
+}
+
+bool transientHttpStatus(long status) { return status == 408 || status == 429 || (status >= 500 && status <= 599); }
+
+namespace {
+
+// Waits `pause`, looking at `stop` every 50 ms; false when the stop came first.
+bool pauseUnlessStopped(std::chrono::milliseconds pause, const TransferStop& stop) {
+  constexpr auto kLook = std::chrono::milliseconds(50);
+  const auto end = std::chrono::steady_clock::now() + pause;
+  for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
+    if (stop && stop()) return false;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kLook, end - now));
+  }
+  return !(stop && stop());
+}
 
 }  // namespace
 
@@ -421,6 +452,10 @@ CURLcode transferPackage(const std::string& url, const std::string& path, const 
       return code;
     }
     logLine(LOG_INFO, "download retry in ", pauses[retries].count(), " ms");
-    std::this_thread::sleep_for(pauses[retries++]);
+    if (options.retrying) options.retrying();
+    if (!pauseUnlessStopped(pauses[retries++], options.stop)) {
+      logLine(LOG_INFO, "download stopped");
+      return CURLE_ABORTED_BY_CALLBACK;
+    }
   }
 }

@@ -30,6 +30,11 @@ inline const RetryPauses kPackageRetryPauses = [] {
   return pauses;
 }();
 
+// Failures worth another attempt: the link or the host, not the request (a failed
+// connection, time-out, reset, cut-off body; 408, 429 and 5xx).
+bool transientTransferCode(CURLcode code);
+bool transientHttpStatus(long status);
+
 // Time limits of each attempt: a dead or stalled host ends it as a failure.
 struct TransferLimits {
   long connectTimeoutSeconds = 10;
@@ -54,9 +59,20 @@ inline const TransferLimits kPackageTransferLimits = [] {
 // (error pages) do not call it.
 using TransferProgress = std::function<void(std::int64_t now, std::int64_t total)>;
 
+// Told on the transfer's thread before each pause of a retry: the link or the host failed
+// and the transfer will try again.
+using TransferRetrying = std::function<void()>;
+
+// Asked on the transfer's thread while a request runs (at least once a second) and
+// during the pauses between attempts: true ends the transfer within about a second, as
+// CURLE_ABORTED_BY_CALLBACK, keeping the partial file and its record for a resume.
+using TransferStop = std::function<bool()>;
+
 struct TransferOptions {
   PackageCheck check{};
   TransferProgress progress{};
+  TransferRetrying retrying{};
+  TransferStop stop{};
   RetryPauses pauses{};
   TransferLimits limits{};
   // When given: the complete file's SHA-256 (hex) once the transfer succeeds.

@@ -21,6 +21,11 @@ std::atomic<int32_t> m_ultotal{0};
 
 namespace {
 
+// Where the worker stands for a close: the window asks the transfer to stop only while it
+// runs, and the worker leaves the transfer only if no stop came first (one exchange each).
+enum class TransferPhase { Other, Transferring, Stopping };
+std::atomic<TransferPhase> s_transferPhase{TransferPhase::Other};
+
 // True when `name` is a plain file name: not empty, no folder part, no drive, not "."
 // or "..", no control character (the name is kept in the install record's lines).
 bool isPlainFileName(const std::string& name) {
@@ -38,8 +43,9 @@ void showProgress(std::int64_t now, std::int64_t total) {
 // extracted into the game folder (install, repair) or beside it (update) and recorded.
 class PackageWork {
  public:
-  PackageWork(const DownloadConfig& config, GamePlan plan, const RetryPauses& pauses, const TransferLimits& limits)
-      : m_config(config), m_plan(std::move(plan)), m_pauses(pauses), m_limits(limits) {}
+  PackageWork(const DownloadConfig& config, GamePlan plan, IPackageWorkerUi& ui, const RetryPauses& pauses,
+              const TransferLimits& limits)
+      : m_config(config), m_plan(std::move(plan)), m_ui(ui), m_pauses(pauses), m_limits(limits) {}
 
   // libcurl's result; CURLE_OK also when no transfer was needed.
   CURLcode bringPackage() {
@@ -64,15 +70,25 @@ class PackageWork {
     }
     TransferOptions options;
     options.check = PackageCheck{m_config.m_nPackageSize, m_config.m_strPackageSha256};
-    options.progress = showProgress;
+    options.progress = [this](std::int64_t now, std::int64_t total) { onProgress(now, total); };
+    options.retrying = [this] { onRetrying(); };
+    options.stop = [] { return s_transferPhase == TransferPhase::Stopping; };
     options.pauses = m_pauses;
     options.limits = m_limits;
     options.sha256 = &m_sha256;
     options.noSpace = &m_noSpace;
+    s_transferPhase = TransferPhase::Transferring;
     const CURLcode code = transferPackage(m_config.m_strGamePath, package, options);
+    TransferPhase transferring = TransferPhase::Transferring;
+    m_stopped = !s_transferPhase.compare_exchange_strong(transferring, TransferPhase::Other);
+    s_transferPhase = TransferPhase::Other;
     printf("download CURLcode:%d\n", static_cast<int>(code));
     return code;
   }
+
+  // True when the player stopped the transfer (closing the window): the package, whole
+  // or not, waits for the next start.
+  bool stopped() const { return m_stopped; }
 
   // True when the transfer ended for want of disk space.
   bool noSpace() const { return m_noSpace; }
@@ -99,6 +115,23 @@ class PackageWork {
   }
 
  private:
+  // The transfer's callbacks, on this thread: the label says "retrying" from a failed
+  // attempt until the package grows again (a resumed attempt starts where the last ended,
+  // one that starts over from its first byte).
+  void onProgress(std::int64_t now, std::int64_t total) {
+    showProgress(now, total);
+    if (m_retrying && now > 0 && now != m_retryFrom) {
+      m_retrying = false;
+      m_ui.setStatusText(kStatusDownloading);
+    }
+    m_lastNow = now;
+  }
+  void onRetrying() {
+    m_retryFrom = m_lastNow;
+    if (!m_retrying) m_ui.setStatusText(kStatusRetrying);
+    m_retrying = true;
+  }
+
   void record(const std::vector<ExtractedFile>& files) {
     RequireGameExecutable(FromAnsi(m_config.m_strPath));
     if (!writeInstallRecord(recordOf(files))) logLine(LOG_INFO, "install record not written");
@@ -157,13 +190,31 @@ class PackageWork {
 
   const DownloadConfig& m_config;
   GamePlan m_plan;
+  IPackageWorkerUi& m_ui;
   const RetryPauses& m_pauses;
   const TransferLimits& m_limits;
-  std::string m_sha256;    // of the package, once it is here
-  bool m_noSpace = false;  // the package did not fit on its volume
+  std::string m_sha256;          // of the package, once it is here
+  bool m_noSpace = false;        // the package did not fit on its volume
+  bool m_stopped = false;        // the player stopped the transfer
+  bool m_retrying = false;       // the label says the transfer is retrying
+  std::int64_t m_lastNow = 0;    // the package's bytes at the last progress
+  std::int64_t m_retryFrom = 0;  // and when the retrying began
 };
 
+// What failed stays on the label, behind the box and after it.
+void tellFailure(IPackageWorkerUi& ui, const wchar_t* label, const wchar_t* box) {
+  ui.setStatusText(label);
+  ui.showWarningBox(box, kDownloadErrorCaption);
+}
+
 }  // namespace
+
+bool packageTransferUnderWay() { return s_transferPhase == TransferPhase::Transferring; }
+
+bool stopPackageTransfer() {
+  TransferPhase transferring = TransferPhase::Transferring;
+  return s_transferPhase.compare_exchange_strong(transferring, TransferPhase::Stopping);
+}
 
 unsigned DownloadThreadProc(const DownloadConfig& config, GamePlan plan, IPackageWorkerUi& ui) {
   return runPackageWorker(config, std::move(plan), ui, kPackageRetryPauses);
@@ -179,17 +230,19 @@ unsigned runPackageWorker(const DownloadConfig& config, GamePlan plan, IPackageW
   DownloadEngine& engine = DownloadEngine::instance();
   engine.report("download_start");
   logLine(LOG_INFO, "download start");
-  PackageWork work(config, std::move(plan), pauses, limits);
+  PackageWork work(config, std::move(plan), ui, pauses, limits);
   const CURLcode code = work.bringPackage();
   logLine(LOG_INFO, "download end");
   engine.report("download_end");
 
-  if (code != CURLE_OK && work.noSpace()) {
+  if (work.stopped()) {
+    // The player chose to leave: the window is going, nothing more to tell.
+  } else if (code != CURLE_OK && work.noSpace()) {
     // What to do is free space, not just start again; the partial package waits for that.
-    ui.showWarningBox(kDiskSpaceText, kDownloadErrorCaption);
+    tellFailure(ui, kStatusNoSpace, kDiskSpaceText);
   } else if (code != CURLE_OK) {
     // A failed download is shown like a failed installation, so the player knows to start again.
-    ui.showWarningBox(kDownloadErrorText, kDownloadErrorCaption);
+    tellFailure(ui, kStatusDownloadFailed, kDownloadErrorText);
   } else {
     try {
       ui.setStatusText(kStatusInstalling);
@@ -207,11 +260,11 @@ unsigned runPackageWorker(const DownloadConfig& config, GamePlan plan, IPackageW
     } catch (const BitNotEnoughSpace& error) {
       logLine(LOG_INFO, error.what());
       printf("%s\n", error.what());
-      ui.showWarningBox(kDiskSpaceText, kDownloadErrorCaption);
+      tellFailure(ui, kStatusNoSpace, kDiskSpaceText);
     } catch (const BitException& error) {
       logLine(LOG_INFO, error.what());
       printf("%s\n", error.what());
-      ui.showWarningBox(kDownloadErrorText, kDownloadErrorCaption);
+      tellFailure(ui, kStatusInstallFailed, kDownloadErrorText);
     }
   }
   g_downloadFinished = true;

@@ -1,5 +1,6 @@
 #include "ui/MainDlg.h"
 
+#include <chrono>
 #include <thread>
 
 #include "app/ChannelClient.h"
@@ -16,9 +17,12 @@ namespace {
 
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 725;
-constexpr wchar_t kStatusDownloading[] = L"下载中";
 constexpr wchar_t kCloseRefusedText[] = L"游戏正在下载，请稍后关闭";
+constexpr wchar_t kCloseQuestionText[] = L"游戏正在下载，确定要退出吗？";
 constexpr wchar_t kCloseRefusedCaption[] = L"提示";
+// How long the launcher's end waits for a stopped transfer's worker: it ends within about
+// a second, and its "download end" comes before the launcher's "close launch".
+constexpr auto kStoppedWorkerWait = std::chrono::milliseconds(1500);
 
 // Hidden, changed and shown again, so that the transparent label is repainted over the
 // background instead of over its old text.
@@ -134,8 +138,18 @@ void MainDlg::StartPackageWork(GamePlan plan) {
 
 void MainDlg::OnClose() {
   if (!g_downloadFinished) {
-    AfxWarningBox(kCloseRefusedText, kCloseRefusedCaption);
-    return;
+    // A download stopped now resumes at the next start; an extraction or an update stopped
+    // halfway would leave a broken game, so that stays refused.
+    if (!packageTransferUnderWay()) {
+      AfxWarningBox(kCloseRefusedText, kCloseRefusedCaption);
+      return;
+    }
+    if (!AfxQuestionBox(kCloseQuestionText, kCloseRefusedCaption)) return;
+    // The transfer may have ended while the question was up.
+    if (!stopPackageTransfer() && !g_downloadFinished) {
+      AfxWarningBox(kCloseRefusedText, kCloseRefusedCaption);
+      return;
+    }
   }
   DeleteNotifyIcon(IDI_MAIN_ICON);
   DestroyWindow();
@@ -177,4 +191,8 @@ bool MainDlg::OnCopyData(uint32_t, std::span<const uint8_t>) {
 void runMainDialog(const LaunchOptions& options, const DownloadConfig& config, std::future<WindowArt> art) {
   MainDlg dialog(options, config, std::move(art));
   dialog.DoModal();
+  // Closed during the download: the stopped worker ends first, within the bound.
+  const auto deadline = std::chrono::steady_clock::now() + kStoppedWorkerWait;
+  while (!g_downloadFinished && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }

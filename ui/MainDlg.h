@@ -37,8 +37,9 @@ class MainDlg : public CDialogEx {
   void OnFirstPaintDone() override;
 
  private:
-  // The close button: refused while the package work runs; else the window goes and the
-  // channel client is told.
+  // The close button: while the package downloads a question (yes stops the transfer),
+  // refused while the rest of the package work runs; else the window goes and the channel
+  // client is told.
   void OnClose();
   void StartPackageWork(GamePlan plan);
 

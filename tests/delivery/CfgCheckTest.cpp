@@ -19,8 +19,16 @@ namespace {
 
 constexpr char kConfigPath[] = "/package/velmora/PCDownloadCfg.json";
 
+// The start-up limits with short retry pauses, so that a failure retried costs no seconds.
+const ConfigFetchLimits kQuickRetries = [] {
+  ConfigFetchLimits limits;
+  limits.retryPauses = {std::chrono::milliseconds(20), std::chrono::milliseconds(20)};
+  return limits;
+}();
+
 struct Fetched {
   bool ok;
+  ConfigOutcome outcome;
   DownloadConfig config;
   std::vector<std::string> lines;  // the launcher's own log lines
   std::string keptTimestamp{};     // the newest accepted timestamp's file afterwards
@@ -46,15 +54,16 @@ struct CfgCheckRun : testing::Test {
   }
 
   Fetched fetch(const std::string& address, CURL* handle = DownloadEngine::instance().sharedHandle,
-                const ConfigFetchLimits& limits = kConfigFetchLimits, const ConfigTrust& trust = {}) {
+                const ConfigFetchLimits& limits = kQuickRetries, const ConfigTrust& trust = {}) {
     ILogManager& logger = ILogManager::instance();
     logger.configFromText("[Main] \npath = ./kvr/logs/ \nname=log \nfileline = 0 \ndisplay = 0 \n");
     mainLoggerId = logger.findLogger("Main");
     logger.setLoggerEnabled(mainLoggerId, true);  // a stop leaves it switched off
     EXPECT_TRUE(logger.start());
     // Values a failed fetch must leave alone.
-    Fetched fetched{false, {"old path", "old gamePath", "old packageName"}, {}};
-    fetched.ok = CfgCheck(fetched.config, address, handle, limits, trust);
+    Fetched fetched{false, ConfigOutcome::Ready, {"old path", "old gamePath", "old packageName"}, {}};
+    fetched.outcome = CfgCheck(fetched.config, address, handle, limits, trust);
+    fetched.ok = fetched.outcome == ConfigOutcome::Ready;
     EXPECT_TRUE(logger.stop());
     fetched.lines = withoutProxyLine(infoLinesBelow(folder.path() / "kvr" / "logs"));
     if (fs::exists(kConfigTimestampFile)) fetched.keptTimestamp = readFile(kConfigTimestampFile);
@@ -110,6 +119,7 @@ TEST_F(CfgCheckRun, FailureIsOneErrorLineAndNothingStored) {
     const char* what;
     std::string address;
     std::string error;  // the whole line, or its beginning when it ends in "] "
+    ConfigOutcome outcome = ConfigOutcome::Unusable;
   } cases[] = {
       {"not JSON", url("whole", R"({"path": "p", "gamePath": )"), notJson},
       {"empty body", url("whole", ""), notJson},
@@ -141,16 +151,17 @@ TEST_F(CfgCheckRun, FailureIsOneErrorLineAndNothingStored) {
        "cfg check err:member \"version\" is not a line of 1 to 64 bytes but \"" + std::string(63, 'v') + "..."},
       {"number out of range", url("whole", R"({"path":"p","gamePath":"g","packageName":"n","x":1e400})"),
        "cfg check err:the configuration is not JSON: [json.exception.out_of_range.406] "},
-      {"cut off mid-body", url("cut", kDocument), "cfg check err:Transferred a partial file"},
+      {"cut off mid-body", url("cut", kDocument), "cfg check err:Transferred a partial file",
+       ConfigOutcome::Unreachable},
       {"host unreachable", "http://127.0.0.1:1/package/velmora/PCDownloadCfg.json",
-       "cfg check err:Couldn't connect to server"},
+       "cfg check err:Couldn't connect to server", ConfigOutcome::Unreachable},
       {"endless body", address("endless"),
        "cfg check err:the configuration is larger than " + std::to_string(kConfigMaxBytes) + " bytes"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const Fetched fetched = fetch(c.address);
-    EXPECT_FALSE(fetched.ok);
+    EXPECT_EQ(fetched.outcome, c.outcome);
     EXPECT_EQ(fetched.config.m_strPath, "old path");
     EXPECT_EQ(fetched.config.m_strGamePath, "old gamePath");
     EXPECT_EQ(fetched.config.m_strPackageName, "old packageName");
@@ -242,7 +253,7 @@ TEST_F(CfgCheckRun, SignedDocumentsAreVerifiedPinnedAndNeverRolledBack) {
       fs::create_directories(folder.path() / "kvr");
       writeFile(kConfigTimestampFile, std::to_string(c.kept) + "\n");
     }
-    const Fetched fetched = fetch(c.address, DownloadEngine::instance().sharedHandle, kConfigFetchLimits,
+    const Fetched fetched = fetch(c.address, DownloadEngine::instance().sharedHandle, kQuickRetries,
                                   ConfigTrust{c.key, kConfigTimestampFile, c.now});
     EXPECT_EQ(fetched.ok, c.error.empty());
     if (c.error.empty()) {
@@ -280,7 +291,7 @@ TEST_F(CfgCheckRun, HttpsAddressesAreVerifiedWithTheGivenAuthorities) {
     SCOPED_TRACE(bundle);
     // A handle of each case's own: a handle keeps the authorities it was given.
     const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
-    const Fetched fetched = fetch(address, handle.get(), kConfigFetchLimits,
+    const Fetched fetched = fetch(address, handle.get(), kQuickRetries,
                                   ConfigTrust{KVR_CHANNEL_PUBLIC_KEY, kConfigTimestampFile, -1, bundle});
     EXPECT_EQ(fetched.ok, taken);
     EXPECT_EQ(fetched.config.m_strGamePath, taken ? "g" : "old gamePath");
@@ -314,11 +325,96 @@ TEST_F(CfgCheckRun, NoHandleIsAFailedInitialization) {
   EXPECT_EQ(fetched.lines, (std::vector<std::string>{"cfg check start", "cfg check err:Failed initialization"}));
 }
 
+// A host that is busy for a moment or a link that blinks costs the player nothing; a
+// host that stays down is given up within the retry time, and only failures of the way
+// (not an answer that is simply wrong) are tried again. Each run's addresses are its own,
+// as the host counts its failures per address.
+TEST_F(CfgCheckRun, TransientFailuresAreRetriedWithinTheirTime) {
+  using std::chrono::milliseconds;
+  const std::string run = "&run=" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+  const std::string refused = "http://127.0.0.1:1/package/velmora/PCDownloadCfg.json";
+  const std::string notJson = "cfg check err:the configuration is not JSON: [json.exception.parse_error.101] ";
+  const struct {
+    const char* what;
+    std::string address;
+    RetryPauses pauses;
+    milliseconds within;
+    ConfigOutcome outcome;
+    std::string error;       // the line's beginning; empty: the document was read
+    milliseconds atLeast{};  // the pauses it must have waited
+    milliseconds atMost = std::chrono::minutes(1);
+  } cases[] = {
+      {"503 twice, then the document",
+       url("whole", kDocument, "&fail=503:2" + run),
+       {milliseconds(50), milliseconds(50)},
+       milliseconds(10000),
+       ConfigOutcome::Ready,
+       "",
+       milliseconds(100)},
+      {"503 throughout",
+       url("whole", kDocument, "&fail=503:9" + run),
+       {milliseconds(50), milliseconds(50)},
+       milliseconds(10000),
+       ConfigOutcome::Unreachable,
+       notJson,
+       milliseconds(100)},
+      {"503, then a document that is no configuration",
+       url("whole", "{", "&fail=503:1" + run),
+       {milliseconds(50)},
+       milliseconds(10000),
+       ConfigOutcome::Unusable,
+       notJson,
+       milliseconds(50)},
+      {"404 is an answer, not retried",
+       url("whole", kDocument, "&fail=404:1" + run),
+       {milliseconds(50)},
+       milliseconds(10000),
+       ConfigOutcome::Unusable,
+       notJson},
+      {"refused throughout",
+       refused,
+       {milliseconds(100), milliseconds(100), milliseconds(100)},
+       milliseconds(10000),
+       ConfigOutcome::Unreachable,
+       "cfg check err:Couldn't connect to server",
+       milliseconds(300)},
+      // The second pause would start the third attempt after the retry time: it is not waited.
+      {"refused, retry time over",
+       refused,
+       {milliseconds(400), milliseconds(3000), milliseconds(3000)},
+       milliseconds(1000),
+       ConfigOutcome::Unreachable,
+       "cfg check err:Couldn't connect to server",
+       milliseconds(400),
+       milliseconds(2500)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConfigFetchLimits limits;
+    limits.retryPauses = c.pauses;
+    limits.retryWithin = c.within;
+    const auto start = std::chrono::steady_clock::now();
+    const Fetched fetched = fetch(c.address, DownloadEngine::instance().sharedHandle, limits);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(fetched.outcome, c.outcome);
+    EXPECT_GE(elapsed, c.atLeast);
+    EXPECT_LT(elapsed, c.atMost);
+    if (c.error.empty()) {
+      EXPECT_EQ(fetched.config.m_strPath, "D:/Games/kvr");
+      EXPECT_EQ(fetched.lines.back(), "cfg check end");
+    } else {
+      ASSERT_EQ(fetched.lines.size(), 2u) << "one error line, however many attempts";
+      EXPECT_EQ(fetched.lines[1].substr(0, c.error.size()), c.error);
+    }
+  }
+}
+
 // The limits are shortened here; they are libcurl's own options, set as given.
 TEST_F(CfgCheckRun, StalledOrTricklingHostsEndWithinTheirLimits) {
   ConfigFetchLimits limits;
   limits.lowSpeedSeconds = 2;
   limits.timeoutSeconds = 4;
+  limits.retryPauses = {};
   const struct {
     const char* mode;
     long seconds;  // the limit that ends it
@@ -332,7 +428,7 @@ TEST_F(CfgCheckRun, StalledOrTricklingHostsEndWithinTheirLimits) {
     const auto start = std::chrono::steady_clock::now();
     const Fetched fetched = fetch(url(c.mode, kDocument), DownloadEngine::instance().sharedHandle, limits);
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_FALSE(fetched.ok);
+    EXPECT_EQ(fetched.outcome, ConfigOutcome::Unreachable);
     EXPECT_EQ(fetched.lines, (std::vector<std::string>{"cfg check start", "cfg check err:Timeout was reached"}));
     EXPECT_GE(elapsed, std::chrono::seconds(c.seconds) - std::chrono::milliseconds(500));
     EXPECT_LT(elapsed, std::chrono::seconds(c.seconds + 3));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -285,6 +286,46 @@ TEST_F(TransferRun, RetriesEndOnceTheirTimeIsUp) {
   EXPECT_EQ(kept(), served);
   // The host records a response after its last byte, which may be after the client is done.
   const Request resumed{206, kHalf, kSize - kHalf};
+  for (int wait = 0; wait < 100 && !(requests().back() == resumed); ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(requests().back(), resumed);
+}
+
+// A player who closes the window stops the transfer at once, in a stalled response or in
+// a pause before a retry; what came is kept with its record, and the next transfer resumes.
+TEST_F(TransferRun, AStopEndsAtOnceAndThePartIsResumedLater) {
+  const std::string stalled = address("&hold=5000");  // the first byte, then nothing for 5 s
+  const struct {
+    const char* what;
+    std::string url;
+    RetryPauses pauses;
+  } cases[] = {
+      {"pause before a retry", "http://127.0.0.1:1/package/velmora/kvr.7z", {std::chrono::seconds(10)}},
+      {"stalled response", stalled, {}},  // last: its kept part is resumed below
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::atomic<bool> stop{false};
+    TransferOptions options = transferOptions({}, c.pauses);
+    options.stop = [&] { return stop.load(); };
+    std::thread player([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      stop = true;
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(transferPackage(c.url, kPackage, options), CURLE_ABORTED_BY_CALLBACK);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500 + 1500));
+    player.join();
+  }
+  EXPECT_EQ(kept(), served.substr(0, 1)) << "the stalled response's byte is kept";
+  PackageRecord record;
+  ASSERT_TRUE(readPackageRecord(kPackage, record));
+  EXPECT_EQ(record.url, stalled);
+  EXPECT_FALSE(record.complete);
+
+  EXPECT_EQ(transfer(stalled), CURLE_OK);
+  EXPECT_EQ(kept(), served);
+  const Request resumed{206, 1, kSize - 1};
   for (int wait = 0; wait < 100 && !(requests().back() == resumed); ++wait)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(requests().back(), resumed);

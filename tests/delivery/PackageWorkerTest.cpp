@@ -175,6 +175,10 @@ TEST_F(WorkerRun, FailuresEndWithTheErrorBox) {
     EXPECT_FALSE(fs::exists("evil.7z"));
     EXPECT_EQ(ui.boxes, (std::vector<std::wstring>{std::wstring(kDownloadErrorText) + L"|" + kDownloadErrorCaption}));
     ui.boxes.clear();
+    ASSERT_FALSE(ui.statusTexts.empty());
+    // Not the working state any more: what failed, the transfer or the extraction.
+    EXPECT_EQ(ui.statusTexts.back(), c.events == decodeEvents ? kStatusInstallFailed : kStatusDownloadFailed);
+    ui.statusTexts.clear();
     EXPECT_EQ(channelEventTypesSince(eventsBefore), c.events);
     const std::vector<std::string> lines = stopAndReadLines();
     EXPECT_TRUE(contains(lines, c.logged)) << c.logged;
@@ -195,14 +199,15 @@ TEST_F(WorkerRun, APackageTooBigForTheDiskGivesTheDiskBoxBeforeAnyTransfer) {
   runPackageWorker(huge, ui, kQuick);
   EXPECT_TRUE(g_downloadFinished);
   EXPECT_EQ(ui.boxes, (std::vector<std::wstring>{std::wstring(kDiskSpaceText) + L"|" + kDownloadErrorCaption}));
-  EXPECT_TRUE(ui.statusTexts.empty());
+  EXPECT_EQ(ui.statusTexts, (std::vector<std::wstring>{kStatusNoSpace}));
   EXPECT_EQ(channelRequests(0).size(), requestsBefore);
   EXPECT_FALSE(fs::exists("kvr/kvr.7z"));
   EXPECT_EQ(channelEventTypesSince(eventsBefore), (std::vector<std::string>{"download_start", "download_end"}));
   EXPECT_TRUE(contains(stopAndReadLines(), "download needs "));
 }
 
-// Retries stay inside the run: one pair of transfer events, no box.
+// Retries stay inside the run: one pair of transfer events, no box; the label says the
+// transfer is retrying once, and downloading again when bytes come.
 TEST_F(WorkerRun, TransientFailuresAreRetriedWithinTheRun) {
   serve("nested.7z");
   const std::string package = readFile(fs::u8path(KVR_ARCHIVE_FIXTURES) / "nested.7z");
@@ -217,6 +222,8 @@ TEST_F(WorkerRun, TransientFailuresAreRetriedWithinTheRun) {
             (std::vector<std::string>{"download_start", "download_end", "decode_start", "decode_end"}));
   const std::vector<std::string> lines = stopAndReadLines();
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "download http status:503"), 2);
+  EXPECT_EQ(ui.statusTexts,
+            (std::vector<std::wstring>{kStatusRetrying, kStatusDownloading, kStatusInstalling, kStatusInstalled}));
 }
 
 // A launcher ended during the extraction left a complete package: the next start
@@ -255,6 +262,7 @@ TEST_F(WorkerRun, TooLittleDiskSpaceEndsBeforeAnythingIsWritten) {
   EXPECT_TRUE(g_downloadFinished);
   EXPECT_FALSE(fs::exists(fs::u8path(run.m_strPath))) << "nothing is written";
   EXPECT_EQ(ui.boxes, (std::vector<std::wstring>{std::wstring(kDiskSpaceText) + L"|" + kDownloadErrorCaption}));
+  EXPECT_EQ(ui.statusTexts, (std::vector<std::wstring>{kStatusInstalling, kStatusNoSpace}));
   EXPECT_EQ(channelEventTypesSince(eventsBefore),
             (std::vector<std::string>{"download_start", "download_end", "decode_start"}));
   EXPECT_TRUE(contains(stopAndReadLines(), "Not enough disk space: "));

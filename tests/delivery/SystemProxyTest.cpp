@@ -84,7 +84,7 @@ TEST(SystemProxy, EveryTransferUsesTheUsersProxy) {
   logger.configFromText("[Main] \npath = ./kvr/logs/ \nname=log \nfileline = 0 \ndisplay = 0 \n");
   mainLoggerId = logger.findLogger("Main");
   ASSERT_TRUE(logger.start());
-  const bool fetched = CfgCheck(config, host + "/package/velmora/proxied.json", handle);
+  const bool fetched = CfgCheck(config, host + "/package/velmora/proxied.json", handle) == ConfigOutcome::Ready;
   const CURLcode package = transferPackage(host + "/package/velmora/proxied.7z", "./kvr/proxied.7z");
   DownloadEngine engine(host + "/log/log", "");
   engine.post("type=proxied");

@@ -102,9 +102,11 @@ TEST_F(HostileRun, RefusedSignedConfigurationEndsBeforeAnyDownload) {
       writeFile(install / "kvr" / "PCDownloadCfg.timestamp", c.keptTimestamp);
     }
     const std::string requestsBefore = readFileIfAny(fixtureFile("channel-requests.log"));
+    BoxCloser boxes("提示");
     const ProcessResult result = run();
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(boxes.closed().size(), 1u);
     const std::vector<std::string> lines = launcherLines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back().rfind(c.error, 0), 0u) << lines.back();

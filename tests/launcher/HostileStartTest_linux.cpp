@@ -4,6 +4,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 #include "BoxCloser.h"
@@ -62,6 +64,39 @@ TEST_F(HostileRun, HomeThatCannotHoldTheInstallFolderIsRefused) {
     EXPECT_EQ(readFile(errors).rfind("无法创建安装目录:", 0), 0u) << readFile(errors);
     EXPECT_TRUE(fs::is_empty(start.path())) << "nothing lands where the launcher started";
   }
+  EXPECT_TRUE(newEvents().empty());
+}
+
+// The configuration host down (every connection refused, here at the proxy libcurl is
+// told to use): the launcher retries for a while, then says so in a box within 12 s and
+// ends with code 1 once the box is dismissed, its log as before.
+TEST_F(HostileRun, ConfigurationHostDownIsToldWithinTwelveSeconds) {
+  const char* savedNoProxy = getenv("no_proxy");
+  const std::string noProxy = savedNoProxy != nullptr ? savedNoProxy : "";
+  unsetenv("no_proxy");
+  setEnvironment("http_proxy", "http://127.0.0.1:1");
+  const fs::path errors = home.path() / "stderr.txt";
+  const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  BoxCloser boxes("提示");
+  const auto started = std::chrono::steady_clock::now();
+  const ProcessResult result = runProgram(launcher.string(), {}, StandardStreams{-1, err});
+  const auto elapsed = std::chrono::steady_clock::now() - started;
+  close(err);
+  unsetenv("http_proxy");
+  if (savedNoProxy != nullptr) setenv("no_proxy", noProxy.c_str(), 1);
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(boxes.closed().size(), 1u);
+  EXPECT_EQ(readFile(errors), "无法连接服务器，请检查网络后重新打开\n");
+  // The retries take a few seconds: a link that blinks is ridden out.
+  EXPECT_GE(elapsed, std::chrono::seconds(3));
+  EXPECT_LT(elapsed, std::chrono::seconds(12));
+  // One error line, however many attempts; the proxy in use follows it.
+  const std::vector<std::string> lines = launcherLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "cfg check err:Couldn't connect to server");
+  EXPECT_EQ(lines.back(), "proxy:http://127.0.0.1:1 (environment http_proxy)");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "cfg check start"), 1);
   EXPECT_TRUE(newEvents().empty());
 }
 

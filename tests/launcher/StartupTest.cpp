@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BoxCloser.h"
 #include "FixtureServers.h"
 #include "InstallLayout.h"
 #include "LogLines.h"
@@ -162,11 +163,18 @@ TEST_F(LauncherRun, SecondInstanceRaisesTheFirstAndTouchesNothing) {
   EXPECT_TRUE(newEvents().empty());
 }
 
+// The player is told before the launcher ends: a box that it waits for.
 TEST_F(LauncherRun, FailedConfigurationEndsWithCodeOne) {
   writeFile(configuration, "<html>not a configuration</html>");
+  BoxCloser boxes("提示");
   const ProcessResult result = run(launcher);
   ASSERT_TRUE(result.finished);
   EXPECT_EQ(result.exitCode, 1);
+  ASSERT_EQ(boxes.closed().size(), 1u);
+  // Windows lets the closer read the box's text; elsewhere it knows the caption only.
+  if (boxes.closed()[0] != "提示") {
+    EXPECT_EQ(boxes.closed()[0], "游戏配置读取失败，请稍后重新打开");
+  }
   const std::vector<std::string> lines = launcherLines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back().rfind("cfg check err:", 0), 0u) << lines.back();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <thread>
@@ -326,6 +327,80 @@ TEST_F(MainWindow, GameMissingInstallsWithTheCloseGuarded) {
   });
 }
 
+// A host busy for the first two requests: the label says the network is down and the
+// launcher retrying, then downloading again once bytes come (the host holds the rest a
+// moment, so that the label can be seen), then as on any install.
+TEST_F(MainWindow, RetriesAreToldOnTheLabel) {
+  serve("nested.7z");
+  config.m_strGamePath = kHost + "/package/velmora/kvr.7z?fail=503:2&hold=1500&run=" +
+                         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+  run([&](TestDlg& dialog) {
+    std::vector<std::wstring> labels{dialog.initialLabel};
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      const std::wstring text = label(dialog);
+      if (labels.back() != text) labels.push_back(text);
+      if (g_downloadFinished && text == L"下载完成") break;
+      std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(labels, (std::vector<std::wstring>{L"下载中", L"网络重连中", L"下载中", L"正在安装...", L"下载完成"}));
+    const CRect rect = windowFacts(dialog).rect;
+    clickAt({rect.left + kClose.x, rect.top + kClose.y});
+    EXPECT_TRUE(waitClosed(dialog, 3s));
+  });
+}
+
+// Closing while the game downloads (here a host that stalls after the first byte) asks;
+// No keeps the download, Yes stops it and the window goes within 2 s. The next start
+// resumes after the byte kept and installs the game.
+TEST_F(MainWindow, CloseDuringTheDownloadAsksAndStopsIt) {
+  serve("nested.7z");
+  const std::wstring question = L"游戏正在下载，确定要退出吗？";
+  config.m_strGamePath = kHost + "/package/velmora/kvr.7z?hold=20000&run=" +
+                         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+  run([&](TestDlg& dialog) {
+    for (int i = 0; i < 500 && !packageTransferUnderWay(); ++i) std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(500ms);  // the first byte in, the rest held
+    ASSERT_TRUE(packageTransferUnderWay());
+    const CRect rect = windowFacts(dialog).rect;
+    for (const bool yes : {false, true}) {
+      clickAt({rect.left + kClose.x, rect.top + kClose.y});
+      ASSERT_TRUE(waitForBox(dialog, kCaption, question, 5s));
+      const auto answered = std::chrono::steady_clock::now();
+      EXPECT_TRUE(answerBox(dialog, kCaption, question, yes));
+      if (!yes) {
+        std::this_thread::sleep_for(300ms);
+        EXPECT_TRUE(open(dialog)) << "No keeps the window and the download";
+        EXPECT_TRUE(packageTransferUnderWay());
+        continue;
+      }
+      EXPECT_TRUE(waitClosed(dialog, 2s));
+      for (int i = 0; i < 100 && !g_downloadFinished; ++i) std::this_thread::sleep_for(20ms);
+      EXPECT_TRUE(g_downloadFinished);
+      EXPECT_LT(std::chrono::steady_clock::now() - answered, 2s);
+    }
+  });
+  EXPECT_EQ(fs::file_size("kvr/kvr.7z"), 1u) << "the byte that came is kept";
+  EXPECT_FALSE(fs::exists("kvr/game/kvr.exe"));
+
+  g_downloadFinished = false;
+  run([&](TestDlg& dialog) {
+    for (int i = 0; i < 1500 && !(g_downloadFinished && label(dialog) == L"下载完成"); ++i)
+      std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(label(dialog), L"下载完成");
+    const CRect rect = windowFacts(dialog).rect;
+    clickAt({rect.left + kClose.x, rect.top + kClose.y});
+    EXPECT_TRUE(waitClosed(dialog, 3s));
+  });
+  EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
+  std::ifstream requests(fixtureFile("channel-requests.log"));
+  std::string line, last;
+  while (std::getline(requests, line))
+    if (!line.empty()) last = line;
+  const auto size = fs::file_size("kvr/kvr.7z");
+  EXPECT_EQ(last.substr(last.find(' ') + 1), "206 1 " + std::to_string(size - 1)) << "resumed after the kept byte";
+}
+
 // A failed transfer (a status that is not retried: refused connections are ridden out
 // for two minutes): the error box; while it is open the work is not over, so Escape and
 // Enter take the close button's way and are refused too.
@@ -342,6 +417,7 @@ TEST_F(MainWindow, FailedTransferShowsTheErrorBoxAndKeysAreGuarded) {
       std::this_thread::sleep_for(20ms);
     }
     EXPECT_FALSE(g_downloadFinished) << "the flag goes up once the box is dismissed";
+    EXPECT_EQ(label(dialog), L"下载出错") << "the label tells what happened, not that it is downloading";
     // Nothing was received: the bar shows its background colour only.
     const CRect window = windowFacts(dialog).rect;
     for (const int x : {523 + 3, 523 + 552})
@@ -355,7 +431,7 @@ TEST_F(MainWindow, FailedTransferShowsTheErrorBoxAndKeysAreGuarded) {
     EXPECT_TRUE(dismissBox(dialog, kCaption, kFailed));
     for (int i = 0; i < 100 && !g_downloadFinished; ++i) std::this_thread::sleep_for(20ms);
     EXPECT_TRUE(g_downloadFinished);
-    EXPECT_EQ(label(dialog), L"下载中");
+    EXPECT_EQ(label(dialog), L"下载出错");
     pressKey(dialog, Key::Escape);
     EXPECT_TRUE(waitClosed(dialog, 3s)) << "after the work, Escape closes like the close button";
   });

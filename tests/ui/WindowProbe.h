@@ -42,6 +42,8 @@ bool waitForBox(CDialogEx& dialog, const std::wstring& caption, const std::wstri
                 std::chrono::milliseconds timeout);
 // Presses its OK button; false when there is no such box.
 bool dismissBox(CDialogEx& dialog, const std::wstring& caption, const std::wstring& text);
+// Answers a yes/no box with Yes or No; false when there is no such box.
+bool answerBox(CDialogEx& dialog, const std::wstring& caption, const std::wstring& text, bool yes);
 // The same for a box left open after the dialog has gone (Windows: an ownerless box
 // lives on its own thread); false when there is none.
 bool dismissOrphanBox(const std::wstring& caption, const std::wstring& text);

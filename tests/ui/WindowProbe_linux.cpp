@@ -159,15 +159,27 @@ bool waitForBox(CDialogEx& dialog, const std::wstring& caption, const std::wstri
   return false;
 }
 
-bool dismissBox(CDialogEx& dialog, const std::wstring& caption, const std::wstring& text) {
-  bool dismissed = false;
+namespace {
+
+bool respond(CDialogEx& dialog, const std::wstring& caption, const std::wstring& text, gint response) {
+  bool responded = false;
   dialog.GetUiThreadChannel()->runOnUiThread([&] {
     if (GtkWidget* box = findBox(caption, text)) {
-      gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
-      dismissed = true;
+      gtk_dialog_response(GTK_DIALOG(box), response);
+      responded = true;
     }
   });
-  return dismissed;
+  return responded;
+}
+
+}  // namespace
+
+bool dismissBox(CDialogEx& dialog, const std::wstring& caption, const std::wstring& text) {
+  return respond(dialog, caption, text, GTK_RESPONSE_OK);
+}
+
+bool answerBox(CDialogEx& dialog, const std::wstring& caption, const std::wstring& text, bool yes) {
+  return respond(dialog, caption, text, yes ? GTK_RESPONSE_YES : GTK_RESPONSE_NO);
 }
 
 bool dismissOrphanBox(const std::wstring&, const std::wstring&) {

@@ -135,9 +135,9 @@ bool waitForBox(CDialogEx& dialog, const std::wstring& caption, const std::wstri
 
 namespace {
 
-bool dismiss(HWND box) {
+bool dismiss(HWND box, WPARAM button = IDOK) {
   if (box == nullptr) return false;
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  PostMessageW(box, WM_COMMAND, button, 0);
   for (int i = 0; i < 100 && IsWindow(box); ++i) pause();
   return true;
 }
@@ -146,6 +146,10 @@ bool dismiss(HWND box) {
 
 bool dismissBox(CDialogEx& dialog, const std::wstring& caption, const std::wstring& text) {
   return dismiss(findBox(GetNativeWindow(dialog), caption, text));
+}
+
+bool answerBox(CDialogEx& dialog, const std::wstring& caption, const std::wstring& text, bool yes) {
+  return dismiss(findBox(GetNativeWindow(dialog), caption, text), yes ? IDYES : IDNO);
 }
 
 bool dismissOrphanBox(const std::wstring& caption, const std::wstring& text) {
