@@ -406,6 +406,17 @@ Measure burstThenIdle(BenchPeer& peer, uint64_t lines) {
   return measure;
 }
 
+// The machine's one-minute load average, so that each figure says how busy the cores
+// were; -1 when it cannot be read.
+double loadAverage() {
+  FILE* file = fopen("/proc/loadavg", "r");
+  if (file == nullptr) return -1;
+  double load = -1;
+  if (fscanf(file, "%lf", &load) != 1) load = -1;
+  fclose(file);
+  return load;
+}
+
 uint32_t percentile(const std::vector<uint32_t>& sorted, double fraction) {
   const size_t index = std::min(sorted.size() - 1, static_cast<size_t>(fraction * static_cast<double>(sorted.size())));
   return sorted[index];
@@ -479,9 +490,9 @@ int runOne(const RunOptions& options) {
   }
 
   const double lines = static_cast<double>(perThread * options.threads);
-  printf("result peer=%s test=%s threads=%u lines=%.0f seconds=%.4f lps=%.0f cpu=%.0f timer=%llu", options.peer.c_str(),
-         options.test.c_str(), options.threads, lines, measure.seconds, lines / measure.seconds,
-         measure.cpuSeconds * 1e9 / lines, static_cast<unsigned long long>(timer));
+  printf("result peer=%s test=%s threads=%u lines=%.0f seconds=%.4f lps=%.0f cpu=%.0f timer=%llu load=%.2f",
+         options.peer.c_str(), options.test.c_str(), options.threads, lines, measure.seconds, lines / measure.seconds,
+         measure.cpuSeconds * 1e9 / lines, static_cast<unsigned long long>(timer), loadAverage());
   if (!measure.latencies.empty()) {
     std::vector<uint32_t>& all = measure.latencies;
     std::sort(all.begin(), all.end());
@@ -538,6 +549,7 @@ int report(const std::string& path) {
   char line[1024];
   double timer = 0;
   std::vector<double> timers;
+  std::vector<double> loads;
   while (fgets(line, sizeof line, file) != nullptr) {
     std::istringstream words(line);
     std::string word;
@@ -551,6 +563,7 @@ int report(const std::string& path) {
     for (const auto& [key, value] : fields)
       if (key != "peer" && key != "test" && key != "threads") cell.values[key].push_back(std::stod(value));
     timers.push_back(std::stod(fields["timer"]));
+    if (fields.count("load") && std::stod(fields["load"]) >= 0) loads.push_back(std::stod(fields["load"]));
   }
   fclose(file);
   timer = median(timers);
@@ -560,12 +573,29 @@ int report(const std::string& path) {
     const auto found = cells.find({test, threads, peer});
     return found == cells.end() ? nullptr : &found->second;
   };
+  // The load of every run in one row of a table, all peers together.
+  auto rowLoad = [&](const std::string& test, int threads) {
+    std::vector<double> values;
+    for (const char* peer : {"ours", "spdlog", "fwrite"}) {
+      const Cell* cell = cellOf(test, threads, peer);
+      if (cell != nullptr && cell->values.count("load"))
+        values.insert(values.end(), cell->values.at("load").begin(), cell->values.at("load").end());
+    }
+    return median(values);
+  };
   size_t rounds = 0;
   for (const auto& [key, cell] : cells)
     rounds = std::max(rounds, cell.values.count("lps") ? cell.values.at("lps").size() : 0);
 
   printf("\nMedians of %zu rounds; (+-N%%) is half the spread (max - min) over the rounds, relative to the median.\n",
          rounds);
+  if (!loads.empty()) {
+    const auto [low, high] = std::minmax_element(loads.begin(), loads.end());
+    printf(
+        "Load average (1 min) at the end of the runs: median %.2f, %.2f to %.2f; \"load\" columns: the median of\n"
+        "the runs in that row.\n",
+        median(loads), *low, *high);
+  }
   struct Column {
     const char* key;
     const char* title;
@@ -577,7 +607,8 @@ int report(const std::string& path) {
   };
   for (const Column& column : throughputColumns) {
     printf("\n%s\n", column.title);
-    printf("%-8s %-14s %-14s %-14s %11s %11s\n", "threads", "ours", "spdlog", "fwrite", "ours/spdlog", "ours/fwrite");
+    printf("%-8s %-14s %-14s %-14s %11s %11s %6s\n", "threads", "ours", "spdlog", "fwrite", "ours/spdlog",
+           "ours/fwrite", "load");
     for (int threads : {1, 2}) {
       const Cell* ours = cellOf("tput", threads, "ours");
       if (ours == nullptr) continue;
@@ -592,23 +623,23 @@ int report(const std::string& path) {
       }
       const Cell* spd = cellOf("tput", threads, "spdlog");
       const Cell* flr = cellOf("tput", threads, "fwrite");
-      printf(" %11s %11s\n", ratioText(ours->med(column.key), spd ? spd->med(column.key) : 0).c_str(),
-             ratioText(ours->med(column.key), flr ? flr->med(column.key) : 0).c_str());
+      printf(" %11s %11s %6.2f\n", ratioText(ours->med(column.key), spd ? spd->med(column.key) : 0).c_str(),
+             ratioText(ours->med(column.key), flr ? flr->med(column.key) : 0).c_str(), rowLoad("tput", threads));
     }
   }
 
   printf("\nProducer latency per call, ns (timer pair overhead %.0f ns, included; goal p99 ours/spdlog <= 0.75)\n",
          timer);
-  printf("%-10s %-7s %-7s %8s %8s %8s %10s %8s %9s %9s\n", "test", "threads", "peer", "p50", "p99", "p99.9", "max",
-         ">=1ms", "backlog", "lines/s");
+  printf("%-10s %-7s %-7s %8s %8s %8s %10s %8s %9s %9s %6s\n", "test", "threads", "peer", "p50", "p99", "p99.9", "max",
+         ">=1ms", "backlog", "lines/s", "load");
   for (const char* test : {"burst", "sustained"}) {
     for (int threads : {1, 2}) {
       for (const char* peer : peers) {
         const Cell* cell = cellOf(test, threads, peer);
         if (cell == nullptr) continue;
-        printf("%-10s %-7d %-7s %8.0f %8.0f %8.0f %10.0f %8.0f %9.0f %8.0fk\n", test, threads, peer, cell->med("p50"),
-               cell->med("p99"), cell->med("p999"), cell->med("max"), cell->med("slow"), cell->med("backlog"),
-               cell->med("lps") / 1000);
+        printf("%-10s %-7d %-7s %8.0f %8.0f %8.0f %10.0f %8.0f %9.0f %8.0fk %6.2f\n", test, threads, peer,
+               cell->med("p50"), cell->med("p99"), cell->med("p999"), cell->med("max"), cell->med("slow"),
+               cell->med("backlog"), cell->med("lps") / 1000, cell->med("load"));
       }
       const Cell* ours = cellOf(test, threads, "ours");
       const Cell* spd = cellOf(test, threads, "spdlog");
@@ -628,10 +659,11 @@ int report(const std::string& path) {
   if (memoryOurs != nullptr) {
     printf("\nResident memory after a burst of %llu lines and %lld s of idle, KiB (goal: ours growth <= spdlog's)\n",
            static_cast<unsigned long long>(kMemoryBurstLines), static_cast<long long>(kMemoryIdle.count()));
-    printf("%-8s %10s %12s\n", "peer", "resident", "growth");
+    printf("%-8s %10s %12s %6s\n", "peer", "resident", "growth", "load");
     for (const char* peer : peers) {
       const Cell* cell = cellOf("memory", 1, peer);
-      if (cell != nullptr) printf("%-8s %10.0f %12.0f\n", peer, cell->med("rss"), cell->med("rssgrowth"));
+      if (cell != nullptr)
+        printf("%-8s %10.0f %12.0f %6.2f\n", peer, cell->med("rss"), cell->med("rssgrowth"), cell->med("load"));
     }
     const Cell* spd = cellOf("memory", 1, "spdlog");
     printf("%-8s %10s %12s   ours/spdlog\n", "ratio",

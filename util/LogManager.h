@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -69,7 +70,7 @@ class LogManager : public ThreadHelper, public ILogManager {
   bool readConfigFile(const std::string& path, std::string& text);
   void logOwn(const char* message);
   void logLoggerSummary(int32_t id);
-  void idleWait();
+  void idleWait(std::chrono::milliseconds poll);
 
   std::atomic<bool> m_running{false};
   SemHelper m_startSem;

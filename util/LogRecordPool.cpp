@@ -1,5 +1,6 @@
 #include "LogRecordPool.h"
 
+#include <cstring>
 #include <mutex>
 
 namespace {
@@ -13,7 +14,7 @@ constexpr size_t kSlotSize = 256;
 
 LogRecord* RecordPool::takeRecord() {
   if (m_recordCount.load(std::memory_order_relaxed) > 0) {
-    std::lock_guard<LockHelper> lock(m_lock);
+    std::lock_guard<SpinLock> lock(m_lock);
     if (!m_records.empty()) {
       LogRecord* record = m_records.back();
       m_records.pop_back();
@@ -26,7 +27,7 @@ LogRecord* RecordPool::takeRecord() {
 
 void RecordPool::giveRecord(LogRecord* record) {
   if (m_recordCount.load(std::memory_order_relaxed) < kPoolMax) {
-    std::lock_guard<LockHelper> lock(m_lock);
+    std::lock_guard<SpinLock> lock(m_lock);
     m_records.push_back(record);
     m_recordCount.store(m_records.size(), std::memory_order_relaxed);
     return;
@@ -39,7 +40,7 @@ QueuedLine* RecordPool::newLine(size_t textLength) {
   QueuedLine* line = nullptr;
   if (size <= kSlotSize) {
     {
-      std::lock_guard<LockHelper> lock(m_lock);
+      std::lock_guard<SpinLock> lock(m_lock);
       if (m_freeSlots == nullptr) m_freeSlots = m_returnedSlots.exchange(nullptr, std::memory_order_acquire);
       line = m_freeSlots;
       if (line != nullptr) m_freeSlots = line->next;
@@ -61,8 +62,25 @@ void RecordPool::returnSlots(QueuedLine* first, QueuedLine* last) {
   } while (!m_returnedSlots.compare_exchange_weak(head, first, std::memory_order_release, std::memory_order_relaxed));
 }
 
+void RecordPool::prepare(size_t slots, size_t records) {
+  std::lock_guard<SpinLock> lock(m_lock);
+  m_records.reserve(kPoolMax);  // giving a record back never grows the list
+  for (size_t i = 0; i < records; ++i) {
+    auto* record = new LogRecord;
+    memset(record, 0, sizeof(LogRecord));
+    m_records.push_back(record);
+  }
+  m_recordCount.store(m_records.size(), std::memory_order_relaxed);
+  for (size_t i = 0; i < slots; ++i) {
+    auto* slot = new (::operator new(kSlotSize)) QueuedLine;
+    memset(static_cast<void*>(slot), 0, kSlotSize);
+    slot->next = m_freeSlots;
+    m_freeSlots = slot;
+  }
+}
+
 void RecordPool::release() {
-  std::lock_guard<LockHelper> lock(m_lock);
+  std::lock_guard<SpinLock> lock(m_lock);
   for (LogRecord* record : m_records) delete record;
   m_records.clear();
   m_recordCount = 0;

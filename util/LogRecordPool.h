@@ -5,11 +5,35 @@
 #include <atomic>
 #include <cstddef>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "LogQueue.h"
 #include "Logger.h"
-#include "ThreadHelpers.h"
+
+// The pool's lock: producers hold it for a few pointer moves, so a thread that finds it
+// taken spins rather than sleeping, as sleeping and being woken are system calls that
+// cost far more than the wait. A holder that has lost its core is waited for by
+// yielding now and then.
+class SpinLock {
+ public:
+  void lock() {
+    unsigned spins = 0;
+    while (m_locked.exchange(true, std::memory_order_acquire)) {
+      while (m_locked.load(std::memory_order_relaxed)) {
+        if (++spins == kSpinsBeforeYield) {
+          spins = 0;
+          std::this_thread::yield();
+        }
+      }
+    }
+  }
+  void unlock() { m_locked.store(false, std::memory_order_release); }
+
+ private:
+  static constexpr unsigned kSpinsBeforeYield = 1000;
+  std::atomic<bool> m_locked{false};
+};
 
 // Producers take and give records, and take slots, under one lock. The writer hands
 // written slots back onto a second list without the lock, and a producer that finds
@@ -31,11 +55,14 @@ class RecordPool {
   QueuedLine* newLine(size_t textLength);
   // Hands back the written slots from `first` to `last` (linked by `next`) in one push.
   void returnSlots(QueuedLine* first, QueuedLine* last);
+  // Makes `slots` slots and `records` records ahead, their memory touched, so that a
+  // burst of up to that many queued lines neither allocates nor faults a page in.
+  void prepare(size_t slots, size_t records);
   // Frees every pooled record and slot.
   void release();
 
  private:
-  LockHelper m_lock;
+  SpinLock m_lock;
   std::vector<LogRecord*> m_records;
   std::atomic<size_t> m_recordCount{0};
   QueuedLine* m_freeSlots = nullptr;  // under the lock

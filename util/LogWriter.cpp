@@ -28,7 +28,8 @@ LogWriter::LogWriter(LoggerState* loggers, const std::atomic<int32_t>& lastId, c
       m_console(console),
       m_writtenLines(pool) {}
 
-void LogWriter::drain() {
+bool LogWriter::drain() {
+  bool took = false;
   for (;;) {
     if (m_queue == nullptr && (m_queue = m_shared.takeAll()) == nullptr) {
       m_writtenLines.returnAll();
@@ -37,6 +38,7 @@ void LogWriter::drain() {
     QueuedLine* record = m_queue;
     m_queue = record->next;
     write(record);
+    took = true;
   }
 
   for (int32_t id = 0; id <= m_lastId; ++id) {
@@ -47,6 +49,7 @@ void LogWriter::drain() {
       m_unflushed[id] = 0;
     }
   }
+  return took;
 }
 
 void LogWriter::disableAll() {

@@ -35,8 +35,8 @@ class LogWriter {
   LogWriter& operator=(const LogWriter&) = delete;
 
   // Writes every line queued so far, hands the written slots back, then flushes the
-  // files written to and closes those of disabled loggers.
-  void drain();
+  // files written to and closes those of disabled loggers. True when it took anything.
+  bool drain();
   // The last step at stop: every logger still enabled is disabled and its file closed.
   void disableAll();
 

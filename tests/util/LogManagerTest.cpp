@@ -217,6 +217,29 @@ TEST_F(LoggerFixture, LinesOfEveryLengthArriveExactly) {
   }
 }
 
+TEST_F(LoggerFixture, LinesReachTheFileWhileRunning) {
+  // Producers wake the writer only for a long backlog: a burst longer than the slots
+  // made at start, and a lone line once the writer has been idle, both reach the file
+  // on its own poll, with no stop to push them out.
+  ASSERT_TRUE(manager.start());
+  constexpr int kBurst = 5000;
+  for (int i = 0; i < kBurst; ++i) KVR_LOG_TO(manager, 0, LOG_INFO, "burst line ", i);
+  const auto fileHolds = [this](const std::string& text) {
+    for (int i = 0; i < 500; ++i) {
+      for (const fs::path& file : logFiles())
+        if (readFile(file).find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  };
+  EXPECT_TRUE(fileHolds("burst line " + std::to_string(kBurst - 1) + "\r\n"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  log("lone line");
+  EXPECT_TRUE(fileHolds("lone line\r\n"));
+  ASSERT_TRUE(manager.stop());
+  EXPECT_EQ(allLines().size(), static_cast<size_t>(kBurst + 3));
+}
+
 TEST_F(LoggerFixture, LevelChangesWhileRunning) {
   ASSERT_TRUE(manager.start());
   EXPECT_FALSE(manager.acceptsLog(0, LOG_TRACE));
