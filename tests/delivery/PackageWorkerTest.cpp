@@ -90,6 +90,12 @@ struct WorkerRun : testing::Test {
 
 const RetryPauses kQuick = {std::chrono::milliseconds(10), std::chrono::milliseconds(10)};
 
+// A successful run with the installed text shown at once: the texts, lines and events
+// are the same, only the pause between the last two goes.
+unsigned installRun(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses = kQuick) {
+  return runPackageWorker(config, ui, pauses, kPackageTransferLimits, std::chrono::milliseconds(0));
+}
+
 // The package responses of the local channel's host, "<status> <first byte> <bytes
 // sent>", once there are `atLeast` (the host records a response after its last byte).
 std::vector<std::string> channelRequests(std::size_t atLeast) {
@@ -134,7 +140,7 @@ bool contains(const std::vector<std::string>& lines, const std::string& start) {
 
 TEST_F(WorkerRun, InstallsAMissingGame) {
   serve("nested.7z");
-  EXPECT_EQ(runPackageWorker(config("/package/velmora/kvr.7z"), ui, kPackageRetryPauses), 1u);
+  EXPECT_EQ(installRun(config("/package/velmora/kvr.7z"), ui, kPackageRetryPauses), 1u);
   EXPECT_TRUE(g_downloadFinished);
 
   EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
@@ -247,7 +253,7 @@ TEST_F(WorkerRun, TransientFailuresAreRetriedWithinTheRun) {
                                   std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   checked.m_nPackageSize = static_cast<std::int64_t>(package.size());
   checked.m_strPackageSha256 = sha256Of(package);
-  runPackageWorker(checked, ui, kQuick);
+  installRun(checked, ui);
   EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(channelEventTypesSince(eventsBefore),
@@ -267,7 +273,7 @@ TEST_F(WorkerRun, ACompleteKeptPackageIsNotFetchedAgain) {
   writeFile("kvr/game/data/blob.bin", "half written");
   const size_t requestsBefore = channelRequests(earlier + 1).size();
 
-  runPackageWorker(run, ui, kPackageRetryPauses);
+  installRun(run, ui, kPackageRetryPauses);
   EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
   EXPECT_TRUE(ui.boxes.empty());
   const std::vector<std::string> requests = channelRequests(requestsBefore + 1);
@@ -353,7 +359,7 @@ TEST_F(WorkerRun, PackageWithoutTheGameEndsWithTheErrorBox) {
     fs::remove_all("kvr");
     SetUp();
     serve(c.archive);
-    runPackageWorker(config("/package/velmora/kvr.7z"), ui, kPackageRetryPauses);
+    installRun(config("/package/velmora/kvr.7z"), ui, kPackageRetryPauses);
     EXPECT_TRUE(g_downloadFinished);
     const std::vector<std::string> lines = stopAndReadLines();
     if (c.installed) {
@@ -409,7 +415,7 @@ std::map<std::string, std::string> gameFiles() {
 // files replaced, new ones added, dropped ones deleted, the player's own files kept.
 TEST_F(WorkerRun, UpdatesToTheVersionTheConfigurationNames) {
   serveByNginx("v1.7z");
-  runPackageWorker(nginxConfig("1"), ui, kQuick);
+  installRun(nginxConfig("1"), ui);
   ASSERT_TRUE(ui.boxes.empty());
   ASSERT_EQ(readInstallRecord()->version, "1");
   writeFile("kvr/game/data/player.cfg", "mine");
@@ -419,7 +425,7 @@ TEST_F(WorkerRun, UpdatesToTheVersionTheConfigurationNames) {
   // Published at the same address: the kept v1 package's validator no longer holds.
   serveByNginx("v2.7z");
   g_downloadFinished = false;
-  runPackageWorker(nginxConfig("2"), ui, kQuick);
+  installRun(nginxConfig("2"), ui);
   EXPECT_TRUE(g_downloadFinished);
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(gameFiles(), (std::map<std::string, std::string>{{"kvr.exe", "game executable, version two\n"},
@@ -450,7 +456,7 @@ TEST_F(WorkerRun, UpdatesToTheVersionTheConfigurationNames) {
 TEST_F(WorkerRun, RepairsDamagedFiles) {
   serveByNginx("nested.7z");
   const DownloadConfig run = nginxConfig();
-  runPackageWorker(run, ui, kQuick);
+  installRun(run, ui);
   ASSERT_TRUE(ui.boxes.empty());
   const auto installed = gameFiles();
   writeFile("kvr/game/data/player.cfg", "mine");
@@ -473,7 +479,7 @@ TEST_F(WorkerRun, RepairsDamagedFiles) {
     EXPECT_EQ(plan.damaged, (std::vector<std::string>{"data/blob.bin", "data/maps/level1.map", "kvr.exe"}));
     g_downloadFinished = false;
     ui.boxes.clear();
-    runPackageWorker(run, ui, kQuick);
+    installRun(run, ui);
     EXPECT_TRUE(g_downloadFinished);
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(gameFiles(), expected);
@@ -516,14 +522,14 @@ TEST(UpdateKillChild, Run) {
   const char* child = std::getenv(kUpdateChild);
   if (child == nullptr || *child == '\0') GTEST_SKIP() << "run by the kill test only";
   RecordingUi ui;
-  runPackageWorker(versionTwo(), ui, kQuick);
+  installRun(versionTwo(), ui);
 }
 
 // The launcher killed at any moment of an update (transfer, staging, apply): what the
 // next start finds is version 1 whole, version 2 whole, or a journal that finishes it.
 TEST_F(WorkerRun, AnUpdateKilledAtAnyMomentLeavesOneVersionWhole) {
   serveByNginx("v1.7z");
-  runPackageWorker(nginxConfig("1"), ui, kQuick);
+  installRun(nginxConfig("1"), ui);
   ASSERT_EQ(readInstallRecord()->version, "1");
   writeFile("kvr/game/data/player.cfg", "mine");
   const auto v1 = gameFiles();
