@@ -221,12 +221,12 @@ unsigned DownloadThreadProc(const DownloadConfig& config, GamePlan plan, IPackag
 }
 
 unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses,
-                          const TransferLimits& limits) {
-  return runPackageWorker(config, planGameWork(config), ui, pauses, limits);
+                          const TransferLimits& limits, std::chrono::milliseconds installedPause) {
+  return runPackageWorker(config, planGameWork(config), ui, pauses, limits, installedPause);
 }
 
 unsigned runPackageWorker(const DownloadConfig& config, GamePlan plan, IPackageWorkerUi& ui, const RetryPauses& pauses,
-                          const TransferLimits& limits) {
+                          const TransferLimits& limits, std::chrono::milliseconds installedPause) {
   DownloadEngine& engine = DownloadEngine::instance();
   engine.report("download_start");
   logLine(LOG_INFO, "download start");
@@ -254,7 +254,7 @@ unsigned runPackageWorker(const DownloadConfig& config, GamePlan plan, IPackageW
       work.extract(extractor);
       engine.report("decode_end");
       logLine(LOG_INFO, "7z decode end");
-      std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+      std::this_thread::sleep_for(installedPause);
       ui.setStatusText(kStatusInstalled);
       logLine(LOG_INFO, "7z decode end2");
     } catch (const BitNotEnoughSpace& error) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -58,9 +59,15 @@ inline constexpr wchar_t kDiskSpaceText[] = L"磁盘空间不足，请清理后�
 // (planGameWork): an install, a repair or an update; returns 1.
 unsigned DownloadThreadProc(const DownloadConfig& config, GamePlan plan, IPackageWorkerUi& ui);
 
-// The same with the transfer's pauses and limits (DownloadThreadProc: kPackageRetryPauses,
-// kPackageTransferLimits), and, without a plan, the one planGameWork makes.
+// How long the installed text waits after a successful extraction.
+inline constexpr std::chrono::milliseconds kInstalledTextPause{2000};
+
+// The same with the transfer's pauses and limits and the installed text's pause
+// (DownloadThreadProc: kPackageRetryPauses, kPackageTransferLimits, kInstalledTextPause),
+// and, without a plan, the one planGameWork makes.
 unsigned runPackageWorker(const DownloadConfig& config, GamePlan plan, IPackageWorkerUi& ui, const RetryPauses& pauses,
-                          const TransferLimits& limits = kPackageTransferLimits);
+                          const TransferLimits& limits = kPackageTransferLimits,
+                          std::chrono::milliseconds installedPause = kInstalledTextPause);
 unsigned runPackageWorker(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses,
-                          const TransferLimits& limits = kPackageTransferLimits);
+                          const TransferLimits& limits = kPackageTransferLimits,
+                          std::chrono::milliseconds installedPause = kInstalledTextPause);

@@ -127,7 +127,7 @@ void DownloadEngine::waitUntilDone(const std::shared_ptr<Job>& job) {
 // A collector that has failed, or has left the exchange in flight unanswered for the
 // short bound, holds the caller that short bound and no more: the report stays queued.
 void DownloadEngine::waitUntilDoneOrTroubled(const std::shared_ptr<Job>& job) {
-  const auto shortBound = std::chrono::milliseconds(kReportAfterFailureTimeoutMs);
+  const auto shortBound = limits.afterFailureTimeout;
   const Clock::time_point call = Clock::now();
   std::unique_lock<std::mutex> lock(m_mutex);
   while (!job->done) {
@@ -231,13 +231,14 @@ CURLcode DownloadEngine::exchange(CURL* handle, Job& job, Hold* hold) {
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
   // Verification stays on; a deployment with its own authority names its bundle here.
   if (!caBundle.empty()) curl_easy_setopt(handle, CURLOPT_CAINFO, caBundle.c_str());
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kReportConnectTimeoutSeconds);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kReportLowSpeedSeconds);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
   // A collector that did not answer before only gets a short bound. A report opened
   // ahead has its whole-exchange bound counted from its release, by the progress
   // callback (libcurl's own would count the wait for the release too).
-  const long timeoutMs = hold ? 0L : (m_collectorFailed ? kReportAfterFailureTimeoutMs : kReportTimeoutSeconds * 1000L);
+  const auto timeout = m_collectorFailed ? limits.afterFailureTimeout : limits.timeout;
+  const long timeoutMs = hold ? 0L : static_cast<long>(timeout.count());
   curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, timeoutMs);
   curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, hold ? &DownloadEngine::onConnected : nullptr);
   curl_easy_setopt(handle, CURLOPT_PREREQDATA, static_cast<void*>(hold));
@@ -273,8 +274,7 @@ int DownloadEngine::onProgress(void* data, curl_off_t, curl_off_t, curl_off_t, c
   Hold& hold = *static_cast<Hold*>(data);
   const std::lock_guard<std::mutex> lock(hold.engine->m_mutex);
   if (hold.job->hold == HoldState::Dropped) return 1;
-  if (hold.job->hold == HoldState::Released &&
-      Clock::now() - *hold.job->sentAt > std::chrono::seconds(kReportTimeoutSeconds)) {
+  if (hold.job->hold == HoldState::Released && Clock::now() - *hold.job->sentAt > hold.engine->limits.timeout) {
     hold.timedOut = true;
     return 1;
   }

@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -17,12 +18,16 @@
 inline constexpr char kSigningKey[] = "Qw7rTz2LmN4pXs9VbK3dHf6JcY8gUa1E";
 
 // Time limits of a report: a dead or stalled collector delays its caller by seconds.
-inline constexpr long kReportConnectTimeoutSeconds = 5;
-inline constexpr long kReportLowSpeedSeconds = 5;  // below 1 byte/s for this long ends it
-inline constexpr long kReportTimeoutSeconds = 5;   // the whole exchange
-// Once a report of this run has timed out or found no collector, the later ones are
-// bounded by this (whole exchange), so that a dead collector costs seconds, not each report 5.
-inline constexpr long kReportAfterFailureTimeoutMs = 1000;
+struct ReportLimits {
+  long connectTimeoutSeconds = 5;
+  long lowSpeedSeconds = 5;                 // below 1 byte/s for this long ends it
+  std::chrono::milliseconds timeout{5000};  // the whole exchange
+  // Once a report of this run has timed out or found no collector, the later ones are
+  // bounded by this (whole exchange), so that a dead collector costs seconds, not each
+  // report 5.
+  std::chrono::milliseconds afterFailureTimeout{1000};
+};
+inline constexpr ReportLimits kReportLimits{};
 
 // The body of one event report: the fixed form with `type` (unencoded), the device
 // facts and the signature, the lower-case hexadecimal MD5 of `udid` followed by the key.
@@ -67,6 +72,7 @@ class DownloadEngine {
   CURL* sharedHandle;  // none when libcurl could not make one
   std::string reportUrl;
   std::string caBundle;
+  ReportLimits limits = kReportLimits;  // tests shorten them before the first report
 
  private:
   struct Job;

@@ -6,15 +6,8 @@
 #include "delivery/PackageWorker.h"
 #include "util/Logger.h"
 
-namespace {
-
-constexpr std::chrono::milliseconds kFirstSampleDelay{1000};
-constexpr std::chrono::milliseconds kSamplePeriod{200};
-
-}  // namespace
-
-unsigned ProgressThreadProc(IProgressBarUi& bar) {
-  std::this_thread::sleep_for(kFirstSampleDelay);
+unsigned ProgressThreadProc(IProgressBarUi& bar, const ProgressPauses& pauses) {
+  std::this_thread::sleep_for(pauses.firstSample);
   bool rangeSet = false;
   for (;;) {
     // Read before the sample: a sample taken after the worker's end is the last one.
@@ -30,6 +23,6 @@ unsigned ProgressThreadProc(IProgressBarUi& bar) {
     }
     // A stopped transfer, or one of unknown size, never completes: the worker's end does.
     if (workerEnded) return 1;
-    std::this_thread::sleep_for(kSamplePeriod);
+    std::this_thread::sleep_for(pauses.period);
   }
 }

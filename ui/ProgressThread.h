@@ -1,6 +1,7 @@
 // The progress thread: polls the package worker's transfer counters and moves the bar.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 // What the progress thread asks of the window; each call is carried out on the UI
@@ -13,8 +14,14 @@ class IProgressBarUi {
   virtual bool setPos(int32_t nPos) = 0;
 };
 
-// After 1000 ms, every 200 ms: once both counters are non-zero, the first sample sets the
-// range 0 … m_ultotal, each sample moves the bar to m_ulnow and logs it. Ends when
-// m_ulnow reaches m_ultotal, after the sample taken once the worker has ended
+// When the progress thread samples the counters; tests shorten them.
+struct ProgressPauses {
+  std::chrono::milliseconds firstSample{1000};
+  std::chrono::milliseconds period{200};
+};
+
+// After the first pause, then every period: once both counters are non-zero, the first
+// sample sets the range 0 … m_ultotal, each sample moves the bar to m_ulnow and logs it.
+// Ends when m_ulnow reaches m_ultotal, after the sample taken once the worker has ended
 // (g_downloadFinished), or when the window is gone. Returns 1.
-unsigned ProgressThreadProc(IProgressBarUi& bar);
+unsigned ProgressThreadProc(IProgressBarUi& bar, const ProgressPauses& pauses = {});

@@ -14,6 +14,8 @@ LogFilePath logFilePath(const LoggerState& logger, const std::string& processNam
   return location;
 }
 
+int64_t systemSeconds() { return static_cast<int64_t>(time(nullptr)); }
+
 bool LogFile::open(const LoggerState& logger, const std::string& processName, int64_t time) {
   if (time < m_dayStart || time >= m_dayEnd) {
     m_index = 0;
@@ -53,7 +55,7 @@ bool LogFile::open(const LoggerState& logger, const std::string& processName, in
 // Deletes the files of the oldest entries while they are older than the reserve time
 // (once more than seven are kept), then enters the file just opened.
 void LogFile::keepHistory(int64_t reserveTime) {
-  const int64_t now = time(nullptr);
+  const int64_t now = m_clock();
   if (m_history.size() > 7) {
     // The file just opened is never deleted, however old its entry.
     while (!m_history.empty() && m_history.front().first < now - reserveTime && m_history.front().second != m_path) {

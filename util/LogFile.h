@@ -23,6 +23,11 @@ struct LogFilePath {
 LogFilePath logFilePath(const LoggerState& logger, const std::string& processName, const std::tm& created,
                         uint32_t index);
 
+// The clock the reserve time is counted by, in seconds since the epoch: the system's
+// (`time`), or a test's.
+using LogFileClock = int64_t (*)();
+int64_t systemSeconds();
+
 // The file one logger writes to; used by the writer thread alone while it runs.
 class LogFile {
  public:
@@ -44,6 +49,7 @@ class LogFile {
   void close();
   // The full path last chosen: the open file's, or the one that could not be opened.
   const std::string& path() const { return m_path; }
+  void setClock(LogFileClock clock) { m_clock = clock; }
 
  private:
   void keepHistory(int64_t reserveTime);
@@ -55,4 +61,5 @@ class LogFile {
   FILE* m_file = nullptr;
   std::string m_path;
   std::deque<std::pair<int64_t, std::string>> m_history;  // files opened with a reserve time set
+  LogFileClock m_clock = &systemSeconds;
 };

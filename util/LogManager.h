@@ -59,6 +59,9 @@ class LogManager : public ThreadHelper, public ILogManager {
   // Settings of a logger as they stand (for inspection while the writer is stopped).
   const LoggerState& logger(int32_t id) const { return m_loggers[id]; }
   void setProcessName(std::string name) { m_processName = std::move(name); }
+  // The clock the reserve time of the log files is counted by (the system's unless a
+  // test sets another); set before start.
+  void setFileClock(LogFileClock clock) { m_writer.setFileClock(clock); }
 
  protected:
   void run() override;

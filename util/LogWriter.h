@@ -39,6 +39,10 @@ class LogWriter {
   bool drain();
   // The last step at stop: every logger still enabled is disabled and its file closed.
   void disableAll();
+  // The clock every logger's file counts its reserve time by; while the writer is stopped.
+  void setFileClock(LogFileClock clock) {
+    for (LogFile& file : m_files) file.setClock(clock);
+  }
 
   uint64_t popCount() const { return m_popped.load(std::memory_order_relaxed); }
   uint64_t writeCount() const { return m_written.load(std::memory_order_relaxed); }

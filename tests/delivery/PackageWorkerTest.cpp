@@ -61,12 +61,40 @@ struct WorkerRun : testing::Test {
     writeFile(fs::u8path(fixtureFile("channel-kvr.7z")), readFile(fs::u8path(KVR_ARCHIVE_FIXTURES) / archive));
   }
 
+  // Has nginx serve `archive` as the game package (nginxConfig). A package replaced in
+  // place also gets a later time: nginx's validator is made of the size and the time in
+  // whole seconds, so two packages of one size within a second would look the same.
+  static void serveByNginx(const std::string& archive) {
+    const fs::path file = fs::u8path(fixtureFile("worker-nginx-root/package/velmora/kvr.7z"));
+    fs::create_directories(file.parent_path());
+    const bool existed = fs::exists(file);
+    const auto before = existed ? fs::last_write_time(file) : fs::file_time_type();
+    writeFile(file, readFile(fs::u8path(KVR_ARCHIVE_FIXTURES) / archive));
+    if (existed) fs::last_write_time(file, before + std::chrono::seconds(10));
+  }
+
   static DownloadConfig config(const std::string& urlPath, const std::string& packageName = "kvr.7z") {
     return {"./kvr/game", kHost + urlPath, "./kvr/" + packageName};
+  }
+
+  // The game package from nginx, with the configuration's `version` when given.
+  static DownloadConfig nginxConfig(const std::string& version = "") {
+    DownloadConfig run{
+        "./kvr/game",
+        "http://127.0.0.1:" + std::to_string(fixturePort("worker_nginx_host")) + "/package/velmora/kvr.7z",
+        "./kvr/kvr.7z"};
+    run.m_strVersion = version;
+    return run;
   }
 };
 
 const RetryPauses kQuick = {std::chrono::milliseconds(10), std::chrono::milliseconds(10)};
+
+// A successful run with the installed text shown at once: the texts, lines and events
+// are the same, only the pause between the last two goes.
+unsigned installRun(const DownloadConfig& config, IPackageWorkerUi& ui, const RetryPauses& pauses = kQuick) {
+  return runPackageWorker(config, ui, pauses, kPackageTransferLimits, std::chrono::milliseconds(0));
+}
 
 // The package responses of the local channel's host, "<status> <first byte> <bytes
 // sent>", once there are `atLeast` (the host records a response after its last byte).
@@ -77,6 +105,21 @@ std::vector<std::string> channelRequests(std::size_t atLeast) {
     std::ifstream log(fixtureFile("channel-requests.log"));
     for (std::string path, status, first, sent; log >> path >> status >> first >> sent;)
       found.push_back(status + " " + first + " " + sent);
+    if (found.size() >= atLeast) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return found;
+}
+
+// nginx's responses for the game package, "<status> "<Range asked for>" <body bytes>",
+// once there are `atLeast` (nginx logs a response after its last byte).
+std::vector<std::string> nginxResponses(std::size_t atLeast) {
+  std::vector<std::string> found;
+  for (int wait = 0; wait < 100; ++wait) {
+    found.clear();
+    std::ifstream log(fixtureFile("worker-nginx/access.log"));
+    for (std::string line; std::getline(log, line);)
+      if (line.rfind("/package/velmora/kvr.7z ", 0) == 0) found.push_back(line.substr(line.find(' ') + 1));
     if (found.size() >= atLeast) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
@@ -97,7 +140,7 @@ bool contains(const std::vector<std::string>& lines, const std::string& start) {
 
 TEST_F(WorkerRun, InstallsAMissingGame) {
   serve("nested.7z");
-  EXPECT_EQ(runPackageWorker(config("/package/velmora/kvr.7z"), ui, kPackageRetryPauses), 1u);
+  EXPECT_EQ(installRun(config("/package/velmora/kvr.7z"), ui, kPackageRetryPauses), 1u);
   EXPECT_TRUE(g_downloadFinished);
 
   EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
@@ -215,7 +258,7 @@ TEST_F(WorkerRun, TransientFailuresAreRetriedWithinTheRun) {
                                   std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   checked.m_nPackageSize = static_cast<std::int64_t>(package.size());
   checked.m_strPackageSha256 = sha256Of(package);
-  runPackageWorker(checked, ui, kQuick);
+  installRun(checked, ui);
   EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(channelEventTypesSince(eventsBefore),
@@ -237,7 +280,7 @@ TEST_F(WorkerRun, ACompleteKeptPackageIsNotFetchedAgain) {
   writeFile("kvr/game/data/blob.bin", "half written");
   const size_t requestsBefore = channelRequests(earlier + 1).size();
 
-  runPackageWorker(run, ui, kPackageRetryPauses);
+  installRun(run, ui, kPackageRetryPauses);
   EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
   EXPECT_TRUE(ui.boxes.empty());
   const std::vector<std::string> requests = channelRequests(requestsBefore + 1);
@@ -324,7 +367,7 @@ TEST_F(WorkerRun, PackageWithoutTheGameEndsWithTheErrorBox) {
     fs::remove_all("kvr");
     SetUp();
     serve(c.archive);
-    runPackageWorker(config("/package/velmora/kvr.7z"), ui, kPackageRetryPauses);
+    installRun(config("/package/velmora/kvr.7z"), ui, kPackageRetryPauses);
     EXPECT_TRUE(g_downloadFinished);
     const std::vector<std::string> lines = stopAndReadLines();
     if (c.installed) {
@@ -374,26 +417,23 @@ std::map<std::string, std::string> gameFiles() {
   return found;
 }
 
-DownloadConfig withVersion(DownloadConfig config, const std::string& version) {
-  config.m_strVersion = version;
-  return config;
-}
-
 }  // namespace
 
 // A new version named by the configuration replaces the old one in one start: changed
 // files replaced, new ones added, dropped ones deleted, the player's own files kept.
 TEST_F(WorkerRun, UpdatesToTheVersionTheConfigurationNames) {
-  serve("v1.7z");
-  runPackageWorker(withVersion(config("/package/velmora/kvr.7z"), "1"), ui, kQuick);
+  serveByNginx("v1.7z");
+  installRun(nginxConfig("1"), ui);
   ASSERT_TRUE(ui.boxes.empty());
   ASSERT_EQ(readInstallRecord()->version, "1");
   writeFile("kvr/game/data/player.cfg", "mine");
   const size_t eventsBeforeUpdate = channelEventTypes().size();
+  const size_t responses = nginxResponses(0).size();
 
-  serve("v2.7z");
+  // Published at the same address: the kept v1 package's validator no longer holds.
+  serveByNginx("v2.7z");
   g_downloadFinished = false;
-  runPackageWorker(withVersion(config("/package/velmora/kvr.7z"), "2"), ui, kQuick);
+  installRun(nginxConfig("2"), ui);
   EXPECT_TRUE(g_downloadFinished);
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(gameFiles(), (std::map<std::string, std::string>{{"kvr.exe", "game executable, version two\n"},
@@ -408,6 +448,11 @@ TEST_F(WorkerRun, UpdatesToTheVersionTheConfigurationNames) {
   EXPECT_FALSE(fs::exists("kvr/game.staging"));
   EXPECT_FALSE(fs::exists("kvr/game.replaced"));
   EXPECT_FALSE(fs::exists("kvr/update.journal"));
+  const std::string v2Size = std::to_string(fs::file_size(fs::u8path(KVR_ARCHIVE_FIXTURES) / "v2.7z"));
+  const std::vector<std::string> sent = nginxResponses(responses + 1);
+  ASSERT_EQ(sent.size(), responses + 1);
+  EXPECT_EQ(sent.back().substr(0, 3) + sent.back().substr(sent.back().rfind(' ')), "200 " + v2Size)
+      << "the whole new package: " << sent.back();
   EXPECT_EQ(channelEventTypesSince(eventsBeforeUpdate),
             (std::vector<std::string>{"download_start", "download_end", "decode_start", "decode_end"}));
   const std::vector<std::string> lines = stopAndReadLines();
@@ -417,9 +462,9 @@ TEST_F(WorkerRun, UpdatesToTheVersionTheConfigurationNames) {
 // Damaged game files come back from the kept package without a byte downloaded; once
 // the package is gone too, from one download. The player's files stay.
 TEST_F(WorkerRun, RepairsDamagedFiles) {
-  serve("nested.7z");
-  const DownloadConfig run = config("/package/velmora/kvr.7z");
-  runPackageWorker(run, ui, kQuick);
+  serveByNginx("nested.7z");
+  const DownloadConfig run = nginxConfig();
+  installRun(run, ui);
   ASSERT_TRUE(ui.boxes.empty());
   const auto installed = gameFiles();
   writeFile("kvr/game/data/player.cfg", "mine");
@@ -436,18 +481,24 @@ TEST_F(WorkerRun, RepairsDamagedFiles) {
     fs::resize_file("kvr/game/data/blob.bin", 1000);
     fs::remove("kvr/game/kvr.exe");
     if (damage.packageGone) fs::remove("kvr/kvr.7z");
-    const size_t requests = channelRequests(0).size();
+    const size_t responses = nginxResponses(0).size();
     const GamePlan plan = planGameWork(run);
     EXPECT_EQ(plan.work, GameWork::Repair);
     EXPECT_EQ(plan.damaged, (std::vector<std::string>{"data/blob.bin", "data/maps/level1.map", "kvr.exe"}));
     g_downloadFinished = false;
     ui.boxes.clear();
-    runPackageWorker(run, ui, kQuick);
+    installRun(run, ui);
     EXPECT_TRUE(g_downloadFinished);
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(gameFiles(), expected);
     EXPECT_EQ(planGameWork(run).work, GameWork::None);
-    EXPECT_EQ(channelRequests(requests + (damage.packageGone ? 1 : 0)).size() - requests, damage.packageGone ? 1u : 0u);
+    // The kept package: not a byte asked for. Without it: the package once, whole.
+    const std::vector<std::string> sent = nginxResponses(responses + (damage.packageGone ? 1 : 0));
+    const std::vector<std::string> repair(sent.begin() + static_cast<std::ptrdiff_t>(responses), sent.end());
+    if (damage.packageGone)
+      EXPECT_EQ(repair, (std::vector<std::string>{"200 \"-\" " + std::to_string(fs::file_size("kvr/kvr.7z"))}));
+    else
+      EXPECT_TRUE(repair.empty()) << repair.front();
   }
 }
 
@@ -455,11 +506,7 @@ namespace {
 
 constexpr char kUpdateChild[] = "KVR_UPDATE_CHILD";
 
-DownloadConfig versionTwo() {
-  DownloadConfig run{"./kvr/game", kHost + "/package/velmora/kvr.7z", "./kvr/kvr.7z"};
-  run.m_strVersion = "2";
-  return run;
-}
+DownloadConfig versionTwo() { return WorkerRun::nginxConfig("2"); }
 
 // Copies the folder `from` to `to`, replacing what is there. A killed child's files may
 // stay open for a moment after its end under Wine, and a folder holding them with it.
@@ -483,23 +530,21 @@ TEST(UpdateKillChild, Run) {
   const char* child = std::getenv(kUpdateChild);
   if (child == nullptr || *child == '\0') GTEST_SKIP() << "run by the kill test only";
   RecordingUi ui;
-  runPackageWorker(versionTwo(), ui, kQuick);
+  installRun(versionTwo(), ui);
 }
 
 // The launcher killed at any moment of an update (transfer, staging, apply): what the
 // next start finds is version 1 whole, version 2 whole, or a journal that finishes it.
 TEST_F(WorkerRun, AnUpdateKilledAtAnyMomentLeavesOneVersionWhole) {
-  serve("v1.7z");
-  DownloadConfig first = versionTwo();
-  first.m_strVersion = "1";
-  runPackageWorker(first, ui, kQuick);
+  serveByNginx("v1.7z");
+  installRun(nginxConfig("1"), ui);
   ASSERT_EQ(readInstallRecord()->version, "1");
   writeFile("kvr/game/data/player.cfg", "mine");
   const auto v1 = gameFiles();
   // Its open file in ./kvr/logs would keep Windows from putting the old state back.
   ILogManager::instance().stop();
   copyFolder("kvr", "v1-state");
-  serve("v2-many.7z");
+  serveByNginx("v2-many.7z");
   setEnvironment(kUpdateChild, "1");
   const std::string child = "\"" + executablePath() + "\" --gtest_filter=UpdateKillChild.Run";
 

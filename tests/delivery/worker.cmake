@@ -15,3 +15,10 @@ if(NOT WIN32)
     ENVIRONMENT "TZ=CET-1CEST,M3.5.0,M10.5.0/3" FIXTURES_REQUIRED archive_fixtures)
   kvr_require_local_channel(package_worker_small_volume)
 endif()
+
+# Debian's nginx as the package host of the update and repair runs and the kill test, in
+# the test run's network namespace beside the local channel: it serves the real packages
+# the tests put below its root and logs every response (worker-nginx/access.log).
+kvr_server_fixture(worker_nginx_host NETNS ${KVR_PYTHON} ${CMAKE_SOURCE_DIR}/tests/fixtures/nginx_host.py
+  --root ${KVR_FIXTURE_STATE}/worker-nginx-root --state ${KVR_FIXTURE_STATE}/worker-nginx)
+kvr_require_servers(package_worker_tests worker_nginx_host)

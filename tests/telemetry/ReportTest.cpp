@@ -20,6 +20,16 @@ std::string typeOf(const std::string& line) {
 }
 
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// The bounds shortened, the short one well apart from the whole one, so a test tells
+// them apart within seconds.
+ReportLimits quickLimits() {
+  ReportLimits limits;
+  limits.timeout = milliseconds(1500);
+  limits.afterFailureTimeout = milliseconds(300);
+  return limits;
+}
 
 std::string sign(const std::string& udid) {
   Md5 md5;
@@ -64,29 +74,32 @@ TEST_F(Collector, CertificateFromAnotherAuthorityIsRefused) {
 
 TEST_F(Collector, StalledCollectorDelaysTheCallerBySecondsOnly) {
   DownloadEngine engine(url("/stall/log/log"), localCaFile("ca.pem"));
+  engine.limits = quickLimits();
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(engine.post("x=stalled"), CURLE_OPERATION_TIMEDOUT);
   const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(elapsed, std::chrono::seconds(kReportTimeoutSeconds + 3));
+  EXPECT_LT(elapsed, engine.limits.timeout + std::chrono::seconds(3));
   EXPECT_TRUE(received().empty());
 }
 
-// A collector that never answers costs the first report its 5 s and the later ones
-// about 1 s each; they are still sent, in order, and a good answer restores the bound.
+// A collector that never answers costs the first report the whole bound and the later
+// ones the short one each; they are still sent, in order, and a good answer restores the
+// whole bound.
 TEST_F(Collector, AfterATimedOutReportTheNextOnesAreBoundedShortly) {
   DownloadEngine engine(url("/stall/log/log"), localCaFile("ca.pem"));
+  engine.limits = quickLimits();
   EXPECT_EQ(engine.post("x=first"), CURLE_OPERATION_TIMEDOUT);
   for (int i = 0; i < 3; ++i) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(engine.post("x=later"), CURLE_OPERATION_TIMEDOUT);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kReportAfterFailureTimeoutMs + 1500));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, engine.limits.afterFailureTimeout + milliseconds(700));
   }
   engine.reportUrl = url();
   EXPECT_EQ(engine.post("x=answered"), CURLE_OK);
   engine.reportUrl = url("/stall/log/log");
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(engine.post("x=stalled again"), CURLE_OPERATION_TIMEDOUT);
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(kReportTimeoutSeconds - 1));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, engine.limits.timeout - milliseconds(200));
 }
 
 // Reports queued and waited for go out in the order they were made, over one
@@ -161,28 +174,32 @@ TEST_F(Collector, APreparedReportWaitsOnItsOpenConnection) {
 // short bound, each staying queued. The report opened ahead is bounded from the moment
 // it is made, not from its connection; the ones after it by the short bound.
 TEST_F(Collector, AStalledCollectorHoldsNoCallerLongerThanTheShortBound) {
-  const auto shortBound = std::chrono::milliseconds(kReportAfterFailureTimeoutMs);
   DownloadEngine engine(url("/stall/log/log"), localCaFile("ca.pem"));
+  engine.limits = quickLimits();
+  const auto shortBound = engine.limits.afterFailureTimeout;
+  const auto wholeBound = engine.limits.timeout;
   engine.prepare("launch_start");
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  // Longer than the whole bound: counted from the connection, it would have run out.
+  std::this_thread::sleep_for(wholeBound + milliseconds(200));
   const auto start = Clock::now();
   engine.report("launch_start");
   auto held = Clock::now() - start;
-  EXPECT_GE(held, shortBound - std::chrono::milliseconds(100));
-  EXPECT_LT(held, shortBound + std::chrono::milliseconds(500));
+  EXPECT_GE(held, shortBound - milliseconds(100));
+  EXPECT_LT(held, shortBound + milliseconds(500));
   auto call = Clock::now();
   engine.reportLater("web_load");
   EXPECT_LT(Clock::now() - call, std::chrono::milliseconds(50));
   call = Clock::now();
   engine.report("game_start");
   held = Clock::now() - call;
-  EXPECT_GE(held, shortBound - std::chrono::milliseconds(100));
-  EXPECT_LT(held, shortBound + std::chrono::milliseconds(500));
-  // Waits for every exchange: the first ends 5 s after it was made, then three at 1 s.
+  EXPECT_GE(held, shortBound - milliseconds(100));
+  EXPECT_LT(held, shortBound + milliseconds(500));
+  // Waits for every exchange: the first ends the whole bound after it was made, then
+  // three at the short one.
   EXPECT_EQ(engine.post("x=last"), CURLE_OPERATION_TIMEDOUT);
   const auto all = Clock::now() - start;
-  EXPECT_GE(all, std::chrono::seconds(kReportTimeoutSeconds) + 3 * shortBound - std::chrono::milliseconds(500));
-  EXPECT_LT(all, std::chrono::seconds(kReportTimeoutSeconds) + 3 * shortBound + std::chrono::milliseconds(2500));
+  EXPECT_GE(all, wholeBound + 3 * shortBound - milliseconds(200));
+  EXPECT_LT(all, wholeBound + 3 * shortBound + milliseconds(2500));
   EXPECT_TRUE(received().empty());
 }
 

@@ -218,6 +218,9 @@ struct RecordingBar : IProgressBarUi {
   }
 };
 
+// The thread's pauses shortened: the cases below are about when it ends, not how often.
+const ProgressPauses kQuickSamples{std::chrono::milliseconds(20), std::chrono::milliseconds(10)};
+
 }  // namespace
 
 // The thread ends on its own in every case, within a few samples.
@@ -242,8 +245,8 @@ TEST(ProgressThread, EndsWhenTheWorkIsOver) {
     RecordingBar bar;
     bar.windowGone = c.windowGone;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ProgressThreadProc(bar), 1u);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
+    EXPECT_EQ(ProgressThreadProc(bar, kQuickSamples), 1u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     EXPECT_EQ(bar.positions, c.positions);
     if (!c.positions.empty()) {
       EXPECT_EQ(bar.ranges, (std::vector<std::pair<int32_t, int32_t>>{{0, c.total}}));
@@ -260,8 +263,8 @@ TEST(ProgressThread, RangeFromTheFirstSampleOnly) {
   m_ulnow = 100;
   m_ultotal = 400;
   RecordingBar bar;
-  std::thread progress([&] { ProgressThreadProc(bar); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+  std::thread progress([&] { ProgressThreadProc(bar, kQuickSamples); });
+  std::this_thread::sleep_for(kQuickSamples.firstSample + std::chrono::milliseconds(300));
   m_ultotal = 999;  // a later total does not change the range
   m_ulnow = 999;
   progress.join();

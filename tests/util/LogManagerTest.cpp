@@ -335,13 +335,25 @@ TEST_F(LoggerFixture, UncreatableFolderSwitchesFileOutputOff) {
   }
 }
 
+namespace {
+
+// The reserve time's clock in the test below, moved on by hand.
+std::atomic<int64_t> g_fileClock{1700000000};
+int64_t fileClock() { return g_fileClock; }
+
+}  // namespace
+
 TEST_F(LoggerFixture, ReserveTimeDeletesOldFiles) {
   // Applied from the configuration text, not only through the setter.
   manager.configFromText("[Main]\npath = ./kvr/logs/\nname = log\ndisplay = 0\nreserve = 1\n");
   EXPECT_EQ(manager.logger(0).reserveTime, 1);
+  manager.setFileClock(&fileClock);
   ASSERT_TRUE(manager.start());
   for (int day = 1; day <= 8; ++day) logAt(localTimeOf(2024, 1, day, 12, 0, 0), "old");
-  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  // Once the writer has opened those files, two seconds pass.
+  for (int wait = 0; wait < 500 && manager.totalWriteCount() < manager.totalPushCount(); ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  g_fileClock += 2;
   logAt(localTimeOf(2024, 1, 20, 12, 0, 0), "new");
   ASSERT_TRUE(manager.stop());
 
