@@ -95,7 +95,7 @@ std::vector<std::uint32_t> choose(std::vector<ArchiveItem>& items, const std::ve
 }
 
 std::vector<ExtractedFile> run(const CodecLibrary& library, const BitInFormat& format, const std::wstring& inFile,
-                               const std::wstring* outDir, std::wstring_view finalItem,
+                               const std::wstring* outDir, std::wstring_view finalItem, const ExtractProgress& progress,
                                const std::vector<std::string>* only = nullptr) {
   InputFile file;
   if (!file.open(inFile)) throw BitException("Cannot open archive file " + quotedPath(inFile));
@@ -136,7 +136,7 @@ std::vector<ExtractedFile> run(const CodecLibrary& library, const BitInFormat& f
         throw BitException("Cannot replace output file " + toUtf8(root + item.relative));
   }
 
-  ExtractCallback callback(items, root, outDir != nullptr);
+  ExtractCallback callback(items, root, outDir != nullptr, progress);
   // A selection is decoded only as far as its last file (a solid block from its start).
   const HResult result = only == nullptr
                              ? archive->Extract(nullptr, 0xFFFFFFFFu, 0, &callback)
@@ -163,7 +163,9 @@ BitExtractor::BitExtractor(const Bit7zLibrary& library, const BitInFormat& forma
 std::vector<ExtractedFile> BitExtractor::extract(const std::wstring& inFile, const std::wstring& outDir,
                                                  std::wstring_view finalItem,
                                                  const std::vector<std::string>* only) const {
-  return run(m_library.codec(), m_format, inFile, &outDir, finalItem, only);
+  return run(m_library.codec(), m_format, inFile, &outDir, finalItem, m_progress, only);
 }
 
-void BitExtractor::test(const std::wstring& inFile) const { run(m_library.codec(), m_format, inFile, nullptr, {}); }
+void BitExtractor::test(const std::wstring& inFile) const {
+  run(m_library.codec(), m_format, inFile, nullptr, {}, m_progress);
+}

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,11 +56,19 @@ struct ExtractedFile {
   std::optional<std::uint32_t> crc;  // as the archive stores it
 };
 
+// How far an extraction has come, as the codec library counts it: bytes decoded of
+// the bytes it will decode (a selection's solid block counts from its start). Called on
+// the extracting thread, inside the library's run, so it must not throw.
+using ExtractProgress = std::function<void(std::uint64_t completed, std::uint64_t total)>;
+
 // Extracts archives of one format with the library it is bound to; the library must
 // outlive it. No password is ever given.
 class BitExtractor {
  public:
   BitExtractor(const Bit7zLibrary& library, const BitInFormat& format);
+
+  // Told each step of every later extract() and test().
+  void setProgress(ExtractProgress progress) { m_progress = std::move(progress); }
 
   // Extracts every item of `inFile` below `outDir`, creating missing folders, replacing
   // existing files and applying the stored modification times and attributes. Each file
@@ -81,4 +90,5 @@ class BitExtractor {
  private:
   const Bit7zLibrary& m_library;
   BitInFormat m_format;
+  ExtractProgress m_progress;
 };

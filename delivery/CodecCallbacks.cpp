@@ -55,8 +55,20 @@ HResult KVR_COMCALL OutStream::Write(const void* data, std::uint32_t size, std::
   return result;
 }
 
-ExtractCallback::ExtractCallback(const std::vector<ArchiveItem>& items, std::wstring root, bool writing)
-    : m_items(items), m_root(std::move(root)), m_writing(writing) {}
+ExtractCallback::ExtractCallback(const std::vector<ArchiveItem>& items, std::wstring root, bool writing,
+                                 std::function<void(std::uint64_t, std::uint64_t)> progress)
+    : m_items(items), m_root(std::move(root)), m_writing(writing), m_progress(std::move(progress)) {}
+
+HResult KVR_COMCALL ExtractCallback::SetTotal(std::uint64_t total) {
+  m_total = total;
+  if (m_progress) m_progress(0, m_total);
+  return kOk;
+}
+
+HResult KVR_COMCALL ExtractCallback::SetCompleted(const std::uint64_t* completed) {
+  if (m_progress && completed != nullptr) m_progress(*completed, m_total);
+  return kOk;
+}
 
 HResult KVR_COMCALL ExtractCallback::CryptoGetTextPassword(Bstr*) { return fail("Password is not defined"); }
 

@@ -8,6 +8,7 @@
 #include "ExtractPlan.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -57,11 +58,13 @@ class OutStream final : public CodecObject<sevenzip::ISequentialOutStream> {
 class ExtractCallback final : public CodecObject<sevenzip::IArchiveExtractCallback, sevenzip::ICryptoGetTextPassword> {
  public:
   // `root` is the output folder with its separator, empty when nothing is written.
-  ExtractCallback(const std::vector<ArchiveItem>& items, std::wstring root, bool writing);
+  // `progress`, when set, hears the library's totals and completed bytes.
+  ExtractCallback(const std::vector<ArchiveItem>& items, std::wstring root, bool writing,
+                  std::function<void(std::uint64_t, std::uint64_t)> progress = {});
   ~ExtractCallback() { abandon(); }
 
-  sevenzip::HResult KVR_COMCALL SetTotal(std::uint64_t) override { return sevenzip::kOk; }
-  sevenzip::HResult KVR_COMCALL SetCompleted(const std::uint64_t*) override { return sevenzip::kOk; }
+  sevenzip::HResult KVR_COMCALL SetTotal(std::uint64_t total) override;
+  sevenzip::HResult KVR_COMCALL SetCompleted(const std::uint64_t* completed) override;
   sevenzip::HResult KVR_COMCALL PrepareOperation(std::int32_t) override { return sevenzip::kOk; }
   sevenzip::HResult KVR_COMCALL CryptoGetTextPassword(sevenzip::Bstr*) override;
   sevenzip::HResult KVR_COMCALL GetStream(std::uint32_t index, sevenzip::ISequentialOutStream** stream,
@@ -99,4 +102,6 @@ class ExtractCallback final : public CodecObject<sevenzip::IArchiveExtractCallba
   std::unordered_set<std::wstring> m_madeFolders;
   std::vector<const ArchiveItem*> m_folders;
   std::string m_error;
+  std::function<void(std::uint64_t, std::uint64_t)> m_progress;
+  std::uint64_t m_total = 0;
 };

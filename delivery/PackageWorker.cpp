@@ -1,5 +1,6 @@
 #include "PackageWorker.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
@@ -18,6 +19,7 @@
 std::atomic<bool> g_downloadFinished{false};
 std::atomic<int32_t> m_ulnow{0};
 std::atomic<int32_t> m_ultotal{0};
+std::atomic<int32_t> g_installProgress{-1};
 
 namespace {
 
@@ -37,6 +39,13 @@ bool isPlainFileName(const std::string& name) {
 void showProgress(std::int64_t now, std::int64_t total) {
   m_ultotal = static_cast<int32_t>(static_cast<double>(total) / 1000.0);
   m_ulnow = static_cast<int32_t>(static_cast<double>(now) / 1000.0);
+}
+
+// The extraction's share done for the progress thread; a total of 0 tells nothing yet.
+void showInstallProgress(std::uint64_t completed, std::uint64_t total) {
+  if (total == 0) return;
+  const double share = static_cast<double>(std::min(completed, total)) / static_cast<double>(total);
+  g_installProgress = static_cast<int32_t>(share * kInstallProgressFull);
 }
 
 // The worker's run for one plan: the package brought in when the work needs it, then
@@ -245,13 +254,17 @@ unsigned runPackageWorker(const DownloadConfig& config, GamePlan plan, IPackageW
     tellFailure(ui, kStatusDownloadFailed, kDownloadErrorText);
   } else {
     try {
+      // The bar empties when installing starts and fills with the extraction.
+      g_installProgress = 0;
       ui.setStatusText(kStatusInstalling);
       engine.report("decode_start");
       logLine(LOG_INFO, "7z decode start");
       const Bit7zLibrary library(kCodecLibraryPath);
-      const BitExtractor extractor(library, BitFormat::SevenZip);
+      BitExtractor extractor(library, BitFormat::SevenZip);
+      extractor.setProgress(showInstallProgress);
       logLine(LOG_INFO, " packageName:", config.m_strPackageName, ", path:", config.m_strPath);
       work.extract(extractor);
+      g_installProgress = kInstallProgressFull;
       engine.report("decode_end");
       logLine(LOG_INFO, "7z decode end");
       std::this_thread::sleep_for(installedPause);

@@ -28,6 +28,10 @@ bool stopPackageTransfer();
 // and polled by the window's progress thread.
 extern std::atomic<int32_t> m_ulnow;
 extern std::atomic<int32_t> m_ultotal;
+// The extraction's progress in thousandths (kInstallProgressFull when done): -1 until the
+// extraction starts, then written by the worker and polled by the progress thread.
+extern std::atomic<int32_t> g_installProgress;
+inline constexpr int32_t kInstallProgressFull = 1000;
 
 // What the worker asks of the window. Both calls are carried out on the UI thread
 // while the worker waits; the UI thread never waits for the worker.

@@ -1,4 +1,5 @@
-// The progress thread: polls the package worker's transfer counters and moves the bar.
+// The progress thread: polls the package worker's transfer and extraction counters and
+// moves the bar.
 #pragma once
 
 #include <chrono>
@@ -20,8 +21,10 @@ struct ProgressPauses {
   std::chrono::milliseconds period{200};
 };
 
-// After the first pause, then every period: once both counters are non-zero, the first
-// sample sets the range 0 … m_ultotal, each sample moves the bar to m_ulnow and logs it.
-// Ends when m_ulnow reaches m_ultotal, after the sample taken once the worker has ended
+// After the first pause, then every period: while the transfer runs and both counters are non-zero,
+// the first sample sets the range 0 … m_ultotal, each sample moves the bar to m_ulnow
+// and logs it, until m_ulnow reaches m_ultotal. Once the extraction has started
+// (g_installProgress ≥ 0), the range is 0 … kInstallProgressFull and the bar follows
+// the extraction, unlogged. Ends after the sample taken once the worker has ended
 // (g_downloadFinished), or when the window is gone. Returns 1.
 unsigned ProgressThreadProc(IProgressBarUi& bar, const ProgressPauses& pauses = {});

@@ -101,6 +101,32 @@ TEST(ArchiveTest, ExtractsNestedFoldersIntoFolderThatDoesNotExistYet) {
   makeWritable(game / "data/readonly.txt");
 }
 
+// The library's progress reaches the caller: one total, completed bytes that never go
+// back and end at it, for a whole extraction and for a selection.
+TEST(ArchiveTest, ProgressClimbsToTheTotal) {
+  const std::vector<std::string> blob = {"data/blob.bin"};
+  for (const std::vector<std::string>* only : {static_cast<const std::vector<std::string>*>(nullptr), &blob}) {
+    SCOPED_TRACE(only == nullptr ? "whole" : "selection");
+    TestFolder folder;
+    placeCodecLibrary();
+    Bit7zLibrary library(kCodecLibraryPath);
+    BitExtractor extractor(library, BitFormat::SevenZip);
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> steps;
+    extractor.setProgress([&](std::uint64_t completed, std::uint64_t total) { steps.emplace_back(completed, total); });
+    extractor.extract(fixture("nested.7z"), L"game", kGameExecutable, only);
+    ASSERT_GE(steps.size(), 2u);
+    const std::uint64_t total = steps.front().second;
+    EXPECT_GE(total, 200000u) << "the blob alone is that big";
+    EXPECT_EQ(steps.front().first, 0u);
+    for (std::size_t i = 1; i < steps.size(); ++i) {
+      EXPECT_EQ(steps[i].second, total);
+      EXPECT_GE(steps[i].first, steps[i - 1].first);
+    }
+    EXPECT_EQ(steps.back().first, total);
+    if (only == nullptr) makeWritable("game/data/readonly.txt");
+  }
+}
+
 TEST(ArchiveTest, OutputFolderWithOrWithoutTrailingSeparator) {
   const std::vector<std::wstring> folders = {L"game", L"game/", std::wstring(L"game") + kPathSeparator};
   for (const auto& output : folders) {

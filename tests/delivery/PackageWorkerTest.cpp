@@ -53,6 +53,7 @@ struct WorkerRun : testing::Test {
     g_downloadFinished = false;
     m_ulnow = 0;
     m_ultotal = 0;
+    g_installProgress = -1;
   }
   void TearDown() override { ILogManager::instance().stop(); }
 
@@ -149,6 +150,7 @@ TEST_F(WorkerRun, InstallsAMissingGame) {
   const auto size = static_cast<int32_t>(fs::file_size("kvr/kvr.7z") / 1000);
   EXPECT_EQ(m_ulnow, size);
   EXPECT_EQ(m_ultotal, size);
+  EXPECT_EQ(g_installProgress, kInstallProgressFull) << "the bar ends full";
   EXPECT_EQ(ui.statusTexts, (std::vector<std::wstring>{kStatusInstalling, kStatusInstalled}));
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(channelEventTypesSince(eventsBefore),

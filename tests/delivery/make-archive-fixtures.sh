@@ -129,3 +129,18 @@ cp -r v2 v2-many
 mkdir v2-many/data/many
 for i in $(seq 1 600); do printf 'file %d\n' "$i" > "v2-many/data/many/f$i.txt"; done
 (cd v2-many && sevenzip a -t7z -m0=lzma2 "$out/v2-many.7z" .)
+
+# A game of 4000 text files (about 50 MB unpacked) in one solid block: its extraction
+# lasts long enough for the bar to be watched while installing.
+python3 - many/data <<'PY'
+import os, random, sys
+rng = random.Random(7)
+words = [''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(2, 9))) for _ in range(2000)]
+for i in range(4000):
+    folder = os.path.join(sys.argv[1], 'pack%02d' % (i % 40))
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, 'item%04d.txt' % i), 'w') as f:
+        f.write(' '.join(rng.choice(words) for _ in range(2000)))
+PY
+printf 'game executable\n' > many/kvr.exe
+(cd many && sevenzip a -t7z -m0=lzma2 -mx1 "$out/many-files.7z" .)

@@ -65,6 +65,7 @@ struct MainWindow : testing::Test {
     g_downloadFinished = false;
     m_ulnow = 0;
     m_ultotal = 0;
+    g_installProgress = -1;
     graphics = startGraphics();
   }
   void TearDown() override {
@@ -399,6 +400,45 @@ TEST_F(MainWindow, CloseDuringTheDownloadAsksAndStopsIt) {
     if (!line.empty()) last = line;
   const auto size = fs::file_size("kvr/kvr.7z");
   EXPECT_EQ(last.substr(last.find(' ') + 1), "206 1 " + std::to_string(size - 1)) << "resumed after the kept byte";
+}
+
+// Installing a package of 4000 files: the bar empties when "正在安装..." appears, then
+// moves at least once a second until it is full.
+TEST_F(MainWindow, InstallingMovesTheBarEverySecond) {
+  serve("many-files.7z");
+  run([&](TestDlg& dialog) {
+    using Clock = std::chrono::steady_clock;
+    std::vector<std::pair<Clock::time_point, int32_t>> moves;  // installing: each new position
+    std::pair<int32_t, int32_t> installRange;
+    const auto deadline = Clock::now() + 120s;
+    while (Clock::now() < deadline) {
+      const std::wstring text = label(dialog);
+      int32_t pos = 0;
+      const auto range = bar(dialog, &pos);
+      if (text == L"正在安装..." && (moves.empty() || moves.back().second != pos)) {
+        moves.emplace_back(Clock::now(), pos);
+        installRange = range;
+      }
+      if (!moves.empty() && pos == installRange.second && installRange.second > 0) break;
+      std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_GE(moves.size(), 3u) << "the bar moved while installing";
+    EXPECT_EQ(installRange, std::make_pair(0, kInstallProgressFull));
+    EXPECT_LT(moves.front().second, kInstallProgressFull / 10) << "installing starts from an empty bar";
+    EXPECT_EQ(moves.back().second, kInstallProgressFull);
+    for (std::size_t i = 1; i < moves.size(); ++i) {
+      EXPECT_GT(moves[i].second, moves[i - 1].second);
+      EXPECT_LE(moves[i].first - moves[i - 1].first, 1000ms) << "the bar stood still before " << moves[i].second;
+    }
+    // The full bar reaches the screen in its colour.
+    const CRect window = windowFacts(dialog).rect;
+    EXPECT_EQ(settledPixel({window.left + 523 + 552, window.top + 644}, {138, 206, 249}), (Rgb{138, 206, 249}));
+    for (int i = 0; i < 500 && !g_downloadFinished; ++i) std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
+    const CRect rect = windowFacts(dialog).rect;
+    clickAt({rect.left + kClose.x, rect.top + kClose.y});
+    EXPECT_TRUE(waitClosed(dialog, 3s));
+  });
 }
 
 // A failed transfer (a status that is not retried: refused connections are ridden out

@@ -223,38 +223,72 @@ const ProgressPauses kQuickSamples{std::chrono::milliseconds(20), std::chrono::m
 
 }  // namespace
 
-// The thread ends on its own in every case, within a few samples.
+// The thread ends on its own in every case, within a few samples; once installing has
+// started the bar is the extraction's.
 TEST(ProgressThread, EndsWhenTheWorkIsOver) {
+  using Ranges = std::vector<std::pair<int32_t, int32_t>>;
   struct Case {
     const char* name;
-    int32_t now, total;
+    int32_t now, total, installed;
     bool workerEnded, windowGone;
+    Ranges ranges;
     std::vector<int32_t> positions;
   };
   const Case cases[] = {
-      {"transfer complete", 500, 500, false, false, {500}},
-      {"transfer stopped half-way, worker ended", 200, 500, true, false, {200}},
-      {"no size announced, worker ended", 0, 0, true, false, {}},
-      {"window gone", 200, 500, false, true, {}},
+      {"transfer complete, worker ended", 500, 500, -1, true, false, {{0, 500}}, {500}},
+      {"transfer stopped half-way, worker ended", 200, 500, -1, true, false, {{0, 500}}, {200}},
+      {"no size announced, worker ended", 0, 0, -1, true, false, {}, {}},
+      {"window gone", 200, 500, -1, false, true, {}, {}},
+      {"extraction failed half-way", 500, 500, 400, true, false, {{0, 1000}}, {400}},
+      {"nothing transferred, extraction done", 0, 0, 1000, true, false, {{0, 1000}}, {1000}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     g_downloadFinished = c.workerEnded;
     m_ulnow = c.now;
     m_ultotal = c.total;
+    g_installProgress = c.installed;
     RecordingBar bar;
     bar.windowGone = c.windowGone;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(ProgressThreadProc(bar, kQuickSamples), 1u);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     EXPECT_EQ(bar.positions, c.positions);
-    if (!c.positions.empty()) {
-      EXPECT_EQ(bar.ranges, (std::vector<std::pair<int32_t, int32_t>>{{0, c.total}}));
-    }
+    EXPECT_EQ(bar.ranges, c.ranges);
   }
   g_downloadFinished = false;
   m_ulnow = 0;
   m_ultotal = 0;
+  g_installProgress = -1;
+}
+
+// A complete transfer does not end the thread: the bar starts again from empty with the
+// extraction and follows it to full.
+TEST(ProgressThread, FollowsTheExtractionAfterTheTransfer) {
+  g_downloadFinished = false;
+  m_ulnow = 400;
+  m_ultotal = 400;
+  g_installProgress = -1;
+  RecordingBar bar;
+  std::thread progress([&] { ProgressThreadProc(bar); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+  for (const int32_t installed : {0, 250, 600, 1000}) {
+    g_installProgress = installed;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  g_downloadFinished = true;
+  progress.join();
+  EXPECT_EQ(bar.ranges, (std::vector<std::pair<int32_t, int32_t>>{{0, 400}, {0, 1000}}));
+  ASSERT_GE(bar.positions.size(), 5u);
+  EXPECT_EQ(bar.positions.front(), 400);
+  std::vector<int32_t> seen;
+  for (const int32_t pos : std::vector<int32_t>(bar.positions.begin() + 1, bar.positions.end()))
+    if (seen.empty() || seen.back() != pos) seen.push_back(pos);
+  EXPECT_EQ(seen, (std::vector<int32_t>{0, 250, 600, 1000}));
+  g_downloadFinished = false;
+  m_ulnow = 0;
+  m_ultotal = 0;
+  g_installProgress = -1;
 }
 
 // While the transfer runs, the range is set once, from the first sample.
@@ -267,7 +301,10 @@ TEST(ProgressThread, RangeFromTheFirstSampleOnly) {
   std::this_thread::sleep_for(kQuickSamples.firstSample + std::chrono::milliseconds(300));
   m_ultotal = 999;  // a later total does not change the range
   m_ulnow = 999;
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  g_downloadFinished = true;
   progress.join();
+  g_downloadFinished = false;
   EXPECT_EQ(bar.ranges, (std::vector<std::pair<int32_t, int32_t>>{{0, 400}}));
   ASSERT_FALSE(bar.positions.empty());
   EXPECT_EQ(bar.positions.front(), 100);
