@@ -58,6 +58,25 @@ bool writeAll(std::intptr_t file, const void* data, std::size_t size) {
   return true;
 }
 
+namespace {
+
+// Renames `from` over `to`. A reader that opened `to` without sharing its deletion (a
+// scanner, an indexer, a check of ours in another process) refuses the rename while it
+// holds the file; such readers let go within moments, so the rename is tried again
+// for a bounded time before it counts as failed.
+bool replaceWhenFree(const std::wstring& from, const std::wstring& to) {
+  constexpr int kAttempts = 100;
+  constexpr DWORD kPauseMs = 20;
+  for (int attempt = 1;; ++attempt) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD error = GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || attempt == kAttempts) return false;
+    Sleep(kPauseMs);
+  }
+}
+
+}  // namespace
+
 bool writeWholeFile(const std::string& file, std::span<const unsigned char> bytes, bool,
                     std::string_view writingSuffix) {
   const std::wstring target = FromAnsi(file);
@@ -69,7 +88,7 @@ bool writeWholeFile(const std::string& file, std::span<const unsigned char> byte
                         FlushFileBuffers(handle.get());
   if (handle.close() && complete) {
     clearReadOnly(target);
-    if (MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (replaceWhenFree(partial, target)) return true;
   }
   DeleteFileW(partial.c_str());
   return false;

@@ -550,9 +550,11 @@ TEST_F(WorkerRun, AnUpdateKilledAtAnyMomentLeavesOneVersionWhole) {
   setEnvironment(kUpdateChild, "1");
   const std::string child = "\"" + executablePath() + "\" --gtest_filter=UpdateKillChild.Run";
 
-  // How long an uninterrupted update takes to its new record.
+  // How long an uninterrupted update takes to its new record. Its output is read as it
+  // comes, so that a full pipe never holds the child, and shown when it fails.
   const auto start = std::chrono::steady_clock::now();
   std::chrono::milliseconds whole{0};
+  std::string childOutput;
   {
     ChildProcess update(child);
     ASSERT_TRUE(update.started());
@@ -560,11 +562,14 @@ TEST_F(WorkerRun, AnUpdateKilledAtAnyMomentLeavesOneVersionWhole) {
       const auto record = readInstallRecord();
       return record && record->version == "2";
     };
-    while (!updated() && std::chrono::steady_clock::now() - start < std::chrono::seconds(120))
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    bool ended = false;
+    while (!updated() && !ended && std::chrono::steady_clock::now() - start < std::chrono::seconds(120)) {
+      ended = update.wait(std::chrono::milliseconds(0)).has_value();
+      while (const auto line = update.readLine(std::chrono::milliseconds(ended ? 200 : 5))) childOutput += *line + "\n";
+    }
     whole = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   }
-  ASSERT_EQ(readInstallRecord()->version, "2");
+  ASSERT_EQ(readInstallRecord()->version, "2") << "the update's output:\n" << childOutput;
   const auto v2 = gameFiles();
 
   // Most of that is the child's own start, and runs differ: the kills fall from half that

@@ -1,8 +1,12 @@
 // The folder chain and the whole-file write that every part of the launcher shares.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "FileSystem.h"
 #include "TestFolder.h"
@@ -73,4 +77,22 @@ TEST(WholeFileWrite, ReplacesTheFileAndLeavesNoTemporaryName) {
   }
   EXPECT_FALSE(writeWholeFile("missing/file", bytes));
   EXPECT_FALSE(fs::exists("missing"));
+}
+
+// Another process reading the file (as a check of the install record does) holds it
+// open for a moment; the write waits for it instead of failing.
+TEST(WholeFileWrite, AReaderHoldingTheFileOnlyDelaysTheReplace) {
+  TestFolder folder;
+  writeFile("file", "older");
+  std::promise<void> opened;
+  std::thread reader([&opened] {
+    std::ifstream held("file", std::ios::binary);
+    opened.set_value();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  });
+  opened.get_future().wait();
+  EXPECT_TRUE(writeWholeFile("file", std::string_view("new content")));
+  reader.join();
+  EXPECT_EQ(readFile("file"), "new content");
+  EXPECT_FALSE(fs::exists("file.part"));
 }
