@@ -54,5 +54,6 @@ enum class CtlColorBrush { Default, Null };
 
 // Command notification codes and the dialog's default commands.
 inline constexpr int kBnClicked = 0;
+inline constexpr int kBnDoubleClicked = 5;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;

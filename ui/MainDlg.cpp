@@ -162,7 +162,9 @@ void MainDlg::OnOK() { OnClose(); }
 void MainDlg::OnCancel() { OnClose(); }
 
 void MainDlg::OnCommand(int nID, int nCode) {
-  if (nCode != kBnClicked) return;
+  // The picture buttons are drawn by the dialog, and Windows reports a second press of
+  // such a button that comes quickly after the first as a double click.
+  if (nCode != kBnClicked && nCode != kBnDoubleClicked) return;
   if (nID == IDC_BTN_MIN) ShowWindow(ShowCmd::Minimize);
   if (nID == IDC_BTN_CLOSE) OnClose();
 }
