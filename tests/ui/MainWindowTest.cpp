@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <future>
+#include <optional>
 #include <thread>
 
 #include "CopyDataRecord.h"
@@ -202,15 +203,82 @@ TEST_F(MainWindow, GamePresentShapeAndLook) {
   EXPECT_TRUE(stopAndReadLines().empty()) << "no progress thread, no worker";
 }
 
-// Run on a screen smaller than the window (a test run of its own): the window keeps its
-// size and sits at the screen's edge, its title area on the screen.
+// Run on a screen smaller than the window (a test run of its own), under each stacking
+// window manager: the window keeps its size, and its picture unscaled under the label and
+// the bar; it sits at the screen's edge with its title area on the screen, where a drag
+// moves it.
 TEST_F(MainWindow, SmallScreenKeepsTheSizeAndTheTitleArea) {
   if (GetFullScreenSize().cy > 725) GTEST_SKIP() << "the screen holds the whole window";
   installGame();
-  run([&](TestDlg& dialog) {
-    EXPECT_EQ(windowFacts(dialog).rect, (CRect{0, 0, 1280, 725}));
-    dialog.GetUiThreadChannel()->runOnUiThread([&] { dialog.DestroyWindow(); });
-  });
+  CImage background;
+  ASSERT_TRUE(LoadPngResource(&background, IDB_PNG_BACKGROUND));
+  const auto picture = [&](CPoint point) {
+    const uint8_t* pixel = background.GetBits() + static_cast<ptrdiff_t>(point.y) * background.GetPitch() + point.x * 4;
+    return Rgb{pixel[2], pixel[1], pixel[0]};
+  };
+  // Window points and what they show: the picture's own pixel, or the full bar. A picture
+  // scaled to the screen's 720 lines would move the status strip's edges by up to 4 lines,
+  // and the bar out of its slot.
+  const Rgb full{138, 206, 249};
+  const struct {
+    const char* what;
+    CPoint point;
+    std::optional<Rgb> colour;
+  } looks[] = {
+      {"above the status strip", {450, 631}, {}},
+      {"the status strip's top line", {450, 632}, {}},
+      {"the status strip's bottom line", {450, 659}, {}},
+      {"below the status strip", {450, 660}, {}},
+      {"the label's right end, on the strip", {505, 637}, {}},
+      {"the slot above the bar", {526, 639}, {}},
+      {"the bar's top line", {526, 640}, full},
+      {"the bar's bottom line", {526, 647}, full},
+      {"the slot below the bar", {526, 648}, {}},
+      {"the bar's right end", {1075, 644}, full},
+  };
+  for (const std::string& name : windowManagers()) {
+    SCOPED_TRACE(name);
+    const WindowManager manager(name);
+    ASSERT_TRUE(manager.running());
+    run([&](TestDlg& dialog) {
+      bool managed = manager.manages(dialog);
+      for (int i = 0; i < 100 && !managed; ++i) {
+        std::this_thread::sleep_for(30ms);
+        managed = manager.manages(dialog);
+      }
+      EXPECT_TRUE(managed);
+      const CRect placed{0, 0, 1280, 725};
+      EXPECT_EQ(windowFacts(dialog).rect, placed);
+      const auto known = [&] {
+        CRect rect;
+        dialog.GetUiThreadChannel()->runOnUiThread([&] { rect = dialog.GetWindowRect(); });
+        return rect;
+      };
+      EXPECT_EQ(known(), placed) << "the framework's view";
+      for (const auto& look : looks) {
+        const Rgb expected = look.colour.value_or(picture(look.point));
+        EXPECT_EQ(settledPixel(look.point, expected), expected) << look.what;
+      }
+      // The label's text, dark on the light strip: a line through it crosses its strokes.
+      EXPECT_EQ(label(dialog), L"下载完成");
+      int strokes = 0;
+      for (int x = 446; x < 506; ++x) {
+        const Rgb seen = screenPixel({x, 646});
+        if (seen.red + seen.green + seen.blue < 200) ++strokes;
+      }
+      EXPECT_GE(strokes, 4) << "dark pixels on the label's middle line";
+
+      dragFrom({300, 100}, {340, 130});
+      CRect moved = windowFacts(dialog).rect;
+      for (int i = 0; i < 50 && moved == placed; ++i) {
+        std::this_thread::sleep_for(30ms);
+        moved = windowFacts(dialog).rect;
+      }
+      EXPECT_EQ(moved, (CRect{40, 30, 40 + 1280, 30 + 725})) << "dragged by the title area";
+      EXPECT_EQ(known(), moved) << "the framework's view after the window manager's move";
+      dialog.GetUiThreadChannel()->runOnUiThread([&] { dialog.DestroyWindow(); });
+    });
+  }
 }
 
 TEST_F(MainWindow, DraggingThePictureMovesTheWindow) {

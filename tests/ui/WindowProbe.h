@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/AfxTypes.h"
 
@@ -47,6 +48,29 @@ bool answerBox(CDialogEx& dialog, const std::wstring& caption, const std::wstrin
 // The same for a box left open after the dialog has gone (Windows: an ownerless box
 // lives on its own thread); false when there is none.
 bool dismissOrphanBox(const std::wstring& caption, const std::wstring& text);
+
+// The stacking window managers a window is tried under, by name (Windows: the system's own).
+std::vector<std::string> windowManagers();
+
+// One of them running on the display for as long as this lives (Windows: nothing to start).
+// Linux starts the program and waits, bounded, until it manages the screen; it is ended
+// and its hold on the screen waited out when this goes.
+class WindowManager {
+ public:
+  explicit WindowManager(const std::string& name);
+  ~WindowManager();
+  WindowManager(const WindowManager&) = delete;
+  WindowManager& operator=(const WindowManager&) = delete;
+
+  bool running() const;
+  // Whether it has taken the dialog's window on (Linux: the window carries WM_STATE).
+  bool manages(CDialogEx& dialog) const;
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> m_impl;
+};
 
 // A top-level window over the whole screen, below every other window, in a colour of
 // its own, counting the left clicks that reach it.

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "Process.h"
 #include "WindowProbe.h"
 #include "framework/CDialogEx.h"
 #include "framework/WndNative_linux.h"
@@ -227,3 +228,87 @@ Backdrop::~Backdrop() {
 }
 
 int Backdrop::clicks() const { return m_impl->clicks; }
+
+namespace {
+
+// Debian's own builds, started without a session as a desktop's start-up would start them.
+struct ManagerProgram {
+  const char* name;
+  const char* command;
+};
+constexpr ManagerProgram kWindowManagers[] = {
+    {"openbox", "/usr/bin/openbox --sm-disable"},
+    {"metacity", "/usr/bin/metacity"},
+};
+
+// The manager of the default screen: the owner of its WM_Sn selection (ICCCM), or None.
+Window screenManager(Display* display) {
+  const std::string selection = "WM_S" + std::to_string(DefaultScreen(display));
+  return XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False));
+}
+
+// Waits up to `timeout` for `holds` over a connection of its own.
+template <typename Condition>
+bool waitOnDisplay(Condition holds, std::chrono::milliseconds timeout) {
+  Connection connection;
+  if (connection.display == nullptr) return false;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!holds(connection.display)) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> windowManagers() {
+  std::vector<std::string> names;
+  for (const ManagerProgram& program : kWindowManagers) names.emplace_back(program.name);
+  return names;
+}
+
+struct WindowManager::Impl {
+  std::unique_ptr<ChildProcess> process;
+  bool running = false;
+};
+
+WindowManager::WindowManager(const std::string& name) : m_impl(std::make_unique<Impl>()) {
+  for (const ManagerProgram& program : kWindowManagers)
+    if (program.name == name) m_impl->process = std::make_unique<ChildProcess>(program.command);
+  if (!m_impl->process || !m_impl->process->started()) return;
+  // Owning the selection comes before the manager's hold on the root window is complete;
+  // the supporting window (EWMH) is set once it is.
+  m_impl->running = waitOnDisplay(
+      [](Display* display) {
+        int format = 0;
+        return screenManager(display) != None &&
+               !property(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, &format).empty();
+      },
+      std::chrono::seconds(10));
+}
+
+WindowManager::~WindowManager() {
+  m_impl->process.reset();
+  // Gone once the server has let go of its selection. A killed manager leaves its
+  // supporting window's id on the root window: cleared, so that the next one is seen
+  // only once it has set its own.
+  waitOnDisplay(
+      [](Display* display) {
+        if (screenManager(display) != None) return false;
+        XDeleteProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False));
+        XSync(display, False);
+        return true;
+      },
+      std::chrono::seconds(5));
+}
+
+bool WindowManager::running() const { return m_impl->running; }
+
+bool WindowManager::manages(CDialogEx& dialog) const {
+  const Window xid = xidOf(dialog);
+  Connection connection;
+  int format = 0;
+  return xid != 0 && connection.display != nullptr &&
+         !property(connection.display, xid, "WM_STATE", AnyPropertyType, &format).empty();
+}

@@ -205,3 +205,16 @@ Backdrop::~Backdrop() {
 }
 
 int Backdrop::clicks() const { return m_impl->clicks; }
+
+std::vector<std::string> windowManagers() { return {"Windows"}; }
+
+// The system manages every top-level window itself: nothing to start or end.
+struct WindowManager::Impl {};
+
+WindowManager::WindowManager(const std::string&) : m_impl(std::make_unique<Impl>()) {}
+
+WindowManager::~WindowManager() = default;
+
+bool WindowManager::running() const { return true; }
+
+bool WindowManager::manages(CDialogEx&) const { return true; }
