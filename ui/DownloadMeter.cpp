@@ -53,7 +53,8 @@ std::optional<double> DownloadMeter::bytesPerSecond() const {
 std::optional<std::int64_t> DownloadMeter::secondsLeft(std::int64_t total) const {
   const std::optional<double> speed = bytesPerSecond();
   if (!speed || *speed <= 0 || m_samples.back().at - m_first < kSettle) return std::nullopt;
-  const double seconds = std::ceil(static_cast<double>(std::max<std::int64_t>(total - m_samples.back().bytes, 0)) / *speed);
+  const double seconds =
+      std::ceil(static_cast<double>(std::max<std::int64_t>(total - m_samples.back().bytes, 0)) / *speed);
   if (seconds > kLongestTimeLeft) return std::nullopt;
   return static_cast<std::int64_t>(seconds);
 }
