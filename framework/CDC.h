@@ -4,8 +4,12 @@
 
 #include <memory>
 #include <span>
+#include <string>
 
 #include "framework/AfxTypes.h"
+
+// Windows' headers define this name as a macro; here it is CDC's own member.
+#undef DrawText
 
 class CImage;
 class CPicture;
@@ -27,6 +31,10 @@ class CDC {
   void DrawPicture(const CPicture& picture, int width, int height);
   void SetBkModeTransparent(bool transparent);
   void SetTextColor(ColorRef colour);
+  // One line of `text` in the shell's sans-serif face, `pixelHeight` pixels high, in
+  // `colour` over what is there, against the right edge of `rect` and centred in its
+  // height; clipped to `rect`.
+  void DrawText(const std::wstring& text, const CRect& rect, ColorRef colour, int pixelHeight);
 
   struct Impl;  // the platform's side: the device or cairo context
 

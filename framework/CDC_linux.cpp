@@ -4,6 +4,7 @@
 #include "framework/CDC.h"
 #include "framework/CImage.h"
 #include "framework/FrameworkImpl_linux.h"
+#include "util/Utf8.h"
 
 namespace {
 
@@ -91,6 +92,28 @@ void CDC::DrawPicture(const CPicture& picture, int width, int height) {
 void CDC::SetBkModeTransparent(bool transparent) { m_impl->transparent = transparent; }
 
 void CDC::SetTextColor(ColorRef colour) { m_impl->textColour = colour; }
+
+void CDC::DrawText(const std::wstring& text, const CRect& rect, ColorRef colour, int pixelHeight) {
+  cairo_t* cr = m_impl->cr;
+  PangoLayout* layout = pango_cairo_create_layout(cr);
+  PangoFontDescription* font = pango_font_description_from_string("Sans");
+  pango_font_description_set_absolute_size(font, pixelHeight * PANGO_SCALE);
+  pango_layout_set_font_description(layout, font);
+  pango_font_description_free(font);
+  const std::string utf8 = toUtf8(text);
+  pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
+  int width = 0;
+  int height = 0;
+  pango_layout_get_pixel_size(layout, &width, &height);
+  cairo_save(cr);
+  cairo_rectangle(cr, rect.left, rect.top, rect.Width(), rect.Height());
+  cairo_clip(cr);
+  cairo_set_source_rgb(cr, RedOf(colour) / 255.0, GreenOf(colour) / 255.0, BlueOf(colour) / 255.0);
+  cairo_move_to(cr, rect.right - width, rect.top + (rect.Height() - height) / 2);
+  pango_cairo_show_layout(cr, layout);
+  cairo_restore(cr);
+  g_object_unref(layout);
+}
 
 CPaintDC::CPaintDC(CWnd* pWnd) : CDC(contextOf(WndAccess::impl(*pWnd).paintContext, false)), m_pWnd(pWnd) {}
 

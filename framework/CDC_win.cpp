@@ -52,6 +52,24 @@ void CDC::SetBkModeTransparent(bool transparent) { SetBkMode(m_impl->hdc, transp
 
 void CDC::SetTextColor(ColorRef colour) { ::SetTextColor(m_impl->hdc, colour); }
 
+void CDC::DrawText(const std::wstring& text, const CRect& rect, ColorRef colour, int pixelHeight) {
+  // The dialogs' face: a Chinese system links it to its Chinese fonts.
+  const HFONT font =
+      CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg 2");
+  const HDC hdc = m_impl->hdc;
+  const HGDIOBJ previousFont = SelectObject(hdc, font);
+  const int previousMode = SetBkMode(hdc, TRANSPARENT);
+  const COLORREF previousColour = ::SetTextColor(hdc, colour);
+  RECT area{rect.left, rect.top, rect.right, rect.bottom};
+  DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &area,
+            DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  ::SetTextColor(hdc, previousColour);
+  SetBkMode(hdc, previousMode);
+  SelectObject(hdc, previousFont);
+  DeleteObject(font);
+}
+
 CPaintDC::CPaintDC(CWnd* pWnd) : CDC(contextOf(nullptr)), m_pWnd(pWnd) {
   m_impl->hdc = BeginPaint(WndAccess::impl(*pWnd).hWnd, &m_impl->paint);
 }

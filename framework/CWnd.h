@@ -51,6 +51,8 @@ class CWnd {
   bool SetWindowRgn(CRgn&& region, bool bRedraw);
   // Repaints now (invalidate and update).
   void RedrawWindow();
+  // Has `rect` of the client area repainted, background first, when the window next paints.
+  void InvalidateRect(const CRect& rect);
 
   // Removes the notification-area icon `nID` registered for this window, if any.
   void DeleteNotifyIcon(unsigned nID);

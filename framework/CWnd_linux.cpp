@@ -199,6 +199,11 @@ void CWnd::RedrawWindow() {
   if (m_impl->widget != nullptr) gtk_widget_queue_draw(m_impl->widget);
 }
 
+void CWnd::InvalidateRect(const CRect& rect) {
+  if (m_impl->widget != nullptr)
+    gtk_widget_queue_draw_area(m_impl->widget, rect.left, rect.top, rect.Width(), rect.Height());
+}
+
 bool CWnd::SubclassDlgItem(int nID, CWnd* pParent) {
   if (pParent == nullptr) return false;
   const auto found = pParent->m_impl->items.find(nID);

@@ -163,8 +163,14 @@ bool CWnd::SetWindowRgn(CRgn&& region, bool bRedraw) {
 
 void CWnd::RedrawWindow() {
   if (m_impl->hWnd == nullptr) return;
-  InvalidateRect(m_impl->hWnd, nullptr, TRUE);
+  ::InvalidateRect(m_impl->hWnd, nullptr, TRUE);
   UpdateWindow(m_impl->hWnd);
+}
+
+void CWnd::InvalidateRect(const CRect& rect) {
+  if (m_impl->hWnd == nullptr) return;
+  const RECT area{rect.left, rect.top, rect.right, rect.bottom};
+  ::InvalidateRect(m_impl->hWnd, &area, TRUE);
 }
 
 void CWnd::DeleteNotifyIcon(unsigned nID) {

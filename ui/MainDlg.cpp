@@ -23,6 +23,12 @@ constexpr wchar_t kCloseRefusedCaption[] = L"提示";
 // How long the launcher's end waits for a stopped transfer's worker: it ends within about
 // a second, and its "download end" comes before the launcher's "close launch".
 constexpr auto kStoppedWorkerWait = std::chrono::milliseconds(1500);
+// The download's figures sit on the plate under the status strip, against the bar's right
+// end: the bar itself is 8 pixels high, too low for legible text, and the strip holds no
+// more room. Light on the plate's dark blue, in the strip's own colour.
+constexpr CRect kProgressTextRect{523, 660, 1079, 675};
+constexpr ColorRef kProgressTextColour = MakeRgb(214, 224, 240);
+constexpr int kProgressTextHeight = 12;
 
 // Hidden, changed and shown again, so that the transparent label is repainted over the
 // background instead of over its old text.
@@ -39,8 +45,8 @@ void SetStatusText(CStatic& label, const std::wstring& text) {
 // the window is gone the calls do nothing and the controls are never touched.
 class MainDlgThreadUi final : public IPackageWorkerUi, public IProgressBarUi {
  public:
-  MainDlgThreadUi(std::shared_ptr<UiThreadChannel> channel, CStatic& label, CProgress& bar)
-      : m_channel(std::move(channel)), m_label(label), m_bar(bar) {}
+  MainDlgThreadUi(std::shared_ptr<UiThreadChannel> channel, MainDlg& dialog)
+      : m_channel(std::move(channel)), m_dialog(dialog), m_label(dialog.m_statusText), m_bar(dialog.m_progress) {}
 
   void setStatusText(const std::wstring& text) override {
     m_channel->runOnUiThread([&] { SetStatusText(m_label, text); });
@@ -57,9 +63,13 @@ class MainDlgThreadUi final : public IPackageWorkerUi, public IProgressBarUi {
       m_bar.RedrawWindow();
     });
   }
+  bool setProgressText(const std::wstring& text) override {
+    return m_channel->runOnUiThread([&] { m_dialog.SetProgressText(text); });
+  }
 
  private:
   std::shared_ptr<UiThreadChannel> m_channel;
+  MainDlg& m_dialog;
   CStatic& m_label;
   CProgress& m_bar;
 };
@@ -128,7 +138,7 @@ bool MainDlg::OnInitDialog() {
 void MainDlg::OnFirstPaintDone() { m_htmlView.CreateFromPlaceholder(this); }
 
 void MainDlg::StartPackageWork(GamePlan plan) {
-  auto threadUi = std::make_shared<MainDlgThreadUi>(GetUiThreadChannel(), m_statusText, m_progress);
+  auto threadUi = std::make_shared<MainDlgThreadUi>(GetUiThreadChannel(), *this);
   // The threads are never joined: each keeps what it uses alive for itself.
   std::thread([threadUi, config = m_config, plan = std::move(plan)]() mutable {
     DownloadThreadProc(config, std::move(plan), *threadUi);
@@ -169,10 +179,17 @@ void MainDlg::OnCommand(int nID, int nCode) {
   if (nID == IDC_BTN_CLOSE) OnClose();
 }
 
+void MainDlg::SetProgressText(const std::wstring& text) {
+  m_progressText = text;
+  InvalidateRect(kProgressTextRect);
+}
+
 bool MainDlg::OnEraseBkgnd(CDC* pDC) {
   if (m_bgBitmap == nullptr) return false;
   const CRect window = GetWindowRect();
   pDC->DrawPicture(*m_bgBitmap, window.Width(), window.Height());
+  if (!m_progressText.empty())
+    pDC->DrawText(m_progressText, kProgressTextRect, kProgressTextColour, kProgressTextHeight);
   return false;
 }
 

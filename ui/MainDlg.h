@@ -42,6 +42,8 @@ class MainDlg : public CDialogEx {
   // client is told.
   void OnClose();
   void StartPackageWork(GamePlan plan);
+  // The download's share, speed and time left under the bar's end (empty: none).
+  void SetProgressText(const std::wstring& text);
 
   const LaunchOptions& m_options;
   const DownloadConfig& m_config;
@@ -52,6 +54,9 @@ class MainDlg : public CDialogEx {
   CProgress m_progress;
   CStatic m_statusText;
   std::unique_ptr<CPicture> m_bgBitmap;
+  std::wstring m_progressText;  // drawn with the background
+
+  friend class MainDlgThreadUi;  // sets the progress text
 };
 
 // Runs the main dialog modally; returns when it has ended.

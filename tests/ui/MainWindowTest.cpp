@@ -470,6 +470,71 @@ TEST_F(MainWindow, CloseDuringTheDownloadAsksAndStopsIt) {
   EXPECT_EQ(last.substr(last.find(' ') + 1), "206 1 " + std::to_string(size - 1)) << "resumed after the kept byte";
 }
 
+// A download over a slow link (about 8 s for the package): under the bar's right end the
+// share, the speed and the time left are drawn, grow longer as the figures become known,
+// change at least once a second, and are gone once installing starts.
+TEST_F(MainWindow, DownloadFiguresUnderTheBar) {
+  serve("nested.7z");
+  const auto size = fs::file_size(fs::u8path(fixtureFile("channel-kvr.7z")));
+  config.m_strGamePath = kHost + "/package/velmora/kvr.7z?rate=" + std::to_string(size / 8) +
+                         "&run=" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+  // The plate under the status strip, where the figures go; plain where nothing is drawn.
+  const CRect plate{523, 660, 1079, 675};
+  const Rgb plain{10, 16, 40};
+  using Clock = std::chrono::steady_clock;
+  struct Ink {
+    Clock::time_point at;
+    std::vector<Rgb> pixels;
+    int left = -1;  // the leftmost and rightmost drawn column, -1 when none
+    int right = -1;
+  };
+  const auto inkOf = [&](const CRect& window) {
+    Ink ink{Clock::now(), screenPixels({window.left + plate.left, window.top + plate.top, window.left + plate.right,
+                                        window.top + plate.bottom})};
+    for (std::size_t i = 0; i < ink.pixels.size(); ++i) {
+      if (ink.pixels[i] == plain) continue;
+      const int x = static_cast<int>(i % static_cast<std::size_t>(plate.Width()));
+      ink.left = ink.left < 0 ? x : std::min(ink.left, x);
+      ink.right = std::max(ink.right, x);
+    }
+    return ink;
+  };
+  run([&](TestDlg& dialog) {
+    const CRect window = windowFacts(dialog).rect;
+    std::vector<Ink> downloading;  // each new picture of the plate while the label says so
+    bool installingSeen = false;
+    bool plainWhileInstalling = false;
+    const auto deadline = Clock::now() + 60s;
+    while (Clock::now() < deadline && !(g_downloadFinished && label(dialog) == L"下载完成")) {
+      const std::wstring text = label(dialog);
+      Ink ink = inkOf(window);
+      if (text == L"下载中" && !installingSeen && ink.left >= 0 &&
+          (downloading.empty() || downloading.back().pixels != ink.pixels))
+        downloading.push_back(std::move(ink));
+      if (text == L"正在安装...") {
+        installingSeen = true;
+        plainWhileInstalling = plainWhileInstalling || ink.left < 0;
+      }
+      std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_GE(downloading.size(), 4u) << "figures drawn while the package came in";
+    for (std::size_t i = 1; i < downloading.size(); ++i)
+      EXPECT_LE(downloading[i].at - downloading[i - 1].at, 1500ms) << "the figures stood still before picture " << i;
+    EXPECT_GE(downloading.front().right, plate.Width() - 4) << "against the bar's right end";
+    const int firstWidth = downloading.front().right - downloading.front().left;
+    int widest = 0;
+    for (const Ink& ink : downloading) widest = std::max(widest, ink.right - ink.left);
+    EXPECT_LT(firstWidth, 60) << "the share alone at first";
+    EXPECT_GT(widest, firstWidth + 100) << "then the speed and the time left beside it";
+    EXPECT_TRUE(installingSeen);
+    EXPECT_TRUE(plainWhileInstalling) << "nothing drawn while installing";
+    EXPECT_EQ(inkOf(window).left, -1) << "nothing drawn once installed";
+    EXPECT_TRUE(fs::exists("kvr/game/kvr.exe"));
+    clickAt({window.left + kClose.x, window.top + kClose.y});
+    EXPECT_TRUE(waitClosed(dialog, 3s));
+  });
+}
+
 // Installing a package of 4000 files: the bar empties when "正在安装..." appears, then
 // moves at least once a second until it is full.
 TEST_F(MainWindow, InstallingMovesTheBarEverySecond) {

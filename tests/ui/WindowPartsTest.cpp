@@ -2,7 +2,10 @@
 // painting (into a real image through the platform's drawing) and the progress thread.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <functional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "resources/MainDialog.h"
 #include "ui/PicButton.h"
 #include "ui/ProgressThread.h"
+#include "util/Utf8.h"
 
 namespace {
 
@@ -199,12 +203,49 @@ TEST(ProgressBar, PaintsTwoRectangles) {
   }
 }
 
+// The text beside the bar, drawn into an image: against the rectangle's right edge,
+// centred in its height, inside it only, in the colour asked for.
+TEST(ProgressText, DrawnRightAlignedInsideTheRectangle) {
+  constexpr int kWidth = 200;
+  constexpr int kHeight = 30;
+  const CRect rect{20, 7, 180, 23};
+  const Bgra plate{40, 16, 10, 255};
+  CImage image;
+  ASSERT_TRUE(image.Create(kWidth, kHeight, 32, false));
+  {
+    CImageDC dc(image);
+    dc.FillRect({0, 0, kWidth, kHeight}, MakeRgb(10, 16, 40));
+    dc.DrawText(L"37%  剩余 01:23", rect, MakeRgb(214, 224, 240), 12);
+  }
+  CRect inked{kWidth, kHeight, -1, -1};
+  bool textColourSeen = false;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      Bgra pixel = bgraAt(image, x, y);
+      pixel.alpha = 255;
+      if (pixel == plate) continue;
+      inked = {std::min(inked.left, x), std::min(inked.top, y), std::max(inked.right, x + 1),
+               std::max(inked.bottom, y + 1)};
+      textColourSeen = textColourSeen || pixel == Bgra{240, 224, 214, 255};
+    }
+  ASSERT_GT(inked.right, 0) << "nothing drawn";
+  EXPECT_TRUE(textColourSeen);
+  EXPECT_GE(inked.left, rect.left);
+  EXPECT_GE(inked.top, rect.top);
+  EXPECT_LE(inked.bottom, rect.bottom);
+  EXPECT_LE(inked.right, rect.right);
+  EXPECT_GE(inked.right, rect.right - 3) << "against the right edge";
+  EXPECT_GT(inked.left, rect.left + 20) << "a short text leaves the left free";
+  EXPECT_LE(std::abs((inked.top - rect.top) - (rect.bottom - inked.bottom)), 3) << "centred in the height";
+}
+
 namespace {
 
 // Records what the progress thread asks of the window.
 struct RecordingBar : IProgressBarUi {
   std::vector<std::pair<int32_t, int32_t>> ranges;
   std::vector<int32_t> positions;
+  std::vector<std::pair<std::chrono::steady_clock::time_point, std::wstring>> texts;
   bool windowGone = false;
   bool setRange(int32_t nLower, int32_t nUpper) override {
     if (windowGone) return false;
@@ -214,6 +255,11 @@ struct RecordingBar : IProgressBarUi {
   bool setPos(int32_t nPos) override {
     if (windowGone) return false;
     positions.push_back(nPos);
+    return true;
+  }
+  bool setProgressText(const std::wstring& text) override {
+    if (windowGone) return false;
+    texts.emplace_back(std::chrono::steady_clock::now(), text);
     return true;
   }
 };
@@ -311,4 +357,58 @@ TEST(ProgressThread, RangeFromTheFirstSampleOnly) {
   EXPECT_EQ(bar.positions.back(), 999);
   m_ulnow = 0;
   m_ultotal = 0;
+}
+
+// While the package comes in, the text beside the bar changes about once a second; it is
+// taken away at once when the download ends, whichever way it ends.
+TEST(ProgressThread, TextOnlyWhileDownloading) {
+  struct Case {
+    const char* name;
+    std::function<void()> end;
+  };
+  const Case cases[] = {
+      {"the package is complete", [] { m_ulnow = m_ultotal.load(); }},
+      {"installing has started", [] { g_installProgress = 0; }},
+      {"the worker ended half-way", [] { g_downloadFinished = true; }},
+  };
+  using Clock = std::chrono::steady_clock;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_downloadFinished = false;
+    g_installProgress = -1;
+    m_ultotal = 100000;
+    m_ulnow = 1;
+    RecordingBar bar;
+    std::thread progress([&] { ProgressThreadProc(bar, kQuickSamples); });
+    const auto growing = Clock::now() + std::chrono::milliseconds(2500);
+    while (Clock::now() < growing) {
+      m_ulnow += 100;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const auto ended = Clock::now();
+    c.end();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    g_downloadFinished = true;
+    progress.join();
+
+    ASSERT_GE(bar.texts.size(), 3u);
+    EXPECT_EQ(bar.texts.back().second, L"") << "nothing once the download has ended";
+    EXPECT_LT(bar.texts.back().first - ended, std::chrono::milliseconds(100));
+    for (std::size_t i = 0; i + 1 < bar.texts.size(); ++i) {
+      const std::wstring& text = bar.texts[i].second;
+      EXPECT_NE(text.find(L"%"), std::wstring::npos) << "a share first: " << toUtf8(text);
+      if (i > 0) {
+        EXPECT_NE(text.find(L"/s"), std::wstring::npos) << "then a speed: " << toUtf8(text);
+      }
+      if (i + 2 < bar.texts.size()) {
+        const auto gap = bar.texts[i + 1].first - bar.texts[i].first;
+        EXPECT_GE(gap, std::chrono::milliseconds(950));
+        EXPECT_LE(gap, std::chrono::milliseconds(1100));
+      }
+    }
+  }
+  g_downloadFinished = false;
+  m_ulnow = 0;
+  m_ultotal = 0;
+  g_installProgress = -1;
 }

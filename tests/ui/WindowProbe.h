@@ -32,6 +32,8 @@ WindowFacts windowFacts(CDialogEx& dialog);
 std::string windowId(CDialogEx& dialog);
 
 Rgb screenPixel(CPoint point);
+// The screen's pixels in `rect`, row by row from the top.
+std::vector<Rgb> screenPixels(const CRect& rect);
 void clickAt(CPoint point);
 // Presses the left button at `from`, moves to `to` and releases it there.
 void dragFrom(CPoint from, CPoint to);

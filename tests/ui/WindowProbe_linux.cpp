@@ -112,6 +112,22 @@ Rgb screenPixel(CPoint point) {
   return {static_cast<uint8_t>(pixel >> 16), static_cast<uint8_t>(pixel >> 8), static_cast<uint8_t>(pixel)};
 }
 
+std::vector<Rgb> screenPixels(const CRect& rect) {
+  Connection connection;
+  std::vector<Rgb> pixels;
+  XImage* image = XGetImage(connection.display, DefaultRootWindow(connection.display), rect.left, rect.top,
+                            rect.Width(), rect.Height(), AllPlanes, ZPixmap);
+  if (image == nullptr) return pixels;
+  for (int y = 0; y < rect.Height(); ++y)
+    for (int x = 0; x < rect.Width(); ++x) {
+      const unsigned long pixel = XGetPixel(image, x, y);
+      pixels.push_back(
+          {static_cast<uint8_t>(pixel >> 16), static_cast<uint8_t>(pixel >> 8), static_cast<uint8_t>(pixel)});
+    }
+  XDestroyImage(image);
+  return pixels;
+}
+
 void clickAt(CPoint point) {
   Connection connection;
   Display* display = connection.display;

@@ -88,6 +88,35 @@ Rgb screenPixel(CPoint point) {
   return {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
 }
 
+std::vector<Rgb> screenPixels(const CRect& rect) {
+  std::vector<Rgb> pixels;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = rect.Width();
+  info.bmiHeader.biHeight = -rect.Height();  // rows from the top
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (memory != nullptr && bitmap != nullptr) {
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    if (BitBlt(memory, 0, 0, rect.Width(), rect.Height(), screen, rect.left, rect.top, SRCCOPY)) {
+      GdiFlush();
+      const auto* bgra = static_cast<const uint8_t*>(bits);
+      for (int i = 0; i < rect.Width() * rect.Height(); ++i)
+        pixels.push_back({bgra[i * 4 + 2], bgra[i * 4 + 1], bgra[i * 4]});
+    }
+    SelectObject(memory, previous);
+  }
+  if (bitmap != nullptr) DeleteObject(bitmap);
+  if (memory != nullptr) DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
 void clickAt(CPoint point) {
   SetCursorPos(point.x, point.y);
   pause();
