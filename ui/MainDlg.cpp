@@ -49,7 +49,16 @@ class MainDlgThreadUi final : public IPackageWorkerUi, public IProgressBarUi {
       : m_channel(std::move(channel)), m_dialog(dialog), m_label(dialog.m_statusText), m_bar(dialog.m_progress) {}
 
   void setStatusText(const std::wstring& text) override {
-    m_channel->runOnUiThread([&] { SetStatusText(m_label, text); });
+    m_channel->runOnUiThread([&] {
+      // Installing starts from an empty bar in the same step, not at the progress thread's
+      // next sample: the full download's bar never stands under "正在安装...".
+      if (text == kStatusInstalling) {
+        m_bar.SetRange32(0, kInstallProgressFull);
+        m_bar.SetPos(0);
+        m_bar.RedrawWindow();
+      }
+      SetStatusText(m_label, text);
+    });
   }
   void showWarningBox(const std::wstring& text, const std::wstring& caption) override {
     m_channel->warningBox(text, caption);
