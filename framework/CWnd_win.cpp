@@ -117,7 +117,13 @@ bool CWnd::SetWindowPos(ZOrder insertAfter, int x, int y, int cx, int cy, unsign
   return ::SetWindowPos(m_impl->hWnd, after, x, y, cx, cy, flags) != FALSE;
 }
 
-bool CWnd::SetForegroundWindow() { return m_impl->hWnd != nullptr && ::SetForegroundWindow(m_impl->hWnd) != FALSE; }
+bool CWnd::SetForegroundWindow() {
+  if (m_impl->hWnd == nullptr) return false;
+  // A box that is up keeps the keyboard, over the window: Enter meant for it must not reach
+  // the window.
+  if (const HWND box = newestBoxUp()) return ::SetForegroundWindow(box) != FALSE;
+  return ::SetForegroundWindow(m_impl->hWnd) != FALSE;
+}
 
 void CWnd::SetWindowText(const std::wstring& text) {
   if (m_impl->hWnd != nullptr) SetWindowTextW(m_impl->hWnd, text.c_str());

@@ -72,3 +72,9 @@ void bindChannel(UiThreadChannel& channel, HWND hWnd);
 
 // Runs the function a channel sent (kRunOnUiThreadMessage) if the channel is still open.
 void runSentTask(UiThreadChannel& channel, LPARAM task);
+
+// An ownerless message box of `type` on the calling thread (any thread); returns the
+// answer, or 0 when the same box was already up (it comes forward instead of a copy).
+int runMessageBox(const std::wstring& text, const std::wstring& caption, UINT type);
+// The window of the newest message box up, whichever thread shows it; none when no box is.
+HWND newestBoxUp();

@@ -58,7 +58,7 @@ bool UiThreadChannel::runOnUiThread(const std::function<void()>& fn) {
 
 void UiThreadChannel::warningBox(const std::wstring& text, const std::wstring& caption) {
   // An ownerless box belongs to the thread that shows it: it blocks the caller only.
-  if (isOpen()) MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_ICONWARNING);
+  if (isOpen()) runMessageBox(text, caption, MB_ICONWARNING);
 }
 
 void UiThreadChannel::close() {

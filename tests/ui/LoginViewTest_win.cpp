@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <thread>
+#include <vector>
 
 #include "LauncherLogLines.h"
 #include "LoginView.h"
@@ -134,6 +136,27 @@ IUnknown* identity(IUnknown* object) {
   if (object != nullptr) object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown));
   if (unknown != nullptr) unknown->Release();  // the object stays alive through `object`
   return unknown;
+}
+
+// The visible boxes captioned `caption`, whichever thread shows them.
+std::vector<HWND> boxesTitled(const std::wstring& caption) {
+  struct Search {
+    const std::wstring* caption;
+    std::vector<HWND> found;
+  } search{&caption, {}};
+  EnumWindows(
+      [](HWND hWnd, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        wchar_t className[16] = {};
+        wchar_t title[64] = {};
+        GetClassNameW(hWnd, className, 16);
+        GetWindowTextW(hWnd, title, 64);
+        if (IsWindowVisible(hWnd) && std::wstring(className) == L"#32770" && *s.caption == title)
+          s.found.push_back(hWnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 struct LoginViewControl : LoginViewRun {
@@ -260,5 +283,39 @@ TEST_F(LoginViewControl, KeysInThePageAreThePages) {
       std::this_thread::sleep_for(std::chrono::milliseconds(500));
       ASSERT_TRUE(d.GetUiThreadChannel()->isOpen()) << "the key in the page ended the dialog";
     }
+  });
+}
+
+// A box that is up (a worker's, on the worker's thread) is not stacked when asked for
+// again, and a page that completes meanwhile raises the window without taking the box's
+// keyboard focus.
+TEST_F(LoginViewControl, BoxUpIsSingleAndKeepsTheKeyboard) {
+  const std::wstring caption = L"来自网页的消息", text = L"游戏正在下载，请稍后关闭";
+  ViewDialog dialog(options, config, system);
+  runWithDriver(dialog, [&](ViewDialog& d) {
+    auto first = std::async(std::launch::async, [&] { d.GetUiThreadChannel()->warningBox(text, caption); });
+    const auto shown = [&] { return boxesTitled(caption).size() == 1; };
+    for (int i = 0; i < 100 && !shown(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(shown()) << "the box did not come up";
+    auto again = std::async(std::launch::async, [&] { d.GetUiThreadChannel()->warningBox(text, caption); });
+    EXPECT_EQ(again.wait_for(std::chrono::seconds(3)), std::future_status::ready)
+        << "the second call waits on a second box";
+    EXPECT_EQ(boxesTitled(caption).size(), 1u);
+
+    onUi(d, [&] { fireDocumentComplete(d.m_view, loginUrl.c_str()); });
+    const std::vector<HWND> up = boxesTitled(caption);
+    const HWND box = up.empty() ? nullptr : up.back();
+    for (int i = 0; i < 40 && GetForegroundWindow() != box; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(GetForegroundWindow(), box) << "the box lost the keyboard to the window";
+    EXPECT_EQ(system.count("queue web_load"), 1u);
+
+    // Every box dismissed, a stacked one too, so that both calls end.
+    for (int i = 0; i < 100 && !boxesTitled(caption).empty(); ++i) {
+      for (const HWND open : boxesTitled(caption)) PostMessageW(open, WM_COMMAND, IDOK, 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(first.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(again.wait_for(std::chrono::seconds(5)), std::future_status::ready);
   });
 }
