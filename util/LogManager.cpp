@@ -126,18 +126,7 @@ bool LogManager::pushRecord(LogRecord* record, const char* file, int line) {
   end[2] = '\0';
   record->textLength += 2;
 
-  QueuedLine* queuedLine = m_pool.newLine(static_cast<size_t>(record->textLength));
-  queuedLine->loggerId = id;
-  queuedLine->kind = record->kind;
-  queuedLine->kindValue = record->kindValue;
-  queuedLine->level = record->level;
-  queuedLine->time = record->time;
-  queuedLine->milliseconds = record->milliseconds;
-  queuedLine->threadId = record->threadId;
-  queuedLine->textLength = record->textLength;
-  memcpy(queuedLine->text, record->text, static_cast<size_t>(record->textLength) + 1);
-  freeRecord(record);
-
+  QueuedLine* queuedLine = m_pool.lineFrom(record);
   const size_t queued = m_shared.pushLine(queuedLine);
   if (queued >= kWakeWriterAt && m_writerIdle.load(std::memory_order_relaxed) && m_writerIdle.exchange(false)) {
     std::lock_guard<std::mutex> lock(m_idleMutex);

@@ -55,6 +55,56 @@ QueuedLine* RecordPool::newLine(size_t textLength) {
   return line;
 }
 
+namespace {
+
+void copyLine(const LogRecord& record, QueuedLine& line) {
+  line.loggerId = record.loggerId;
+  line.kind = record.kind;
+  line.kindValue = record.kindValue;
+  line.level = record.level;
+  line.time = record.time;
+  line.milliseconds = record.milliseconds;
+  line.threadId = record.threadId;
+  line.textLength = record.textLength;
+  memcpy(line.text, record.text, static_cast<size_t>(record.textLength) + 1);
+}
+
+}  // namespace
+
+QueuedLine* RecordPool::lineFrom(LogRecord* record) {
+  const size_t textLength = static_cast<size_t>(record->textLength);
+  if (sizeof(QueuedLine) + textLength + 1 > kSlotSize) {
+    QueuedLine* line = newLine(textLength);
+    copyLine(*record, *line);
+    giveRecord(record);
+    return line;
+  }
+  QueuedLine* line = nullptr;
+  {
+    std::lock_guard<SpinLock> lock(m_lock);
+    if (m_freeSlots == nullptr) m_freeSlots = m_returnedSlots.exchange(nullptr, std::memory_order_acquire);
+    line = m_freeSlots;
+    if (line != nullptr) {
+      m_freeSlots = line->next;
+      line->text = reinterpret_cast<char*>(line + 1);
+      copyLine(*record, *line);
+      if (m_records.size() < kPoolMax) {
+        m_records.push_back(record);
+        m_recordCount.store(m_records.size(), std::memory_order_relaxed);
+        record = nullptr;
+      }
+    }
+  }
+  if (line == nullptr) {
+    line = new (::operator new(kSlotSize)) QueuedLine;
+    line->text = reinterpret_cast<char*>(line + 1);
+    copyLine(*record, *line);
+  }
+  line->inSlot = true;
+  if (record != nullptr) giveRecord(record);
+  return line;
+}
+
 void RecordPool::returnSlots(QueuedLine* first, QueuedLine* last) {
   QueuedLine* head = m_returnedSlots.load(std::memory_order_relaxed);
   do {

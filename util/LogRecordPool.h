@@ -53,6 +53,10 @@ class RecordPool {
   // Room for a queued line of `textLength` bytes of text: a recycled 256-byte slot when
   // it fits (nearly every line), else memory of its exact size, freed once written.
   QueuedLine* newLine(size_t textLength);
+  // The queued copy of a composed line (header fields and text), with the record given
+  // back in the same hold of the lock that takes the slot: one lock a call instead of
+  // two. A line longer than a slot gets memory of its own size.
+  QueuedLine* lineFrom(LogRecord* record);
   // Hands back the written slots from `first` to `last` (linked by `next`) in one push.
   void returnSlots(QueuedLine* first, QueuedLine* last);
   // Makes `slots` slots and `records` records ahead, their memory touched, so that a
