@@ -23,8 +23,8 @@ native_packages=(
   p7zip-full 7zip libarchive-tools curl openssl python3 time xvfb xauth x11-utils tzdata
   python3-pil fonts-dejavu-core fonts-wqy-microhei libxtst-dev xdotool imagemagick x11-apps
   iproute2 dpkg-dev clang-format
-  # Stacking window managers the small-screen window test runs the launcher's window under.
-  openbox metacity
+  # The stacking window manager the small-screen window test runs the launcher's window under.
+  openbox
 )
 # The product is always i686; the Windows tests run either as i686 under 32-bit Wine
 # or, where this machine cannot run 32-bit programs, as x86_64 under 64-bit Wine.

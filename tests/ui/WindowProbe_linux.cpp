@@ -248,13 +248,14 @@ int Backdrop::clicks() const { return m_impl->clicks; }
 namespace {
 
 // Debian's own builds, started without a session as a desktop's start-up would start them.
+// (metacity also keeps the window whole, but it ends itself on an X error it does not trap
+// now and then as a window comes up, which made the test fail for a reason not ours.)
 struct ManagerProgram {
   const char* name;
   const char* command;
 };
 constexpr ManagerProgram kWindowManagers[] = {
     {"openbox", "/usr/bin/openbox --sm-disable"},
-    {"metacity", "/usr/bin/metacity"},
 };
 
 // The manager of the default screen: the owner of its WM_Sn selection (ICCCM), or None.
