@@ -138,24 +138,26 @@ IUnknown* identity(IUnknown* object) {
   return unknown;
 }
 
+struct BoxSearch {
+  const std::wstring* caption;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK matchBox(HWND hWnd, LPARAM data) {
+  auto& search = *reinterpret_cast<BoxSearch*>(data);
+  wchar_t className[16] = {};
+  wchar_t title[64] = {};
+  GetClassNameW(hWnd, className, 16);
+  GetWindowTextW(hWnd, title, 64);
+  if (IsWindowVisible(hWnd) && std::wstring(className) == L"#32770" && *search.caption == title)
+    search.found.push_back(hWnd);
+  return TRUE;
+}
+
 // The visible boxes captioned `caption`, whichever thread shows them.
 std::vector<HWND> boxesTitled(const std::wstring& caption) {
-  struct Search {
-    const std::wstring* caption;
-    std::vector<HWND> found;
-  } search{&caption, {}};
-  EnumWindows(
-      [](HWND hWnd, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        wchar_t className[16] = {};
-        wchar_t title[64] = {};
-        GetClassNameW(hWnd, className, 16);
-        GetWindowTextW(hWnd, title, 64);
-        if (IsWindowVisible(hWnd) && std::wstring(className) == L"#32770" && *s.caption == title)
-          s.found.push_back(hWnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  BoxSearch search{&caption, {}};
+  EnumWindows(matchBox, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
